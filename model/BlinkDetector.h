@@ -1,0 +1,81 @@
+#pragma once
+
+#include "EyeMotionMeter.h"
+
+#include <QtGlobal>
+
+#include <array>
+#include <functional>
+
+// Per-frame motion histories, the per-eye blink state machines, the merging of eye events into
+// counted blinks, and the frame-rate rule.
+class BlinkDetector
+{
+public:
+    static constexpr double flowThreshold = 0.0025;
+    static constexpr double amplitudeThreshold = 0.0075;
+    static constexpr double longestBlink = 0.5;
+    static constexpr double shortestBlink = 0.1;
+    static constexpr double mergeRatio = 0.3;
+    static constexpr int historyLength = 10000;
+    static constexpr int frameRateWindow = 31;
+    static constexpr int lowestFrameRate = 10;
+    static constexpr int blinkMarkerFrames = 50;
+
+    struct EyeEvent
+    {
+        quint64 start = 0;
+        quint64 end = 0;
+        double duration = 0.25;
+        double amplitude = 0.0;
+    };
+
+    // Called once per counted blink, after blinkCount and blinkDurationSum were updated.
+    std::function<void()> onBlinkCounted;
+
+    // Start of a run: detector states, frame counter, frame rate (30), blink marker (0); history
+    // index 0 is cleared so that a run never reads what an earlier one left there.
+    void resetForRun();
+    // Frame counter + 1; stores this frame's interval in seconds. Returns the new counter.
+    quint64 beginFrame(double intervalSeconds);
+    quint64 frameCounter() const { return m_frame; }
+    // Motion of both eyes for the current frame (zero when the previous frame had no face).
+    void recordMotion(const EyeMotion& first, const EyeMotion& second);
+    // Both detectors consume their history entries up to the current frame, first eye first.
+    void runDetectors();
+    // Frame-rate rule; true when the rate was measured at this frame (counter multiple of 31).
+    bool updateFrameRate();
+    int frameRate() const { return m_frameRate; }
+    // Preview label countdown; every eye event sets it to 50.
+    int& blinkMarker() { return m_blinkMarker; }
+
+    double blinkCount = 0.0;
+    double blinkDurationSum = 0.0; // seconds
+
+    const EyeEvent& lastEyeEvent() const { return m_lastEvent; }
+
+private:
+    struct EyeState
+    {
+        int state = 0; // 0 idle, 1 closing, 2 opening
+        quint64 scan = 0;
+        quint64 start = 0;
+        double duration = 0.0;
+        double amplitude = 0.0;
+    };
+    void runDetector(EyeState& eye, const std::array<double, historyLength>& means,
+                     const std::array<double, historyLength>& spreads);
+    void mergeEvent(const EyeEvent& event);
+
+    std::array<double, historyLength> m_firstMean{};
+    std::array<double, historyLength> m_firstSpread{};
+    std::array<double, historyLength> m_secondMean{};
+    std::array<double, historyLength> m_secondSpread{};
+    std::array<double, historyLength> m_interval{};
+    EyeState m_firstEye;
+    EyeState m_secondEye;
+    EyeEvent m_lastEvent;
+    quint64 m_frame = 0;
+    int m_frameRate = 30;
+    int m_blinkMarker = 0;
+};

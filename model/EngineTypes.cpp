@@ -1,0 +1,46 @@
+#include "Error.h"
+#include "Feature.h"
+
+QString errorName(int error)
+{
+    switch (error) {
+    case ErrorMissingData:
+        return QStringLiteral("low memory or data.dat missing");
+    case ErrorCameraOccupied:
+        return QStringLiteral("camera occupied");
+    case ErrorLowFps:
+        return QStringLiteral("low fps");
+    case ErrorNoFace:
+        return QStringLiteral("no face");
+    case ErrorMoreFaces:
+        return QStringLiteral("more than one face");
+    case ErrorEmptyFrame:
+        return QStringLiteral("empty frame");
+    case ErrorUnused:
+        return QStringLiteral("not used");
+    case ErrorNoCamera:
+        return QStringLiteral("no camera connected");
+    default:
+        return QStringLiteral("no error");
+    }
+}
+
+QString featureName(int feature)
+{
+    switch (feature) {
+    case FeatureBreak:
+        return QStringLiteral("break");
+    case FeatureExercise:
+        return QStringLiteral("exercise");
+    case FeatureFreeCamera:
+        return QStringLiteral("free camera");
+    case FeatureTraining:
+        return QStringLiteral("training");
+    case FeatureInteractiveTraining:
+        return QStringLiteral("interactive training");
+    case FeatureMeasurement:
+        return QStringLiteral("measurement");
+    default:
+        return QStringLiteral("unspecified");
+    }
+}

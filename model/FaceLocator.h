@@ -1,0 +1,64 @@
+#pragma once
+
+#include "FaceDetector.h"
+
+#include <opencv2/core.hpp>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// Face rectangle in pixels of the processed (640-pixel-wide) frame.
+struct FaceRecord
+{
+    int x = 0;
+    int y = 0;
+    int width = 0;
+    int height = 0;
+};
+
+struct EyeValues
+{
+    float x = 0.f;
+    float y = 0.f;
+    int roiSize = 0; // side of the square cut around the eye for the flow
+};
+
+struct EyePair
+{
+    EyeValues first;
+    EyeValues second;
+};
+
+// Picks the face to follow among the detector's faces (quarter-size coordinates): while tracking
+// (a previous face exists) the nearest face of width >= 100 and confidence >= 40, otherwise the
+// widest of width >= 100 and confidence >= 90. Writes the provisional eye values of the chosen
+// face and returns its record clamped to the frame; returns nothing (eyes untouched) when no face
+// qualifies.
+std::optional<FaceRecord> chooseFace(const std::vector<DetectedFace>& faces,
+                                     const std::optional<FaceRecord>& previous, int frameWidth,
+                                     int frameHeight, EyePair& eyes);
+
+// The landmark step: four eye corners from the data.dat shape predictor (landmarks 0 and 1 the
+// first eye, 2 and 3 the second).
+class EyeCornerLocator
+{
+public:
+    EyeCornerLocator();
+    ~EyeCornerLocator();
+    EyeCornerLocator(const EyeCornerLocator&) = delete;
+    EyeCornerLocator& operator=(const EyeCornerLocator&) = delete;
+
+    // Never throws: a missing, truncated or foreign file gives false and the reader's message.
+    bool load(const std::string& path, std::string& errorMessage);
+    bool isLoaded() const;
+    void unload();
+    // Copies the (unblurred) grey frame into the landmark image.
+    void setImage(const cv::Mat& grey);
+    // Eye centres, corner distances and ROI sizes (roiFactor x distance) for this face.
+    void locate(const FaceRecord& face, float roiFactor, EyePair& eyes) const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> m_impl;
+};

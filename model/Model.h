@@ -1,0 +1,150 @@
+#pragma once
+
+#include "BlinkDetector.h"
+#include "EngineClock.h"
+#include "Error.h"
+#include "EyeMotionMeter.h"
+#include "FaceDetector.h"
+#include "FaceLocator.h"
+#include "Feature.h"
+#include "FrameSource.h"
+#include "PreviewRenderer.h"
+#include "StatusImages.h"
+
+#include <QImage>
+#include <QMutex>
+#include <QObject>
+#include <QStringList>
+
+#include <array>
+#include <atomic>
+#include <memory>
+#include <optional>
+
+// What the engine is made of; the defaults are the webcam, the steady clock and the model
+// files beside the executable (and in the data folder).
+struct ModelOptions
+{
+    std::shared_ptr<FrameSource> frameSource;
+    std::shared_ptr<EngineClock> clock;
+    QString landmarkModelPath;             // data.dat
+    QStringList faceModelCandidates;       // CNN face-detection model, first that loads wins
+    std::function<std::unique_ptr<FaceDetector>()> faceDetectorFactory; // overrides the above
+
+    static ModelOptions defaults();
+};
+
+// The camera engine. Lives alone in the model thread; every slot runs there between frames.
+class Model : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit Model(ModelOptions options = ModelOptions::defaults(), QObject* parent = nullptr);
+    ~Model() override;
+
+    // The active run: 0 none, 1 training, 2 measurement, 3 live preview.
+    int cameraUse() const { return m_cameraUse.load(); }
+    double blinkCount() const { return m_detector.blinkCount; }
+    double blinkDurationSum() const { return m_detector.blinkDurationSum; }
+    int frameRate() const { return m_detector.frameRate(); }
+    // Frames processed in the current or last run.
+    quint64 frameCounter() const { return m_detector.frameCounter(); }
+    const std::optional<FaceRecord>& currentFace() const { return m_face; }
+    const EyePair& currentEyes() const { return m_eyes; }
+    const FrameSource& frameSource() const { return *m_source; }
+    const EngineClock& clock() const { return *m_clock; }
+    QString faceDetectorName() const;
+
+public slots:
+    void init();
+    void setCameraID(int id);
+    void startBlinkMeasurement();
+    void startTraining();
+    void startLivePreview();
+    void stop();
+    void quit();
+    void drawTexts();
+
+signals:
+    void modelInitialized();
+    void webcamActivated(Feature feature);
+    void trainingStarted();
+    void blinkDetected();
+    void blinkReactionToReminder(bool blinked);
+    void measurementSuccessful(float blinkRate, int length);
+    // The image stays untouched by the engine until the receiver's queued slot has run.
+    void frameReceived(QImage* frame);
+    void errorOccurred(Error error);
+    void stopped();
+    void finished();
+    // One frame was processed (for the offline analyser and tests; not wired in the program).
+    void frameProcessed();
+
+private slots:
+    void startBlinkDetection();
+
+private:
+    enum CameraUse { NoRun = 0, TrainingRun = 1, MeasurementRun = 2, PreviewRun = 3 };
+
+    bool isUsable() const { return m_faceDetector != nullptr; }
+    void beginRun(CameraUse use, int noFaceLimitMs, bool livePreview);
+    bool openCamera();
+    bool endCheck();
+    bool runLevelChecks();
+    void localise();
+    bool applyNoFaceRule();
+    void measureMotion();
+    void endRunWithError(Error error);
+    void finishRun();
+    void discardFaceRecords();
+    void releaseCamera();
+    void scaleFrame();
+    void sendImage(const QImage& image);
+    void scheduleNextFrame();
+
+    ModelOptions m_options;
+    std::shared_ptr<FrameSource> m_source;
+    std::shared_ptr<EngineClock> m_clock;
+
+    QMutex m_mutex;
+    std::atomic<bool> m_isEnd{false};
+    std::atomic<bool> m_isStopRequired{false};
+    std::atomic<int> m_cameraUse{NoRun};
+    int m_cameraId = 0;
+    bool m_cameraChanged = false;
+    bool m_isLivePreview = false;
+    int m_noFaceLimitMs = -1;
+    bool m_trainingNoBlinkReported = false;
+
+    EngineTimer m_runTimer;
+    EngineTimer m_noFaceTimer;
+    qint64 m_previousTick = 0;
+
+    cv::Mat m_frame;
+    cv::Mat m_smallFrame;
+    cv::Mat m_currentGrey;
+    cv::Mat m_previousGrey;
+    float m_scaleCoefficient = 1.f;
+    float m_previewScale = 1.f;
+    double m_fontFactor = 1.0;
+
+    StatusImages m_statusImages;
+    QImage m_previewFrame;
+    // Images handed to the interface thread; a slot is rewritten only after its receiver ran.
+    static constexpr int kSentImageSlots = 3;
+    std::array<QImage, kSentImageSlots> m_sentImages;
+    std::array<std::shared_ptr<std::atomic<bool>>, kSentImageSlots> m_sentImageBusy;
+
+    std::unique_ptr<FaceDetector> m_faceDetector;
+    EyeCornerLocator m_eyeCorners;
+    EyeMotionMeter m_motionMeter;
+    BlinkDetector m_detector;
+    PreviewRenderer m_previewRenderer;
+    float m_roiFactor = 2.0f;
+
+    std::optional<FaceRecord> m_face;
+    std::optional<FaceRecord> m_previousFace;
+    EyePair m_eyes;
+    EyePair m_previousEyes;
+};

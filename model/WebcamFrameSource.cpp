@@ -1,0 +1,34 @@
+#include "WebcamFrameSource.h"
+
+#include "platform/CameraBackend.h"
+
+bool WebcamFrameSource::open(int cameraId)
+{
+    m_frameIndex = -1;
+    return m_capture.open(cameraId, cameraApiPreference());
+}
+
+bool WebcamFrameSource::isOpened() const
+{
+    return m_capture.isOpened();
+}
+
+void WebcamFrameSource::release()
+{
+    m_capture.release();
+}
+
+void WebcamFrameSource::requestFrameSize(int width, int height)
+{
+    m_capture.set(cv::CAP_PROP_FRAME_WIDTH, width);
+    m_capture.set(cv::CAP_PROP_FRAME_HEIGHT, height);
+}
+
+bool WebcamFrameSource::read(cv::Mat& frame)
+{
+    const bool ok = m_capture.read(frame);
+    if (ok) {
+        ++m_frameIndex;
+    }
+    return ok;
+}

@@ -1,0 +1,17 @@
+#include "ProcessLister.h"
+
+#include <QSet>
+
+QString processListLine(const QList<ProcessEntry>& processes)
+{
+    QString line;
+    QSet<QString> seen;
+    for (const ProcessEntry& process : processes) {
+        const QString text = process.name + QLatin1Char('-') + QString::number(process.session);
+        if (!seen.contains(text)) {
+            seen.insert(text);
+            line += QLatin1Char(' ') + text;
+        }
+    }
+    return line;
+}

@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Installs every Debian package that building, running and testing Winkwell needs.
+# Idempotent: packages already installed are skipped; apt-get runs only when something is missing.
+set -euo pipefail
+
+PACKAGES=(
+    # build
+    build-essential cmake pkg-config ninja-build clang-format
+    qtbase5-dev qtbase5-dev-tools qtmultimedia5-dev libqt5x11extras5-dev
+    qttools5-dev qttools5-dev-tools
+    libopencv-dev libdlib-dev libblas-dev liblapack-dev
+    libx11-dev libxss-dev libxrandr-dev libxcb1-dev libxcb-keysyms1-dev
+    # run
+    libqt5multimedia5-plugins opencv-data libdlib-data fonts-roboto dbus
+    # test
+    xvfb xauth xdotool python3-dbusmock
+    # fetching the face-detection model
+    curl ca-certificates
+)
+
+missing=()
+for pkg in "${PACKAGES[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$pkg" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$pkg")
+    fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+    exit 0
+fi
+
+echo "Installing: ${missing[*]}"
+SUDO=()
+if [ "$(id -u)" -ne 0 ]; then
+    SUDO=(sudo)
+fi
+export DEBIAN_FRONTEND=noninteractive
+"${SUDO[@]}" apt-get update -q
+"${SUDO[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -1,0 +1,27 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs every test headless: an Xvfb display and a private
+# D-Bus session are started here when none is given. Then the tests run again in a build with the
+# address and undefined-behaviour sanitizers (skip that with --no-sanitize, or run only it with
+# --sanitize).
+set -euo pipefail
+cd "$(dirname "$0")"
+
+mode=all
+case "${1:-}" in
+    --sanitize) mode=sanitize ;;
+    --no-sanitize) mode=plain ;;
+    "") ;;
+    *) echo "usage: $0 [--sanitize|--no-sanitize]" >&2; exit 2 ;;
+esac
+
+scripts/install-deps.sh
+scripts/check-format.sh
+
+if [ "$mode" != sanitize ]; then
+    scripts/build.sh build
+fi
+if [ "$mode" != plain ]; then
+    scripts/build.sh build-sanitize -DWINKWELL_SANITIZE=ON
+fi
+
+exec scripts/run-tests.sh "$mode"
