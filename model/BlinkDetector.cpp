@@ -1,32 +1,158 @@
 #include "BlinkDetector.h"
 
-// Placeholder until the detector lands.
+#include <limits>
+
+namespace {
+
+constexpr int kIdle = 0;
+constexpr int kClosing = 1;
+constexpr int kOpening = 2;
+
+std::size_t ring(quint64 index)
+{
+    return static_cast<std::size_t>(index % BlinkDetector::historyLength);
+}
+
+} // namespace
+
 void BlinkDetector::resetForRun()
 {
+    m_firstEye = EyeState();
+    m_secondEye = EyeState();
     m_frame = 0;
     m_frameRate = 30;
     m_blinkMarker = 0;
+    // A run writes from index 1 on; index 0 would otherwise hold whatever an earlier run left.
+    m_firstMean[0] = 0.0;
+    m_firstSpread[0] = 0.0;
+    m_secondMean[0] = 0.0;
+    m_secondSpread[0] = 0.0;
+    m_interval[0] = 0.0;
 }
 
 quint64 BlinkDetector::beginFrame(double intervalSeconds)
 {
     ++m_frame;
-    m_interval[m_frame % historyLength] = intervalSeconds;
+    m_interval[ring(m_frame)] = intervalSeconds;
     return m_frame;
 }
 
-void BlinkDetector::recordMotion(const EyeMotion&, const EyeMotion&) {}
+void BlinkDetector::recordMotion(const EyeMotion& first, const EyeMotion& second)
+{
+    const std::size_t at = ring(m_frame);
+    m_firstMean[at] = first.mean;
+    m_firstSpread[at] = first.spread;
+    m_secondMean[at] = second.mean;
+    m_secondSpread[at] = second.spread;
+}
 
-void BlinkDetector::runDetectors() {}
+void BlinkDetector::runDetectors()
+{
+    runDetector(m_firstEye, m_firstMean, m_firstSpread);
+    runDetector(m_secondEye, m_secondMean, m_secondSpread);
+}
 
 bool BlinkDetector::updateFrameRate()
 {
-    return false;
+    if (m_frame == 0 || m_frame % frameRateWindow != 0) {
+        return false;
+    }
+    double sum = 0.0;
+    for (quint64 i = m_frame - (frameRateWindow - 1); i <= m_frame; ++i) {
+        sum += m_interval[ring(i)];
+    }
+    const double rate = 1.0 / (sum / frameRateWindow);
+    // Zero intervals (a clock that did not move) would make the cast undefined.
+    if (!(rate < static_cast<double>(std::numeric_limits<int>::max()))) {
+        m_frameRate = std::numeric_limits<int>::max();
+    } else {
+        m_frameRate = static_cast<int>(rate);
+    }
+    return true;
 }
 
-void BlinkDetector::runDetector(EyeState&, const std::array<double, historyLength>&,
-                                const std::array<double, historyLength>&)
+void BlinkDetector::runDetector(EyeState& eye, const std::array<double, historyLength>& means,
+                                const std::array<double, historyLength>& spreads)
 {
+    const double T = flowThreshold;
+    const double A = amplitudeThreshold;
+
+    quint64 i = eye.scan;
+    while (i <= m_frame) {
+        const std::size_t at = ring(i);
+        const double m = means[at];
+        const double sd = spreads[at];
+        const double dt = m_interval[at];
+        // Dropping a candidate re-scans from the entry after the one that opened it, so an event
+        // that began inside the dropped candidate is still found.
+        bool dropped = false;
+
+        if ((eye.state == kClosing || eye.state == kOpening) && eye.duration > longestBlink) {
+            dropped = true;
+        } else if (eye.state == kIdle) {
+            if (m > T && sd > T) {
+                eye.state = kClosing;
+                eye.start = i - 1;
+                eye.duration = dt;
+                eye.amplitude = sd;
+            }
+        } else if (eye.state == kClosing) {
+            if (m < -T && sd > T && eye.amplitude > A) {
+                eye.state = kOpening;
+                eye.amplitude = sd;
+                eye.duration += dt;
+            } else if (m < -T && sd > T) {
+                dropped = true;
+            } else if (m > -T && sd > T) {
+                eye.amplitude += sd;
+                eye.duration += dt;
+            } else {
+                eye.duration += dt;
+            }
+        } else {
+            if (m < T && sd > T) {
+                eye.amplitude += sd;
+                eye.duration += dt;
+            } else if (eye.amplitude > A && eye.duration > shortestBlink) {
+                eye.state = kIdle;
+                mergeEvent(EyeEvent{eye.start, i - 1, eye.duration, eye.amplitude});
+                m_blinkMarker = blinkMarkerFrames;
+            } else if (m > T && sd > T) {
+                dropped = true;
+            } else {
+                eye.duration += dt;
+            }
+        }
+
+        if (dropped) {
+            eye.state = kIdle;
+            i = eye.start + 2;
+        } else {
+            ++i;
+        }
+    }
+    eye.scan = i;
 }
 
-void BlinkDetector::mergeEvent(const EyeEvent&) {}
+bool BlinkDetector::isNewBlink(const EyeEvent& last, const EyeEvent& event)
+{
+    const auto denominator = static_cast<qint64>(event.end - last.start);
+    if (denominator == 0) {
+        return false;
+    }
+    const auto numerator = static_cast<qint64>(last.end - event.start);
+    const double ratio = static_cast<double>(numerator) / static_cast<double>(denominator);
+    return ratio < mergeRatio;
+}
+
+void BlinkDetector::mergeEvent(const EyeEvent& event)
+{
+    if (isNewBlink(m_lastEvent, event)) {
+        blinkCount += 1.0;
+        blinkDurationSum += (m_lastEvent.duration + event.duration) / 2.0;
+        if (onBlinkCounted) {
+            onBlinkCounted();
+        }
+    }
+    m_lastEvent = event;
+}

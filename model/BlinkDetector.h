@@ -3,7 +3,6 @@
 #include "EyeMotionMeter.h"
 
 #include <QtGlobal>
-
 #include <array>
 #include <functional>
 
@@ -30,6 +29,18 @@ public:
         double amplitude = 0.0;
     };
 
+    struct EyeState
+    {
+        int state = 0; // 0 idle, 1 closing, 2 opening
+        quint64 scan = 0;
+        quint64 start = 0;
+        double duration = 0.0;
+        double amplitude = 0.0;
+    };
+
+    // The merge rule: does event, following last (of either eye), start a new blink?
+    static bool isNewBlink(const EyeEvent& last, const EyeEvent& event);
+
     // Called once per counted blink, after blinkCount and blinkDurationSum were updated.
     std::function<void()> onBlinkCounted;
 
@@ -53,16 +64,10 @@ public:
     double blinkDurationSum = 0.0; // seconds
 
     const EyeEvent& lastEyeEvent() const { return m_lastEvent; }
+    // 0 the first eye, 1 the second.
+    const EyeState& eyeState(int eye) const { return eye == 0 ? m_firstEye : m_secondEye; }
 
 private:
-    struct EyeState
-    {
-        int state = 0; // 0 idle, 1 closing, 2 opening
-        quint64 scan = 0;
-        quint64 start = 0;
-        double duration = 0.0;
-        double amplitude = 0.0;
-    };
     void runDetector(EyeState& eye, const std::array<double, historyLength>& means,
                      const std::array<double, historyLength>& spreads);
     void mergeEvent(const EyeEvent& event);

@@ -21,5 +21,6 @@ public:
                       float eyeDistance);
 
 private:
-    cv::Mat m_flow;
+    cv::Mat m_flowBuffer; // grows to the largest eye square seen
+    cv::Mat m_flow;       // view of the buffer for the eye being measured
 };

@@ -1,24 +1,128 @@
 #include "FaceLocator.h"
 
-// Placeholder until localisation lands.
-std::optional<FaceRecord> chooseFace(const std::vector<DetectedFace>&,
-                                     const std::optional<FaceRecord>&, int, int, EyePair&)
+#include <algorithm>
+#include <cmath>
+#include <dlib/image_processing/shape_predictor.h>
+#include <dlib/image_transforms/assign_image.h>
+#include <dlib/opencv/cv_image.h>
+#include <dlib/serialize.h>
+#include <exception>
+
+namespace {
+
+// Detector coordinates are those of the quarter-size image.
+constexpr double kSmallToFrame = 4.0;
+constexpr int kMinimumFaceWidth = 100;
+constexpr int kNewFaceConfidence = 90;
+constexpr int kTrackingConfidence = 40;
+constexpr int kBorderMargin = 3;
+
+struct ScaledFace
 {
-    return std::nullopt;
+    int x;
+    int y;
+    int width;
+    int height;
+};
+
+ScaledFace scaled(const DetectedFace& face)
+{
+    return {static_cast<int>(face.x * kSmallToFrame), static_cast<int>(face.y * kSmallToFrame),
+            static_cast<int>(face.width * kSmallToFrame),
+            static_cast<int>(face.height * kSmallToFrame)};
+}
+
+long long squaredCentreDistance(const ScaledFace& face, const FaceRecord& previous)
+{
+    const long long dx = (face.x + face.width / 2) - (previous.x + previous.width / 2);
+    const long long dy = (face.y + face.height / 2) - (previous.y + previous.height / 2);
+    return dx * dx + dy * dy;
+}
+
+EyeValues provisionalEye(const cv::Point2f& landmark, int faceWidth)
+{
+    return {static_cast<float>(landmark.x * kSmallToFrame),
+            static_cast<float>(landmark.y * kSmallToFrame), faceWidth / 2};
+}
+
+} // namespace
+
+std::optional<FaceRecord> chooseFace(const std::vector<DetectedFace>& faces,
+                                     const std::optional<FaceRecord>& previous, int frameWidth,
+                                     int frameHeight, EyePair& eyes)
+{
+    const int minimumConfidence = previous ? kTrackingConfidence : kNewFaceConfidence;
+    const DetectedFace* chosen = nullptr;
+    ScaledFace best{};
+    long long bestDistance = 0;
+    for (const DetectedFace& face : faces) {
+        const ScaledFace candidate = scaled(face);
+        if (candidate.width < kMinimumFaceWidth || face.confidence < minimumConfidence) {
+            continue;
+        }
+        if (previous) {
+            // Strictly nearer only: the first of equally near faces stays.
+            const long long distance = squaredCentreDistance(candidate, *previous);
+            if (!chosen || distance < bestDistance) {
+                chosen = &face;
+                best = candidate;
+                bestDistance = distance;
+            }
+        } else if (!chosen || candidate.width > best.width) {
+            chosen = &face;
+            best = candidate;
+        }
+    }
+    if (!chosen) {
+        return std::nullopt;
+    }
+
+    eyes.first = provisionalEye(chosen->landmarks[0], best.width);
+    eyes.second = provisionalEye(chosen->landmarks[1], best.width);
+
+    FaceRecord record;
+    record.x = std::max(0, best.x);
+    record.y = std::max(0, best.y);
+    record.width = std::min(frameWidth - best.x - kBorderMargin, best.width);
+    record.height = std::min(frameHeight - best.y - kBorderMargin, best.height);
+    return record;
 }
 
 struct EyeCornerLocator::Impl
 {
+    dlib::shape_predictor predictor;
+    dlib::array2d<unsigned char> image;
     bool loaded = false;
 };
 
-EyeCornerLocator::EyeCornerLocator() : m_impl(std::make_unique<Impl>()) {}
+EyeCornerLocator::EyeCornerLocator() : m_impl(std::make_unique<Impl>())
+{
+}
 EyeCornerLocator::~EyeCornerLocator() = default;
 
-bool EyeCornerLocator::load(const std::string&, std::string& errorMessage)
+bool EyeCornerLocator::load(const std::string& path, std::string& errorMessage)
 {
-    errorMessage = "not implemented";
-    return false;
+    m_impl->loaded = false;
+    errorMessage.clear();
+    dlib::shape_predictor predictor;
+    try {
+        dlib::deserialize(path) >> predictor;
+    } catch (const std::exception& e) {
+        errorMessage = e.what();
+        return false;
+    } catch (...) {
+        errorMessage = "Unknown exception";
+        return false;
+    }
+    const unsigned long needed = *std::max_element(m_cornerParts.begin(), m_cornerParts.end()) + 1;
+    if (predictor.num_parts() < needed) {
+        errorMessage = "The shape predictor has " + std::to_string(predictor.num_parts()) +
+                       " landmarks; at least " + std::to_string(needed) + " are needed.";
+        return false;
+    }
+    m_impl->predictor = std::move(predictor);
+    m_impl->loaded = true;
+    return true;
 }
 
 bool EyeCornerLocator::isLoaded() const
@@ -28,9 +132,53 @@ bool EyeCornerLocator::isLoaded() const
 
 void EyeCornerLocator::unload()
 {
+    m_impl->predictor = dlib::shape_predictor();
     m_impl->loaded = false;
 }
 
-void EyeCornerLocator::setImage(const cv::Mat&) {}
+void EyeCornerLocator::setCornerParts(const std::array<unsigned long, 4>& parts)
+{
+    m_cornerParts = parts;
+}
 
-void EyeCornerLocator::locate(const FaceRecord&, float, EyePair&) const {}
+void EyeCornerLocator::setImage(const cv::Mat& grey)
+{
+    if (grey.empty() || grey.type() != CV_8UC1) {
+        m_impl->image.clear();
+        return;
+    }
+    // assign_image keeps the landmark image's storage while the frame size stays the same.
+    dlib::assign_image(m_impl->image, dlib::cv_image<unsigned char>(grey));
+}
+
+namespace {
+
+EyeValues eyeFromCorners(const dlib::point& a, const dlib::point& b, float roiFactor)
+{
+    const double dx = static_cast<double>(a.x() - b.x());
+    const double dy = static_cast<double>(a.y() - b.y());
+    const int cornerDistance = static_cast<int>(std::round(std::sqrt(dx * dx + dy * dy)));
+    EyeValues eye;
+    eye.x = static_cast<float>((a.x() + b.x()) * 0.5);
+    eye.y = static_cast<float>((a.y() + b.y()) * 0.5);
+    eye.roiSize = static_cast<int>(cornerDistance * roiFactor);
+    return eye;
+}
+
+} // namespace
+
+void EyeCornerLocator::locate(const FaceRecord& face, float roiFactor, EyePair& eyes) const
+{
+    if (!m_impl->loaded || m_impl->image.size() == 0) {
+        return;
+    }
+    const dlib::rectangle box(face.x, face.y, face.x + face.width, face.y + face.height);
+    const dlib::full_object_detection shape = m_impl->predictor(m_impl->image, box);
+    if (shape.num_parts() <= *std::max_element(m_cornerParts.begin(), m_cornerParts.end())) {
+        return;
+    }
+    eyes.first =
+        eyeFromCorners(shape.part(m_cornerParts[0]), shape.part(m_cornerParts[1]), roiFactor);
+    eyes.second =
+        eyeFromCorners(shape.part(m_cornerParts[2]), shape.part(m_cornerParts[3]), roiFactor);
+}

@@ -2,8 +2,9 @@
 
 #include "FaceDetector.h"
 
+#include <array>
+#include <memory>
 #include <opencv2/core.hpp>
-
 #include <optional>
 #include <string>
 #include <vector>
@@ -53,6 +54,9 @@ public:
     bool load(const std::string& path, std::string& errorMessage);
     bool isLoaded() const;
     void unload();
+    // Which landmarks are the four corners; data.dat has them at 0 to 3, other models (the
+    // 68-point one in tests) elsewhere. Set before load(), which checks the model has them.
+    void setCornerParts(const std::array<unsigned long, 4>& parts);
     // Copies the (unblurred) grey frame into the landmark image.
     void setImage(const cv::Mat& grey);
     // Eye centres, corner distances and ROI sizes (roiFactor x distance) for this face.
@@ -61,4 +65,5 @@ public:
 private:
     struct Impl;
     std::unique_ptr<Impl> m_impl;
+    std::array<unsigned long, 4> m_cornerParts{0, 1, 2, 3};
 };

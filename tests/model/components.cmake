@@ -1,0 +1,4 @@
+# Engine component tests: one executable per component.
+winkwell_add_test(test_blinkdetector SOURCES test_blinkdetector.cpp LIBS winkwell_model)
+winkwell_add_test(test_facelocator SOURCES test_facelocator.cpp LIBS winkwell_model)
+winkwell_add_test(test_eyemotion SOURCES test_eyemotion.cpp LIBS winkwell_model)

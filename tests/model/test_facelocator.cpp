@@ -1,0 +1,251 @@
+#include "model/FaceLocator.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+#include <dlib/image_processing/shape_predictor.h>
+#include <dlib/serialize.h>
+#include <fstream>
+
+namespace {
+
+// A face as the detector reports it in the quarter-size image.
+DetectedFace smallFace(int x, int y, int width, int confidence, float eyeY = 0.f)
+{
+    DetectedFace face;
+    face.confidence = confidence;
+    face.x = x;
+    face.y = y;
+    face.width = width;
+    face.height = width + 5;
+    face.landmarks[0] = {x + width * 0.3f, eyeY > 0.f ? eyeY : y + width * 0.4f};
+    face.landmarks[1] = {x + width * 0.7f, eyeY > 0.f ? eyeY : y + width * 0.4f};
+    return face;
+}
+
+EyePair untouchedEyes()
+{
+    EyePair eyes;
+    eyes.first = {1.f, 2.f, 3};
+    eyes.second = {4.f, 5.f, 6};
+    return eyes;
+}
+
+void writeFile(const QString& path, const std::string& bytes)
+{
+    std::ofstream out(path.toStdString(), std::ios::binary);
+    out << bytes;
+}
+
+} // namespace
+
+class TestFaceLocator : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void widthLimit_data()
+    {
+        QTest::addColumn<int>("smallWidth");
+        QTest::addColumn<bool>("tracking");
+        QTest::addColumn<bool>("chosen");
+        QTest::newRow("24 px new face") << 24 << false << false;
+        QTest::newRow("25 px new face") << 25 << false << true;
+        QTest::newRow("24 px tracked") << 24 << true << false;
+        QTest::newRow("25 px tracked") << 25 << true << true;
+    }
+
+    void widthLimit()
+    {
+        QFETCH(int, smallWidth);
+        QFETCH(bool, tracking);
+        QFETCH(bool, chosen);
+        EyePair eyes = untouchedEyes();
+        const std::optional<FaceRecord> previous =
+            tracking ? std::optional<FaceRecord>(FaceRecord{40, 40, 100, 100}) : std::nullopt;
+        const auto face = chooseFace({smallFace(10, 10, smallWidth, 99)}, previous, 640, 480, eyes);
+        QCOMPARE(face.has_value(), chosen);
+        if (!chosen) {
+            QCOMPARE(eyes.first.roiSize, 3); // left as they were
+            QCOMPARE(eyes.second.x, 4.f);
+        }
+    }
+
+    void confidenceRules_data()
+    {
+        QTest::addColumn<int>("confidence");
+        QTest::addColumn<bool>("chosenAsNew");
+        QTest::addColumn<bool>("chosenWhileTracking");
+        QTest::newRow("39") << 39 << false << false;
+        QTest::newRow("40") << 40 << false << true;
+        QTest::newRow("89") << 89 << false << true;
+        QTest::newRow("90") << 90 << true << true;
+    }
+
+    void confidenceRules()
+    {
+        QFETCH(int, confidence);
+        QFETCH(bool, chosenAsNew);
+        QFETCH(bool, chosenWhileTracking);
+        const std::vector<DetectedFace> faces{smallFace(20, 20, 40, confidence)};
+        EyePair eyes;
+        QCOMPARE(chooseFace(faces, std::nullopt, 640, 480, eyes).has_value(), chosenAsNew);
+        QCOMPARE(chooseFace(faces, FaceRecord{0, 0, 200, 200}, 640, 480, eyes).has_value(),
+                 chosenWhileTracking);
+    }
+
+    void newFaceIsTheWidest()
+    {
+        EyePair eyes;
+        // A narrower confident face, a wider one below 90, the widest confident one, and a tie.
+        const std::vector<DetectedFace> faces{smallFace(5, 5, 30, 95), smallFace(40, 5, 60, 80),
+                                              smallFace(60, 40, 40, 91),
+                                              smallFace(100, 40, 40, 99)};
+        const auto face = chooseFace(faces, std::nullopt, 640, 480, eyes);
+        QVERIFY(face);
+        QCOMPARE(face->x, 240);
+        QCOMPARE(face->y, 160);
+        QCOMPARE(face->width, 160);
+        QCOMPARE(face->height, 180);
+    }
+
+    void trackedFaceIsTheNearest()
+    {
+        EyePair eyes;
+        const FaceRecord previous{400, 100, 120, 120}; // centre (460, 160)
+        const std::vector<DetectedFace> faces{
+            smallFace(10, 10, 60, 99),  // wider but far
+            smallFace(100, 25, 30, 45), // centre (460, 160): same place, lower confidence
+            smallFace(100, 25, 30, 99), // as near: the first of equals stays
+        };
+        const auto face = chooseFace(faces, previous, 640, 480, eyes);
+        QVERIFY(face);
+        QCOMPARE(face->x, 400);
+        QCOMPARE(face->width, 120);
+        QCOMPARE(eyes.first.x, (100 + 30 * 0.3f) * 4.f);
+
+        // Centre halves are integer divisions: against (460, 160) both centres, 456 and 464, are
+        // 4 away, so the first stays (with exact halves the second would be nearer).
+        const FaceRecord oddPrevious{400, 100, 121, 121};
+        const std::vector<DetectedFace> ties{smallFace(99, 25, 30, 50), smallFace(101, 25, 30, 50)};
+        const auto nearer = chooseFace(ties, oddPrevious, 640, 480, eyes);
+        QVERIFY(nearer);
+        QCOMPARE(nearer->x, 396);
+    }
+
+    void provisionalEyeValues()
+    {
+        EyePair eyes = untouchedEyes();
+        DetectedFace face = smallFace(30, 20, 41, 95);
+        face.landmarks[0] = {40.25f, 35.5f};
+        face.landmarks[1] = {58.75f, 36.f};
+        const auto record = chooseFace({face}, std::nullopt, 640, 480, eyes);
+        QVERIFY(record);
+        QCOMPARE(eyes.first.x, 161.f);
+        QCOMPARE(eyes.first.y, 142.f);
+        QCOMPARE(eyes.second.x, 235.f);
+        QCOMPARE(eyes.second.y, 144.f);
+        // Width 164 in frame pixels; the ROI is half of it, integer division.
+        QCOMPARE(eyes.first.roiSize, 82);
+        QCOMPARE(eyes.second.roiSize, 82);
+    }
+
+    void recordIsClampedToTheFrame()
+    {
+        EyePair eyes;
+        // Touching the right and bottom edges: the record ends 3 pixels before the border.
+        const auto edge = chooseFace({smallFace(120, 80, 40, 95)}, std::nullopt, 640, 480, eyes);
+        QVERIFY(edge);
+        QCOMPARE(edge->x, 480);
+        QCOMPARE(edge->y, 320);
+        QCOMPARE(edge->x + edge->width, 637);
+        QCOMPARE(edge->y + edge->height, 477);
+
+        // Past the left and top edges: origin clamped to 0, the size minima use the raw origin.
+        const auto corner = chooseFace({smallFace(-5, -3, 40, 95)}, std::nullopt, 640, 480, eyes);
+        QVERIFY(corner);
+        QCOMPARE(corner->x, 0);
+        QCOMPARE(corner->y, 0);
+        QCOMPARE(corner->width, 160);
+        QCOMPARE(corner->height, 180);
+
+        // Landmarks stay where the detector put them even when the box is clamped.
+        QCOMPARE(eyes.first.x, (-5 + 40 * 0.3f) * 4.f);
+    }
+
+    void loadRejectsBadFiles()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        EyeCornerLocator locator;
+        std::string message;
+
+        QVERIFY(!locator.load(dir.filePath("absent.dat").toStdString(), message));
+        QVERIFY(!message.empty());
+        QVERIFY(!locator.isLoaded());
+
+        const QString garbage = dir.filePath("garbage.dat");
+        writeFile(garbage, "this is not a landmark model, just some text\n");
+        message.clear();
+        QVERIFY(!locator.load(garbage.toStdString(), message));
+        QVERIFY(!message.empty());
+
+        const QString empty = dir.filePath("empty.dat");
+        writeFile(empty, "");
+        QVERIFY(!locator.load(empty.toStdString(), message));
+
+        // A valid two-point model, then the same bytes cut short.
+        dlib::matrix<float, 0, 1> shape(4);
+        shape = 0.1f, 0.2f, 0.3f, 0.4f;
+        const dlib::shape_predictor twoPoints(shape, {}, {});
+        std::ostringstream bytes;
+        dlib::serialize(twoPoints, bytes);
+        const QString small = dir.filePath("two-points.dat");
+        writeFile(small, bytes.str());
+        message.clear();
+        QVERIFY(!locator.load(small.toStdString(), message));
+        QVERIFY2(message.find("landmarks") != std::string::npos, message.c_str());
+        const QString truncated = dir.filePath("truncated.dat");
+        writeFile(truncated, bytes.str().substr(0, bytes.str().size() / 2));
+        message.clear();
+        QVERIFY(!locator.load(truncated.toStdString(), message));
+        QVERIFY(!message.empty());
+        QVERIFY(!locator.isLoaded());
+
+        // Locating with no model leaves the eyes alone.
+        EyePair eyes = untouchedEyes();
+        locator.setImage(cv::Mat(48, 64, CV_8UC1, cv::Scalar(0)));
+        locator.locate(FaceRecord{0, 0, 40, 40}, 2.0f, eyes);
+        QCOMPARE(eyes.first.roiSize, 3);
+    }
+
+    void fourPointModelGivesEyeValues()
+    {
+        // A model without trees answers its mean shape: corners at known places in the box.
+        dlib::matrix<float, 0, 1> shape(8);
+        shape = 0.2f, 0.4f, 0.4f, 0.4f, 0.6f, 0.4f, 0.8f, 0.4f;
+        const dlib::shape_predictor predictor(shape, {}, {});
+        QTemporaryDir dir;
+        const QString path = dir.filePath("four.dat");
+        dlib::serialize(path.toStdString()) << predictor;
+
+        EyeCornerLocator locator;
+        std::string message;
+        QVERIFY2(locator.load(path.toStdString(), message), message.c_str());
+        QVERIFY(locator.isLoaded());
+        locator.setImage(cv::Mat(480, 640, CV_8UC1, cv::Scalar(90)));
+        EyePair eyes;
+        locator.locate(FaceRecord{100, 50, 200, 200}, 2.0f, eyes);
+        // Corners at (140, 130), (180, 130), (220, 130), (260, 130).
+        QCOMPARE(eyes.first.x, 160.f);
+        QCOMPARE(eyes.first.y, 130.f);
+        QCOMPARE(eyes.first.roiSize, 80);
+        QCOMPARE(eyes.second.x, 240.f);
+        QCOMPARE(eyes.second.roiSize, 80);
+
+        locator.unload();
+        QVERIFY(!locator.isLoaded());
+    }
+};
+
+QTEST_APPLESS_MAIN(TestFaceLocator)
+#include "test_facelocator.moc"
