@@ -8,11 +8,9 @@
 #include <QStandardPaths>
 #include <QThread>
 #include <QTimer>
-
-#include <opencv2/imgproc.hpp>
-
 #include <cmath>
 #include <exception>
+#include <opencv2/imgproc.hpp>
 
 namespace {
 
@@ -38,9 +36,10 @@ ModelOptions ModelOptions::defaults()
     options.landmarkModelPath = exeDir + QStringLiteral("/data.dat");
     const QString modelName = QStringLiteral("face_detection_yunet_2022mar.onnx");
     options.faceModelCandidates << exeDir + QLatin1Char('/') + modelName;
-    const QString dataDir = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+    // The per-user data folder, where the installer puts what the package could not ship.
+    const QString dataDir = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
     if (!dataDir.isEmpty()) {
-        options.faceModelCandidates << dataDir + QLatin1Char('/') + modelName;
+        options.faceModelCandidates << dataDir + QStringLiteral("/winkwell/") + modelName;
     }
     return options;
 }
@@ -86,10 +85,14 @@ void Model::init()
 
     // The detector's own result storage replaces a raw result buffer: its presence marks the
     // engine usable.
-    m_faceDetector = m_options.faceDetectorFactory ? m_options.faceDetectorFactory()
-                                                   : createFaceDetector(m_options.faceModelCandidates);
+    m_faceDetector = m_options.faceDetectorFactory
+                         ? m_options.faceDetectorFactory()
+                         : createFaceDetector(m_options.faceModelCandidates);
+    // A failed start leaves the engine unusable (every run answers error 1), but the rest of the
+    // program must still start: breaks, statistics and settings do not need the camera.
     if (!m_faceDetector) {
         qDebug() << "Model::init low memory for face detection";
+        emit modelInitialized();
         return;
     }
 
@@ -98,6 +101,7 @@ void Model::init()
         qDebug() << "Model::init"
                  << "Unable to read file data.dat." << QString::fromStdString(message);
         m_faceDetector.reset();
+        emit modelInitialized();
         return;
     }
     m_roiFactor = 2.0f;

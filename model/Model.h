@@ -15,7 +15,6 @@
 #include <QMutex>
 #include <QObject>
 #include <QStringList>
-
 #include <array>
 #include <atomic>
 #include <memory>
@@ -27,8 +26,8 @@ struct ModelOptions
 {
     std::shared_ptr<FrameSource> frameSource;
     std::shared_ptr<EngineClock> clock;
-    QString landmarkModelPath;             // data.dat
-    QStringList faceModelCandidates;       // CNN face-detection model, first that loads wins
+    QString landmarkModelPath;       // data.dat
+    QStringList faceModelCandidates; // CNN face-detection model, first that loads wins
     std::function<std::unique_ptr<FaceDetector>()> faceDetectorFactory; // overrides the above
 
     static ModelOptions defaults();
@@ -85,7 +84,13 @@ private slots:
     void startBlinkDetection();
 
 private:
-    enum CameraUse { NoRun = 0, TrainingRun = 1, MeasurementRun = 2, PreviewRun = 3 };
+    enum CameraUse
+    {
+        NoRun = 0,
+        TrainingRun = 1,
+        MeasurementRun = 2,
+        PreviewRun = 3
+    };
 
     bool isUsable() const { return m_faceDetector != nullptr; }
     void beginRun(CameraUse use, int noFaceLimitMs, bool livePreview);

@@ -1,0 +1,43 @@
+#pragma once
+
+#include <QMutex>
+#include <QString>
+#include <QtGlobal>
+
+// Size-limited log files in one folder: a new file past 512000 bytes, at most 10 files kept.
+class LogFiles
+{
+public:
+    static constexpr qint64 defaultMaxBytes = 512000;
+    static constexpr int defaultKeptFiles = 10;
+
+    explicit LogFiles(QString folder, qint64 maxBytes = defaultMaxBytes,
+                      int keptFiles = defaultKeptFiles);
+
+    // Creates the folder, cleans it up and picks the first file; false when it cannot be opened.
+    bool start();
+    // Appends one stamped line (rolling over first when the file is too large) and echoes the
+    // unstamped text to standard output.
+    void write(QtMsgType type, const QString& message);
+    QString currentPath() const;
+
+    static QString formatMessage(QtMsgType type, const QString& message);
+    // Deletes the oldest files until at most keptFiles remain.
+    static void cleanUp(const QString& folder, int keptFiles);
+
+private:
+    QString newFilePath() const;
+
+    mutable QMutex m_mutex;
+    QString m_folder;
+    qint64 m_maxBytes;
+    int m_keptFiles;
+    QString m_currentPath;
+};
+
+// Sends every message of the framework to the log files of this folder. False (and the default
+// output stays) when no log file can be opened there.
+bool installLogHandler(const QString& logFolder);
+
+// The file the installed handler writes to now; empty when none is installed.
+QString currentLogFilePath();

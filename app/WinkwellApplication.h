@@ -1,0 +1,84 @@
+#pragma once
+
+#include "LanguageCatalog.h"
+#include "model/Model.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QPointer>
+#include <QThread>
+#include <QTranslator>
+#include <cstdio>
+#include <memory>
+#include <optional>
+
+class SingleInstance;
+class WinkwellGUI;
+class QScreen;
+
+// What the application is built from; tests replace the camera engine's parts and the folder of
+// the single-instance lock.
+struct ApplicationEnvironment
+{
+    std::optional<ModelOptions> modelOptions;
+    QString instanceFolder;
+};
+
+// The application object: one per user and installation. Creates the main window and the
+// controllers, gives each controller its thread, makes every connection between them, and starts
+// the controllers one after the other.
+class WinkwellApplication : public QApplication
+{
+    Q_OBJECT
+
+public:
+    WinkwellApplication(int& argc, char** argv, std::FILE* stderrLog,
+                        ApplicationEnvironment environment = {});
+    ~WinkwellApplication() override;
+
+    // True in a second launch, which has only asked the running copy to come forward.
+    bool isSecondary() const { return m_secondary; }
+
+    static WinkwellApplication* instance() { return s_instance; }
+
+    QVector<QLocale> availableLanguages() const;
+    int loadSavedLanguage();
+    void setLanguage(int index);
+
+    WinkwellGUI* mainWindow() const { return m_gui; }
+    Model* model() const { return m_model; }
+    QThread* modelThread() const { return m_modelThread; }
+    QString dataFolder() const { return m_dataFolder; }
+    QString fontFamily() const { return m_fontFamily; }
+
+public slots:
+    void logScreens(QScreen* screen);
+
+signals:
+    void instanceStarted();
+
+private:
+    void logSystem();
+    void loadFonts();
+    void prepareDataFolder();
+    void connectControllers();
+    void connectStartupChain();
+    void handleCommandLine();
+    void finishThread(QThread*& thread, const char* name);
+
+    static WinkwellApplication* s_instance;
+
+    bool m_secondary = false;
+    std::unique_ptr<SingleInstance> m_singleInstance;
+    std::FILE* m_stderrLog;
+    QIcon m_icon;
+    QString m_fontFamily;
+    QString m_dataFolder;
+    LanguageCatalog m_languages;
+    QTranslator* m_appTranslator = nullptr;
+    QTranslator* m_qtTranslator = nullptr;
+
+    WinkwellGUI* m_gui = nullptr;
+    QPointer<Model> m_model;
+    QThread* m_modelThread = nullptr;
+};

@@ -1,0 +1,116 @@
+#include "app/SingleInstance.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// One running copy per user: in-process for the protocol, with real processes for what a user
+// sees (a second launch exits 0 and raises the first; a killed first copy does not block).
+class TestSingleInstance : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_home;
+
+    QProcessEnvironment environment() const
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("HOME", m_home.path());
+        env.insert("XDG_DATA_HOME", m_home.filePath("data"));
+        env.insert("XDG_CONFIG_HOME", m_home.filePath("config"));
+        env.insert("XDG_RUNTIME_DIR", m_home.filePath("runtime"));
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        return env;
+    }
+
+    QString logText() const
+    {
+        QString text;
+        QDirIterator it(m_home.filePath("data/winkwell/logs"), {"Log_*.txt"}, QDir::Files);
+        while (it.hasNext()) {
+            QFile file(it.next());
+            if (file.open(QIODevice::ReadOnly)) {
+                text += QString::fromUtf8(file.readAll());
+            }
+        }
+        return text;
+    }
+
+    std::unique_ptr<QProcess> launch()
+    {
+        auto process = std::make_unique<QProcess>();
+        process->setProcessEnvironment(environment());
+        process->setProgram(QStringLiteral(WINKWELL_BIN_DIR "/winkwell"));
+        process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        process->setStandardOutputFile(QProcess::nullDevice());
+        process->start();
+        return process;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_home.isValid());
+        QDir().mkpath(m_home.filePath("runtime"));
+        QFile::setPermissions(m_home.filePath("runtime"),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    }
+
+    void secondObjectTellsTheFirst()
+    {
+        QTemporaryDir folder;
+        SingleInstance first("key", folder.path());
+        QVERIFY(first.isPrimary());
+        QSignalSpy started(&first, &SingleInstance::instanceStarted);
+        SingleInstance second("key", folder.path());
+        QVERIFY(!second.isPrimary());
+        QVERIFY(second.notifyPrimary(1000));
+        QVERIFY(started.wait(2000));
+        SingleInstance other("another-installation", folder.path());
+        QVERIFY(other.isPrimary());
+    }
+
+    void keyDependsOnInstallationOnly()
+    {
+        const QString a = SingleInstance::keyFor("winkwell", "", "", "/opt/Winkwell/winkwell");
+        QCOMPARE(SingleInstance::keyFor("winkwell", "", "", "/opt/winkwell/WINKWELL"), a);
+        QVERIFY(SingleInstance::keyFor("winkwell", "", "", "/home/x/winkwell") != a);
+    }
+
+    void secondLaunchRaisesTheFirstAndExits()
+    {
+        if (!QFile::exists(WINKWELL_BIN_DIR "/winkwell")) {
+            QSKIP("the winkwell program is not built");
+        }
+        auto first = launch();
+        QVERIFY(first->waitForStarted(5000));
+        QTRY_VERIFY_WITH_TIMEOUT(logText().contains("winkwell app class constructed"), 30000);
+        const int opened = logText().count("WinkwellGUI::openWindow()");
+        QCOMPARE(opened, 1);
+
+        auto second = launch();
+        QVERIFY(second->waitForFinished(15000));
+        QCOMPARE(second->exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second->exitCode(), 0);
+        QTRY_COMPARE_WITH_TIMEOUT(logText().count("WinkwellGUI::openWindow()"), 2, 10000);
+        QCOMPARE(first->state(), QProcess::Running);
+
+        // A killed first copy leaves its lock and socket behind; they must not block a start.
+        first->kill();
+        QVERIFY(first->waitForFinished(5000));
+        const int constructed = logText().count("winkwell app class constructed");
+        auto third = launch();
+        QTRY_COMPARE_WITH_TIMEOUT(logText().count("winkwell app class constructed"),
+                                  constructed + 1, 30000);
+        QCOMPARE(third->state(), QProcess::Running);
+        third->terminate();
+        QVERIFY(third->waitForFinished(15000));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestSingleInstance)
+#include "test_singleinstance.moc"

@@ -1,0 +1,265 @@
+#include "model/Model.h"
+#include "support/FakeFaceDetector.h"
+#include "support/FakeFrameSource.h"
+#include "support/TinyLandmarkModel.h"
+
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// The engine's run lifecycle against a stand-in camera on simulated time.
+class TestModelLifecycle : public QObject
+{
+    Q_OBJECT
+
+private:
+    struct Engine
+    {
+        std::shared_ptr<SimulatedEngineClock> clock = std::make_shared<SimulatedEngineClock>();
+        std::shared_ptr<FakeFrameSource> camera = std::make_shared<FakeFrameSource>(clock.get());
+        FakeFaceDetector* detector = nullptr;
+        std::unique_ptr<Model> model;
+    };
+
+    QTemporaryDir m_dir;
+    QString m_landmarks;
+
+    // An initialised engine; faces = true makes the detector see one face in every frame.
+    std::unique_ptr<Engine> makeEngine(bool faces, const QString& landmarkPath = QString())
+    {
+        auto engine = std::make_unique<Engine>();
+        ModelOptions options;
+        options.frameSource = engine->camera;
+        options.clock = engine->clock;
+        options.landmarkModelPath = landmarkPath.isEmpty() ? m_landmarks : landmarkPath;
+        Engine* raw = engine.get();
+        options.faceDetectorFactory = [raw, faces] {
+            auto detector = std::make_unique<FakeFaceDetector>();
+            if (faces) {
+                detector->faces.push_back(FakeFaceDetector::face(50, 25, 60, 70));
+            }
+            raw->detector = detector.get();
+            return std::unique_ptr<FaceDetector>(std::move(detector));
+        };
+        engine->model = std::make_unique<Model>(options);
+        engine->model->init();
+        return engine;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        qRegisterMetaType<Error>("Error");
+        qRegisterMetaType<Feature>("Feature");
+        QVERIFY(m_dir.isValid());
+        m_landmarks = m_dir.filePath("data.dat");
+        QVERIFY(writeTinyLandmarkModel(m_landmarks));
+    }
+
+    void stopWithoutRunReportsAtOnce()
+    {
+        auto engine = makeEngine(true);
+        QSignalSpy stopped(engine->model.get(), &Model::stopped);
+        engine->model->stop();
+        QCOMPARE(stopped.count(), 1);
+    }
+
+    void stopDuringRunEndsAtNextFrameWithoutResult()
+    {
+        auto engine = makeEngine(true);
+        Model& model = *engine->model;
+        QSignalSpy stopped(&model, &Model::stopped);
+        QSignalSpy errors(&model, &Model::errorOccurred);
+        QSignalSpy results(&model, &Model::measurementSuccessful);
+        QSignalSpy activated(&model, &Model::webcamActivated);
+        model.startBlinkMeasurement();
+        QCOMPARE(model.cameraUse(), 2);
+        QCOMPARE(activated.count(), 1);
+        QCOMPARE(activated.at(0).at(0).value<Feature>(), FeatureMeasurement);
+        model.stop();
+        QCOMPARE(stopped.count(), 0); // not before the next frame call
+        QVERIFY(stopped.wait(2000));
+        QCOMPARE(model.cameraUse(), 0);
+        QVERIFY(!engine->camera->isOpened());
+        QCOMPARE(errors.count(), 0);
+        QCOMPARE(results.count(), 0);
+    }
+
+    void quitDuringRunFinishesWithoutStopped()
+    {
+        auto engine = makeEngine(true);
+        Model& model = *engine->model;
+        QSignalSpy stopped(&model, &Model::stopped);
+        QSignalSpy finished(&model, &Model::finished);
+        model.startTraining();
+        QCOMPARE(model.cameraUse(), 1);
+        model.quit();
+        QCOMPARE(finished.count(), 0);
+        QVERIFY(finished.wait(2000));
+        QCOMPARE(finished.count(), 1);
+        QVERIFY(!engine->camera->isOpened());
+        QCOMPARE(model.cameraUse(), 0);
+        QTest::qWait(20);
+        QCOMPARE(stopped.count(), 0);
+    }
+
+    void quitWithoutRunFinishesAtOnce()
+    {
+        auto engine = makeEngine(true);
+        QSignalSpy finished(engine->model.get(), &Model::finished);
+        engine->model->quit();
+        QCOMPARE(finished.count(), 1);
+    }
+
+    void cameraThatDoesNotOpen()
+    {
+        auto engine = makeEngine(true);
+        engine->camera->opens = false;
+        Model& model = *engine->model;
+        QSignalSpy errors(&model, &Model::errorOccurred);
+        QSignalSpy frames(&model, &Model::frameReceived);
+        model.startBlinkMeasurement();
+        QCOMPARE(errors.count(), 1);
+        QCOMPARE(errors.at(0).at(0).value<Error>(), ErrorCameraOccupied);
+        QCOMPARE(frames.count(), 0);
+        QCOMPARE(model.cameraUse(), 0);
+
+        // The preview also shows the "camera occupied" picture; a throwing open is the same.
+        engine->camera->throwOnOpen = true;
+        model.startLivePreview();
+        QCOMPARE(errors.count(), 2);
+        QCOMPARE(errors.at(1).at(0).value<Error>(), ErrorCameraOccupied);
+        QCOMPARE(frames.count(), 1);
+    }
+
+    void emptyFrameWhenOpeningAndInCycle()
+    {
+        auto engine = makeEngine(true);
+        Model& model = *engine->model;
+        QSignalSpy errors(&model, &Model::errorOccurred);
+        engine->camera->emptyFromFrame = 3; // inside the warm-up
+        model.startBlinkMeasurement();
+        QCOMPARE(errors.count(), 1);
+        QCOMPARE(errors.at(0).at(0).value<Error>(), ErrorEmptyFrame);
+        QVERIFY(!engine->camera->isOpened());
+
+        engine->camera->emptyFromFrame = 20; // a dozen frames into the run
+        QSignalSpy frames(&model, &Model::frameReceived);
+        model.startLivePreview();
+        QTRY_COMPARE_WITH_TIMEOUT(errors.count(), 2, 2000);
+        QCOMPARE(errors.at(1).at(0).value<Error>(), ErrorEmptyFrame);
+        QCOMPARE(model.cameraUse(), 0);
+        QVERIFY(!engine->camera->isOpened());
+        QVERIFY(frames.count() >= 2); // preview frames, then the "empty frame" picture
+    }
+
+    void stopWinsOverError()
+    {
+        auto engine = makeEngine(true);
+        Model& model = *engine->model;
+        engine->camera->emptyFromFrame = 9;
+        QSignalSpy errors(&model, &Model::errorOccurred);
+        QSignalSpy stopped(&model, &Model::stopped);
+        model.startBlinkMeasurement();
+        model.stop();
+        QTRY_COMPARE_WITH_TIMEOUT(stopped.count(), 1, 2000);
+        QCOMPARE(errors.count(), 0);
+    }
+
+    void secondStartOnlyLogs()
+    {
+        auto engine = makeEngine(true);
+        Model& model = *engine->model;
+        QSignalSpy started(&model, &Model::trainingStarted);
+        model.startBlinkMeasurement();
+        model.startTraining();
+        model.startLivePreview();
+        QCOMPARE(model.cameraUse(), 2);
+        QCOMPARE(started.count(), 0);
+        QCOMPARE(engine->camera->openCalls, 1);
+        model.stop();
+    }
+
+    void cameraSwitchRestartsRun()
+    {
+        auto engine = makeEngine(true);
+        Model& model = *engine->model;
+        QSignalSpy activated(&model, &Model::webcamActivated);
+        model.setCameraID(0); // the current id changes nothing
+        model.startBlinkMeasurement();
+        QCOMPARE(engine->camera->lastOpenedId, 0);
+        QTRY_VERIFY_WITH_TIMEOUT(model.frameCounter() > 5, 2000);
+        model.setCameraID(1);
+        QTRY_COMPARE_WITH_TIMEOUT(engine->camera->openCalls, 2, 2000);
+        QCOMPARE(engine->camera->lastOpenedId, 1);
+        QCOMPARE(activated.count(), 2);
+        QCOMPARE(model.cameraUse(), 2);
+        QVERIFY(model.frameCounter() < 5); // the run starts again from its first frame
+        model.stop();
+        QTRY_COMPARE_WITH_TIMEOUT(model.cameraUse(), 0, 2000);
+    }
+
+    void wideFramesAreProcessedAt640()
+    {
+        auto engine = makeEngine(true);
+        engine->camera->size = cv::Size(1280, 720);
+        Model& model = *engine->model;
+        model.startLivePreview();
+        QTRY_VERIFY_WITH_TIMEOUT(model.frameCounter() >= 1, 2000);
+        // The detector sees a quarter of the 640 x 360 frame.
+        QCOMPARE(engine->detector->lastImageSize, cv::Size(160, 90));
+        model.stop();
+        QTRY_COMPARE_WITH_TIMEOUT(model.cameraUse(), 0, 2000);
+    }
+
+    void missingOrGarbageLandmarkModel_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::newRow("missing") << QByteArray();
+        QTest::newRow("garbage") << QByteArray("this is not a landmark model at all");
+        QTest::newRow("truncated") << QByteArray("\x00\x00\x00\x01\x02", 5);
+    }
+
+    void missingOrGarbageLandmarkModel()
+    {
+        QFETCH(QByteArray, content);
+        QString path = m_dir.filePath("absent.dat");
+        if (!content.isEmpty()) {
+            path = m_dir.filePath("broken.dat");
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            file.write(content);
+        }
+        auto engine = makeEngine(true, path);
+        Model& model = *engine->model;
+        QSignalSpy errors(&model, &Model::errorOccurred);
+        QSignalSpy frames(&model, &Model::frameReceived);
+        model.startBlinkMeasurement();
+        model.startTraining();
+        model.startLivePreview();
+        QCOMPARE(errors.count(), 3);
+        for (const auto& error : errors) {
+            QCOMPARE(error.at(0).value<Error>(), ErrorMissingData);
+        }
+        QCOMPARE(frames.count(), 1); // the "missing file" picture
+        QCOMPARE(engine->camera->openCalls, 0);
+    }
+
+    void failedInitStillLetsStartUpGoOn()
+    {
+        auto engine = makeEngine(true);
+        ModelOptions options;
+        options.frameSource = engine->camera;
+        options.clock = engine->clock;
+        options.landmarkModelPath = m_dir.filePath("absent.dat");
+        options.faceDetectorFactory = [] { return std::make_unique<FakeFaceDetector>(); };
+        Model model(options);
+        QSignalSpy initialized(&model, &Model::modelInitialized);
+        model.init();
+        QCOMPARE(initialized.count(), 1);
+    }
+};
+
+QTEST_MAIN(TestModelLifecycle)
+#include "test_model_lifecycle.moc"
