@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QtGlobal>
-
 #include <atomic>
 
 // The one time base of the engine: run timer, no-face timer and frame ticks all read it, so a

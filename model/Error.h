@@ -5,7 +5,8 @@
 
 // Camera and detection errors carried by errorOccurred(Error). A plain 4-byte enumeration so
 // that queued connections can copy it once it is registered as the meta-type "Error".
-enum Error {
+enum Error
+{
     ErrorNone = 0,
     ErrorMissingData = 1,
     ErrorCameraOccupied = 2,

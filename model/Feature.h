@@ -4,7 +4,8 @@
 #include <QString>
 
 // What occupies the user or the camera; carried by webcamActivated(Feature).
-enum Feature {
+enum Feature
+{
     FeatureBreak = 0,
     FeatureExercise = 1,
     FeatureFreeCamera = 2,

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QtGlobal>
-
 #include <opencv2/core.hpp>
 
 // Where the engine's frames come from: a webcam, or a recorded video standing in for one.

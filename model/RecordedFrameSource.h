@@ -4,7 +4,6 @@
 #include "FrameSource.h"
 
 #include <opencv2/videoio.hpp>
-
 #include <string>
 
 // A video file or an image-sequence pattern ("frames/%04d.png") in place of the webcam. When given

@@ -28,16 +28,15 @@ QImage drawStatusImage(const QString& text, double fontFactor)
 void StatusImages::draw(double fontFactor)
 {
     // On Linux there are no privacy settings that block the camera: the older texts apply.
-    emptyFrame = drawStatusImage(QCoreApplication::translate("Model",
-                                                             "empty frame received\n"
-                                                             "camera disconnected\n"
-                                                             "or broken or bad cable\n"
-                                                             "or bad driver"),
+    emptyFrame = drawStatusImage(QCoreApplication::translate("Model", "empty frame received\n"
+                                                                      "camera disconnected\n"
+                                                                      "or broken or bad cable\n"
+                                                                      "or bad driver"),
                                  fontFactor);
     cameraOccupied = drawStatusImage(
         QCoreApplication::translate("Model", "camera is occupied or not connected"), fontFactor);
-    loading = drawStatusImage(QCoreApplication::translate("Model", "loading classifiers"),
-                              fontFactor);
+    loading =
+        drawStatusImage(QCoreApplication::translate("Model", "loading classifiers"), fontFactor);
     missingFile = drawStatusImage(
         QCoreApplication::translate("Model", "missing file: data.dat or low memory"), fontFactor);
 }

@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-
 #include <algorithm>
 #include <utility>
 
@@ -47,7 +46,9 @@ qint64 processSession(const QString& dir)
 
 } // namespace
 
-ProcProcessLister::ProcProcessLister(QString procRoot) : m_procRoot(std::move(procRoot)) {}
+ProcProcessLister::ProcProcessLister(QString procRoot) : m_procRoot(std::move(procRoot))
+{
+}
 
 QList<ProcessEntry> ProcProcessLister::runningProcesses() const
 {
