@@ -4,5 +4,6 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh
+scripts/fetch-face-model.sh
 scripts/build.sh build
 exec build/bin/winkwell "$@"
