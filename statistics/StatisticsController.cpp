@@ -1,0 +1,259 @@
+#include "StatisticsController.h"
+
+#include "MeasurementRecord.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QThread>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+const QString kDataKey = QStringLiteral("data");
+const QString kDateTimeKey = QStringLiteral("datetime");
+const QString kPcidKey = QStringLiteral("pcid");
+const QString kVersionKey = QStringLiteral("version");
+constexpr int kSmallStatisticsSize = 8;
+
+QString threadId()
+{
+    return QString::number(reinterpret_cast<quintptr>(QThread::currentThreadId()));
+}
+
+template <typename T> QVector<T> slice(const QVector<T>& list, int start, int end)
+{
+    const int last = std::min(end, list.size() - 1);
+    if (start > last)
+        return QVector<T>();
+    return list.mid(start, last - start + 1);
+}
+
+} // namespace
+
+StatisticsController::StatisticsController(QString dataDirectory)
+    : m_dataDirectory(std::move(dataDirectory)),
+      m_filePath(m_dataDirectory + QStringLiteral("statistics.json")), m_file(m_filePath)
+{
+    // The upload text crosses to the network thread by pointer through a queued connection.
+    qRegisterMetaType<QString*>("QString*");
+    m_document = loadMeasurementsFromJson(m_filePath);
+}
+
+StatisticsController::~StatisticsController()
+{
+    qDebug() << "StatisticsController::~StatisticsController() thread" << threadId();
+}
+
+QJsonObject StatisticsController::loadMeasurementsFromJson(const QString& path)
+{
+    qDebug() << "StatisticsController::loadMeasurementsFromJson " << threadId() << "path" << path;
+    if (m_file.path() != path)
+        m_file = MeasurementFile(path);
+    const MeasurementFile::ReadResult read = m_file.read();
+
+    if (read.status == MeasurementFile::ReadStatus::Missing) {
+        m_file.reset(MeasurementFile::emptyHistory());
+        const MeasurementFile::WriteResult written = m_file.write();
+        if (written.ok()) {
+            const QFileInfo created(path);
+            qDebug() << "StatisticsController: file properties: readable" << created.isReadable()
+                     << "writable" << created.isWritable();
+        } else {
+            qWarning() << "StatisticsController: file properties: readable" << false << "writable"
+                       << false << "file cannot be opened" << path << written.error;
+        }
+        return MeasurementFile::emptyHistory();
+    }
+
+    QJsonObject root = MeasurementFile::emptyHistory();
+    QString damage;
+    if (read.status == MeasurementFile::ReadStatus::Unreadable) {
+        qWarning() << "StatisticsController: file properties: readable" << read.readable
+                   << "writable" << read.writable << "file cannot be opened" << path << read.error;
+        damage = QStringLiteral("unreadable");
+    } else {
+        qDebug() << "StatisticsController: file properties: readable" << read.readable << "writable"
+                 << read.writable;
+        // An empty file holds nothing to lose; an interrupted non-atomic write leaves one.
+        if (read.content.trimmed().isEmpty()) {
+            m_file.reset(root);
+            const MeasurementFile::WriteResult written = m_file.write();
+            if (!written.ok())
+                qWarning() << "StatisticsController: file cannot be opened" << path
+                           << written.error;
+            return root;
+        }
+        const MeasurementFile::ParseResult parsed = MeasurementFile::parse(read.content);
+        if (parsed.usable) {
+            m_file.adopt(parsed);
+            return parsed.root;
+        }
+        qWarning() << "StatisticsController: damaged file" << path << parsed.problem;
+        damage = QStringLiteral("damaged");
+        root = parsed.root;
+    }
+
+    // Keep what could not be used for the user instead of writing over it.
+    m_file.reset(root);
+    const QString aside = m_file.setAside();
+    if (aside.isEmpty()) {
+        qWarning().noquote() << QStringLiteral("StatisticsController: %1 file cannot be set aside, "
+                                               "it stays at \"%2\" and nothing will be written "
+                                               "over it")
+                                    .arg(damage, path);
+        m_writesBlocked = true;
+    } else {
+        qWarning().noquote() << QStringLiteral("StatisticsController: %1 file set aside as \"%2\"")
+                                    .arg(damage, aside);
+        const MeasurementFile::WriteResult written = m_file.write();
+        if (!written.ok())
+            qWarning() << "StatisticsController: file cannot be opened" << path << written.error;
+    }
+    return root;
+}
+
+void StatisticsController::init()
+{
+    qDebug() << "StatisticsController::init ";
+    MeasurementRecord::refreshZone();
+    const QJsonArray data = m_document.value(kDataKey).toArray();
+    m_blinkRates.clear();
+    m_lengths.clear();
+    m_dateTimes.clear();
+    m_blinkRates.reserve(data.size());
+    m_lengths.reserve(data.size());
+    m_dateTimes.reserve(data.size());
+    for (const QJsonValue& element : data) {
+        const MeasurementRecord record = MeasurementRecord::fromJson(element.toObject());
+        m_dateTimes.append(record.dateTime);
+        // One decimal, cut toward zero, as the rate was delivered when it was taken.
+        m_blinkRates.append(std::trunc(record.blinkRate * 10.0) / 10.0);
+        m_lengths.append(record.length);
+    }
+    emitSmallStatistics();
+    emit statsControllerInitialized();
+}
+
+void StatisticsController::addMeasurement(double blinkRate, QString note, int length)
+{
+    qDebug() << "StatisticsController::addMeasurement " << threadId();
+    MeasurementRecord record;
+    record.blinkRate = blinkRate;
+    record.note = std::move(note);
+    record.length = length;
+    // Whole seconds, so that memory and file hold the same moment.
+    MeasurementRecord::refreshZone();
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    record.dateTime = MeasurementRecord::localTime(now - now % 1000);
+    const QJsonObject element = record.toJson();
+    qDebug() << "StC: add measurment" << element.value(kDateTimeKey).toString();
+
+    // Taking the array out leaves it unshared, so appending does not copy the history.
+    QJsonArray data = m_document.take(kDataKey).toArray();
+    data.append(element);
+    m_document.insert(kDataKey, data);
+    m_file.append(m_document, element);
+    writeDocument();
+
+    m_blinkRates.append(record.blinkRate);
+    m_lengths.append(record.length);
+    m_dateTimes.append(record.dateTime);
+    emitSmallStatistics();
+}
+
+void StatisticsController::createStatistics()
+{
+    const int n = m_blinkRates.size();
+    updateStatistics(std::max(n - kSmallStatisticsSize, 0), n - 1);
+}
+
+void StatisticsController::updateStatistics(int start, int end)
+{
+    // A negative start would index before the first measurement.
+    start = std::max(start, 0);
+    emit statisticsChanged(slice(m_blinkRates, start, end), slice(m_lengths, start, end),
+                           slice(m_dateTimes, start, end), m_blinkRates.size());
+}
+
+void StatisticsController::deleteAllMeasurements()
+{
+    m_blinkRates.clear();
+    m_lengths.clear();
+    m_dateTimes.clear();
+    emitSmallStatistics();
+    updateStatistics(0, -1);
+    // Only the measurements go; whatever else the file carries stays.
+    m_document.insert(kDataKey, QJsonArray());
+    m_file.reset(m_document);
+    writeDocument();
+}
+
+void StatisticsController::createJsonData(QString lastDateTime, QString pcid)
+{
+    QJsonObject upload = m_document;
+    QString& text = m_uploadTexts[m_nextUploadText];
+    m_nextUploadText = (m_nextUploadText + 1) % m_uploadTexts.size();
+
+    if (!lastDateTime.isEmpty()) {
+        const QDateTime serverNewest = MeasurementRecord::parseDateTime(lastDateTime);
+        QJsonArray selected;
+        if (serverNewest.isValid()) {
+            const QJsonArray data = m_document.value(kDataKey).toArray();
+            for (const QJsonValue& element : data) {
+                const QDateTime taken = MeasurementRecord::parseDateTime(
+                    element.toObject().value(kDateTimeKey).toString());
+                // An unreadable moment cannot be shown to be new.
+                if (taken.isValid() && serverNewest < taken)
+                    selected.append(element);
+            }
+        } else {
+            qWarning() << "SC: unreadable last date-time from the server" << lastDateTime;
+        }
+        upload.insert(kDataKey, selected);
+        upload.insert(kVersionKey, QCoreApplication::applicationVersion());
+        upload.insert(kPcidKey, pcid);
+        text =
+            selected.isEmpty() ? QString() : QString::fromUtf8(MeasurementFile::serialize(upload));
+    } else {
+        upload.insert(kPcidKey, pcid);
+        upload.insert(kVersionKey, QCoreApplication::applicationVersion());
+        text = QString::fromUtf8(MeasurementFile::serialize(upload));
+    }
+    qDebug() << "SC: " << text;
+    emit measurementsUploadReady(&text);
+}
+
+void StatisticsController::quit()
+{
+    qDebug() << "StatisticsController::quit() emitting finish thread" << threadId();
+    emit finished();
+}
+
+void StatisticsController::emitSmallStatistics()
+{
+    const int n = m_blinkRates.size();
+    const int start = std::max(n - kSmallStatisticsSize, 0);
+    emit smallStatisticsChanged(m_blinkRates.mid(start), m_lengths.mid(start),
+                                m_dateTimes.mid(start));
+}
+
+void StatisticsController::writeDocument()
+{
+    if (m_writesBlocked) {
+        qWarning() << "StatisticsController: addMeasurement file cannot be opened" << m_filePath
+                   << "an unreadable file is in the way";
+        return;
+    }
+    const MeasurementFile::WriteResult written = m_file.write();
+    if (written.status == MeasurementFile::WriteStatus::OpenFailed) {
+        qWarning() << "StatisticsController: addMeasurement file cannot be opened" << m_filePath
+                   << written.error;
+    } else if (written.status == MeasurementFile::WriteStatus::WriteFailed) {
+        qWarning() << "StatisticsController: addMeasurement file cannot be written" << m_filePath
+                   << written.error;
+    }
+}

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "MeasurementFile.h"
+
+#include <QDateTime>
+#include <QJsonObject>
+#include <QObject>
+#include <QString>
+#include <QVector>
+#include <array>
+
+// Keeps the blink-rate history: "statistics.json" in the data folder and three parallel lists
+// in the same order. Lives in a worker thread of its own; every slot runs there.
+class StatisticsController : public QObject
+{
+    Q_OBJECT
+
+public:
+    // dataDirectory ends with "/". The file is read at once; the lists stay empty until init().
+    explicit StatisticsController(QString dataDirectory);
+    ~StatisticsController() override;
+
+    QJsonObject loadMeasurementsFromJson(const QString& path);
+
+    const QVector<double>& blinkRates() const { return m_blinkRates; }
+    const QVector<int>& lengths() const { return m_lengths; }
+    const QVector<QDateTime>& dateTimes() const { return m_dateTimes; }
+    const QJsonObject& document() const { return m_document; }
+    const QString& filePath() const { return m_filePath; }
+    MeasurementFile& file() { return m_file; }
+
+public slots:
+    void init();
+    void addMeasurement(double blinkRate, QString note, int length);
+    void createStatistics();
+    void updateStatistics(int start, int end);
+    void deleteAllMeasurements();
+    void createJsonData(QString lastDateTime, QString pcid);
+    void quit();
+
+signals:
+    void statisticsChanged(QVector<double> blinkRates, QVector<int> lengths,
+                           QVector<QDateTime> dateTimes, int allMeasurementSize);
+    void smallStatisticsChanged(QVector<double> blinkRates, QVector<int> lengths,
+                                QVector<QDateTime> dateTimes);
+    void finished();
+    // The text behind the pointer is never changed while a receiver may still read it: each
+    // build goes to the next of several slots, so a lent text stays as it is until that many
+    // further uploads have been built, and it lives as long as the controller.
+    void measurementsUploadReady(QString* uploadText);
+    void statsControllerInitialized();
+
+private:
+    void emitSmallStatistics();
+    void writeDocument();
+
+    QString m_dataDirectory;
+    QVector<double> m_blinkRates;
+    QVector<int> m_lengths;
+    QVector<QDateTime> m_dateTimes;
+    QJsonObject m_document;
+    QString m_filePath;
+    MeasurementFile m_file;
+    // Set when a damaged file could not be moved away: writing would destroy it.
+    bool m_writesBlocked = false;
+    std::array<QString, 4> m_uploadTexts;
+    std::size_t m_nextUploadText = 0;
+};
