@@ -1,0 +1,677 @@
+#include "controller/ApplicationController.h"
+
+#include "controller/CameraCatalog.h"
+#include "controller/SchedulerClock.h"
+#include "controller/SettingsSummary.h"
+#include "platform/IdleMonitor.h"
+
+#include <QDebug>
+#include <QEventLoop>
+#include <QThread>
+
+namespace {
+
+constexpr int kSchedulerTickMs = 2000;
+constexpr qint64 kQuietAfterResumeMs = 15000;
+constexpr int kFirstMeasurementMs = 120000;
+constexpr int kMeasurementPeriodMs = 1800000;
+constexpr int kMeasurementRetryMs = 480000;
+constexpr int kReminderAfterBreakMs = 20000;
+constexpr int kReminderShownMs = 3000;
+constexpr int kPresenceCheckMs = 60000;
+constexpr qint64 kExerciseGapMs = 1140000;
+constexpr qint64 kSnoozeMs = 300000;
+constexpr qint64 kExerciseHoldBackS = 300;
+constexpr qint64 kMinuteMs = 60000;
+// Shorter waits are not worth a nested event loop.
+constexpr int kShortestDelayMs = 11;
+
+// Errors after which the camera cannot watch for the blink, so the simple reminder stands in.
+bool isCameraError(Error e)
+{
+    switch (e) {
+    case ErrorCameraOccupied:
+    case ErrorLowFps:
+    case ErrorMoreFaces:
+    case ErrorEmptyFrame:
+    case ErrorNoCamera:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+ApplicationController::ApplicationController() : ApplicationController(ControllerServices::system())
+{
+}
+
+ApplicationController::ApplicationController(ControllerServices services)
+    : QObject(nullptr), m_services(std::move(services))
+{
+    const QDateTime now = m_services.clock->nowUtc();
+    m_lastCursorPos = m_services.idleMonitor->cursorPosition();
+    m_resumeTime = now;
+    m_nextBreakTime = now.addMSecs(m_breakPeriod * kMinuteMs);
+    m_nextExerciseTime = now.addMSecs(kExerciseGapMs);
+    qDebug() << "ApplicationController::ApplicationController";
+}
+
+ApplicationController::~ApplicationController()
+{
+    qDebug() << "ApplicationController::~ApplicationController() thread"
+             << QThread::currentThreadId();
+    if (m_screenControlEnabled)
+        restoreScreen();
+}
+
+QString ApplicationController::settingsSummary() const
+{
+    FeatureSettings s;
+    s.screenControlEnabled = m_screenControlEnabled;
+    s.colorTemperature = m_colorTemperature;
+    s.brightnessSlider = m_HWbrightnessSlider;
+    s.trainingEnabled = m_trainingEnabled;
+    s.blinkReminderPeriodMs = m_blinkReminderPeriod;
+    s.interactiveReminder = m_interactiveReminder;
+    s.mgdEnabled = m_mgdEnabled;
+    s.exercisesEnabled = m_exercisesEnabled;
+    s.breaksEnabled = m_breaksEnabled;
+    s.breakPeriodMinutes = m_breakPeriod;
+    s.includeNaturalBreaks = m_includeNaturalBreaks;
+    s.naturalBreakDurationMinutes = m_naturalBreakDuration;
+    return ::settingsSummary(s);
+}
+
+void ApplicationController::init()
+{
+    qDebug() << "ApplicationController::init()";
+    SchedulerClock& clock = *m_services.clock;
+
+    m_reminderHideTimer = clock.createTimer(this);
+    m_reminderHideTimer->setSingleShot(true);
+    connect(m_reminderHideTimer, &CountdownTimer::timeout, this,
+            &ApplicationController::hideBlinkReminder);
+
+    m_delayLoop = new QEventLoop(this);
+    m_delayTimer = clock.createTimer(this);
+    m_delayTimer->setSingleShot(true);
+    connect(m_delayTimer, &CountdownTimer::timeout, m_delayLoop, &QEventLoop::quit);
+
+    m_schedulerTimer = clock.createTimer(this);
+    m_schedulerTimer->setInterval(kSchedulerTickMs);
+    connect(m_schedulerTimer, &CountdownTimer::timeout, this,
+            &ApplicationController::accessFeature);
+    m_schedulerTimer->start();
+
+    // Countdowns: due when not running, so nothing listens to them.
+    m_measurementTimer = clock.createTimer(this);
+    m_measurementTimer->setSingleShot(true);
+    m_reminderTimer = clock.createTimer(this);
+    m_reminderTimer->setSingleShot(true);
+
+    m_presenceTimer = clock.createTimer(this);
+    m_presenceTimer->setInterval(kPresenceCheckMs);
+    connect(m_presenceTimer, &CountdownTimer::timeout, this, &ApplicationController::checkPresence);
+
+    emit controllerInitialized();
+    qDebug() << "ApplicationController::emit controllerInitialized()";
+}
+
+void ApplicationController::accessFeature()
+{
+    if (m_featureInUse.load() != FeatureFreeCamera || m_isCameraPreviewOn || m_programPaused ||
+        m_quitting)
+        return;
+
+    const QDateTime now = m_services.clock->nowUtc();
+    if (m_resumeTime.msecsTo(now) < kQuietAfterResumeMs)
+        return;
+
+    if (!m_cameraFeaturesPaused && m_measurementEnabled && !m_measurementTimer->isActive()) {
+        setFeatureInUse(FeatureMeasurement);
+        reloadCameras();
+        qDebug() << "ApplicationController::accessFeature() emit blinkMeasurementRequested();";
+        emit blinkMeasurementRequested();
+        return;
+    }
+
+    const qint64 secondsToExercise = now.secsTo(m_nextExerciseTime);
+    const qint64 secondsToBreak = now.secsTo(m_nextBreakTime);
+
+    if (m_breaksEnabled && secondsToBreak < 0) {
+        setFeatureInUse(FeatureBreak);
+        m_reminderTimer->start(kReminderAfterBreakMs);
+        qDebug() << "ApplicationController::accessFeature() emit breakRequested()";
+        emit breakRequested();
+        return;
+    }
+
+    // An exercise right before a break is pointless; with breaks off there is none to wait for.
+    const bool breakClose = m_breaksEnabled && secondsToBreak <= kExerciseHoldBackS;
+    if (m_exercisesEnabled && secondsToExercise < 0 && !breakClose) {
+        setFeatureInUse(FeatureExercise);
+        m_reminderTimer->start(kReminderAfterBreakMs);
+        qDebug() << "ApplicationController::accessFeature() emit exerciseRequested();";
+        emit exerciseRequested();
+        return;
+    }
+
+    if (m_trainingEnabled && !m_reminderTimer->isActive()) {
+        if (m_cameraFeaturesPaused || !m_interactiveReminder) {
+            setFeatureInUse(FeatureTraining);
+            m_reminderHideTimer->start(kReminderShownMs);
+            qDebug() << "ApplicationController::accessFeature() emit blinkReminderRequested();";
+            emit blinkReminderRequested();
+        } else {
+            setFeatureInUse(FeatureInteractiveTraining);
+            reloadCameras();
+            qDebug() << "ApplicationController::accessFeature() emit blinkTrainingRequested();";
+            emit blinkInteractiveTrainingRequested();
+        }
+    }
+}
+
+void ApplicationController::hideBlinkReminder()
+{
+    qDebug() << "ApplicationController::hideBlinkReminder()";
+    // A late timeout of a reminder that already ended must not end whatever runs by then.
+    m_reminderHideTimer->stop();
+    emit userBlinked();
+    m_reminderTimer->start(m_blinkReminderPeriod);
+    setFeatureInUse(FeatureFreeCamera);
+}
+
+void ApplicationController::processDetectedBlink()
+{
+    if (m_isCameraPreviewOn)
+        emit userBlinked();
+}
+
+void ApplicationController::processBlinkForTraining(bool blinked)
+{
+    qDebug() << "ApplicationController::processBlinkForTraining" << blinked;
+    if (blinked) {
+        emit userBlinked();
+        m_reminderTimer->start(m_blinkReminderPeriod);
+        setFeatureInUse(FeatureFreeCamera);
+    } else if (!m_mgdEnabled) {
+        emit blinkReminderRequested();
+    }
+}
+
+void ApplicationController::adjustBlinkTrainingForMGD()
+{
+    qDebug() << "ApplicationController::adjustBlinkTrainingForMGD()";
+    if (m_mgdEnabled)
+        emit blinkReminderRequested();
+}
+
+void ApplicationController::processMeasurement(float blinkRate, int length)
+{
+    qDebug() << "ApplicationController::processMeasurement" << blinkRate;
+    // One decimal, cut rather than rounded: 12.37 is stored as 12.3.
+    const double rate = static_cast<int>(blinkRate * 10.0f) / 10.0;
+    emit measurementCompleted(rate, settingsSummary(), length);
+    m_measurementTimer->start(kMeasurementPeriodMs);
+    setFeatureInUse(FeatureFreeCamera);
+}
+
+void ApplicationController::processError(Error e)
+{
+    qDebug().noquote() << "ApplicationController::processError" << errorName(e) << "modelUse"
+                       << featureName(m_featureInUse.load());
+    if (m_featureInUse.load() == FeatureInteractiveTraining && isCameraError(e)) {
+        m_reminderHideTimer->start(kReminderShownMs);
+        qDebug() << "ApplicationController::quitCameraFeature() emit blinkReminderRequested();";
+        emit blinkReminderRequested();
+        setFeatureInUse(FeatureTraining);
+    }
+    if (m_featureInUse.load() == FeatureInteractiveTraining) {
+        hideBlinkReminder();
+    } else if (m_featureInUse.load() == FeatureMeasurement) {
+        m_measurementTimer->start(kMeasurementRetryMs);
+        setFeatureInUse(FeatureFreeCamera);
+    }
+}
+
+void ApplicationController::processStoppedBlinkDetection()
+{
+    qDebug().noquote() << "ApplicationController::processStoppedBlinkDetection() isCameraPreviewOn"
+                       << m_isCameraPreviewOn.load() << "featureInUse"
+                       << featureName(m_featureInUse.load());
+    if (m_featureInUse.load() == FeatureInteractiveTraining) {
+        hideBlinkReminder();
+    } else if (m_featureInUse.load() == FeatureMeasurement) {
+        m_measurementTimer->start(kMeasurementRetryMs);
+        setFeatureInUse(FeatureFreeCamera);
+    }
+    if (m_isCameraPreviewOn) {
+        reloadCameras();
+        emit startLivePreviewRequested();
+    }
+}
+
+void ApplicationController::quitBlinkTraining()
+{
+    const int feature = m_featureInUse.load();
+    if (feature == FeatureInteractiveTraining) {
+        qDebug() << "ApplicationController::forceQuitBlinkTraining() (by mouse) emit "
+                    "stopCameraUseRequested();";
+        emit stopCameraUseRequested();
+    } else if (feature == FeatureTraining) {
+        qDebug() << "ApplicationController::forceQuitBlinkTraining() (by mouse)";
+        m_reminderHideTimer->stop();
+        m_reminderTimer->start(m_blinkReminderPeriod);
+        setFeatureInUse(FeatureFreeCamera);
+    }
+}
+
+void ApplicationController::setBlinkReminderPeriod(int period)
+{
+    qDebug() << "ApplicationController::setBlinkReminderPeriod" << period;
+    m_blinkReminderPeriod = period;
+}
+
+void ApplicationController::setBlinkRate(float blinkRate)
+{
+    qDebug() << "ApplicationController::setBlinkRate" << blinkRate;
+    m_blinkRate = blinkRate;
+}
+
+void ApplicationController::enableBlinkTraining(bool isEnabled)
+{
+    if (m_trainingEnabled == isEnabled)
+        return;
+    qDebug() << "ApplicationController::enableBlinkTraining" << isEnabled;
+    m_trainingEnabled.exchange(isEnabled);
+    if (isEnabled) {
+        m_reminderTimer->start(m_blinkReminderPeriod);
+        return;
+    }
+    m_reminderTimer->stop();
+    const int feature = m_featureInUse.load();
+    if (feature == FeatureInteractiveTraining) {
+        emit stopCameraUseRequested();
+    } else if (feature == FeatureTraining) {
+        m_reminderHideTimer->stop();
+        emit userBlinked();
+        setFeatureInUse(FeatureFreeCamera);
+    }
+}
+
+void ApplicationController::enableInteractiveBlinkReminder(bool isInteractive)
+{
+    qDebug() << "ApplicationController::enableInteractiveBlinkReminder" << isInteractive;
+    m_interactiveReminder = isInteractive;
+}
+
+void ApplicationController::enableMGDblinkTraining(bool isEnabled)
+{
+    qDebug() << "ApplicationController::enableMGDblinkTraining" << isEnabled;
+    m_mgdEnabled = isEnabled;
+}
+
+void ApplicationController::enableMeasurement(bool isEnabled)
+{
+    qDebug() << "ApplicationController::enableMeasurement" << isEnabled;
+    if (m_measurementEnabled == isEnabled)
+        return;
+    m_measurementEnabled.exchange(isEnabled);
+    if (isEnabled) {
+        m_measurementTimer->start(kFirstMeasurementMs);
+    } else {
+        m_measurementTimer->stop();
+        if (m_featureInUse.load() == FeatureMeasurement)
+            emit stopCameraUseRequested();
+    }
+}
+
+void ApplicationController::takeMeasurementNow()
+{
+    qDebug() << "ApplicationController::takeMeasurementNow()";
+    // Running at this instant, the countdown lets the tick start anything else that is due
+    // first; the measurement follows at the first tick after it expires.
+    m_measurementTimer->start(1);
+    accessFeature();
+}
+
+void ApplicationController::enableLivePreview(bool isEnabled)
+{
+    const int feature = m_featureInUse.load();
+    qDebug().noquote() << "ApplicationController::enableLivePreview" << isEnabled
+                       << "feature in use" << featureName(feature);
+    m_isCameraPreviewOn.exchange(isEnabled);
+    if (!isEnabled) {
+        emit stopCameraUseRequested();
+        return;
+    }
+    switch (feature) {
+    case FeatureBreak:
+        quitBreak();
+        emit startLivePreviewRequested();
+        break;
+    case FeatureExercise:
+        emit exerciseFinished();
+        emit startLivePreviewRequested();
+        break;
+    case FeatureFreeCamera:
+        emit startLivePreviewRequested();
+        break;
+    case FeatureTraining:
+        hideBlinkReminder();
+        emit startLivePreviewRequested();
+        break;
+    case FeatureInteractiveTraining:
+    case FeatureMeasurement:
+        // The preview starts once the engine reports that it stopped.
+        emit stopCameraUseRequested();
+        break;
+    default:
+        break;
+    }
+}
+
+void ApplicationController::pauseProgram(bool isPaused)
+{
+    if (m_programPaused == isPaused)
+        return;
+    m_programPaused.exchange(isPaused);
+    qDebug() << "ApplicationController::pauseProgram" << isPaused;
+    if (isPaused) {
+        switch (m_featureInUse.load()) {
+        case FeatureBreak:
+            quitBreak();
+            break;
+        case FeatureExercise:
+            emit exerciseFinished();
+            break;
+        case FeatureFreeCamera:
+        case FeatureInteractiveTraining:
+        case FeatureMeasurement:
+            emit stopCameraUseRequested();
+            break;
+        case FeatureTraining:
+            hideBlinkReminder();
+            break;
+        default:
+            break;
+        }
+        return;
+    }
+    const QDateTime now = m_services.clock->nowUtc();
+    restartBreakAndExerciseSchedule(now);
+    m_resumeTime = now;
+    if (m_isCameraPreviewOn)
+        emit startLivePreviewRequested();
+}
+
+void ApplicationController::pauseCameraFeatures(bool isPaused)
+{
+    if (m_cameraFeaturesPaused == isPaused)
+        return;
+    qDebug() << "ApplicationController::pauseCameraFeatures" << isPaused;
+    m_cameraFeaturesPaused.exchange(isPaused);
+    if (isPaused && !m_isCameraPreviewOn && m_featureInUse.load() != FeatureFreeCamera)
+        emit stopCameraUseRequested();
+}
+
+void ApplicationController::setCameraIDpreffered(int id)
+{
+    qDebug() << "ApplicationController::setCameraIDpreffered()" << id;
+    if (id == m_cameraIdPreferred)
+        return;
+    m_cameraIdPreferred = id;
+    reloadCameras();
+}
+
+void ApplicationController::reloadCameras()
+{
+    const QStringList cameras = m_services.cameras->cameraDescriptions();
+    for (const QString& description : cameras)
+        qDebug().noquote() << description;
+    const int count = cameras.size();
+    const int newId =
+        (m_cameraIdPreferred >= 0 && m_cameraIdPreferred < count) ? m_cameraIdPreferred : 0;
+    qDebug() << "ApplicationController: reloadCameras() number of cameras" << count << "prefferedID"
+             << m_cameraIdPreferred << " inUse" << m_cameraIdInUse << " newID in use" << newId;
+    if (newId != m_cameraIdInUse) {
+        m_cameraIdInUse = newId;
+        emit cameraIDchanged(newId);
+    }
+}
+
+void ApplicationController::quit()
+{
+    qDebug() << "ApplicationController::quit() thread" << QThread::currentThreadId();
+    m_quitting.exchange(true);
+    m_trainingEnabled.exchange(false);
+    m_isCameraPreviewOn.exchange(false);
+    m_measurementEnabled.exchange(false);
+    for (CountdownTimer* timer :
+         {m_reminderTimer, m_measurementTimer, m_schedulerTimer, m_delayTimer}) {
+        if (timer)
+            timer->stop();
+    }
+    if (m_delayLoop && m_delayLoop->isRunning()) {
+        // Its timer is stopped, so end the wait here; the waiting call emits finished().
+        m_delayLoop->quit();
+        return;
+    }
+    qDebug() << "ApplicationController::quit() emitting finish";
+    emitFinishedOnce();
+}
+
+void ApplicationController::emitFinishedOnce()
+{
+    if (m_finishedEmitted)
+        return;
+    m_finishedEmitted = true;
+    emit finished();
+}
+
+// Breaks and exercises.
+
+void ApplicationController::restartBreakAndExerciseSchedule(const QDateTime& now)
+{
+    m_nextBreakTime = now.addMSecs(m_breakPeriod * kMinuteMs);
+    m_nextExerciseTime = now.addMSecs(kExerciseGapMs);
+}
+
+void ApplicationController::quitBreak()
+{
+    if (m_featureInUse.load() != FeatureBreak)
+        return;
+    qDebug() << "ApplicationController::quitBreak() emit breakFinished();";
+    restartBreakAndExerciseSchedule(m_services.clock->nowUtc());
+    setFeatureInUse(FeatureFreeCamera);
+    emit breakFinished();
+}
+
+void ApplicationController::skipBreak()
+{
+    qDebug() << "ApplicationController::skipBreak()";
+    m_nextBreakTime = m_services.clock->nowUtc().addMSecs(m_breakPeriod * kMinuteMs);
+    // A click that arrives after the break already ended must not free another feature.
+    if (m_featureInUse.load() == FeatureBreak)
+        setFeatureInUse(FeatureFreeCamera);
+}
+
+void ApplicationController::snoozeBreak()
+{
+    m_nextBreakTime = m_services.clock->nowUtc().addMSecs(kSnoozeMs);
+    if (m_featureInUse.load() == FeatureBreak)
+        setFeatureInUse(FeatureFreeCamera);
+    qDebug() << "ApplicationController::snoozeBreak()";
+}
+
+void ApplicationController::quitExercise()
+{
+    if (m_featureInUse.load() != FeatureExercise)
+        return;
+    qDebug() << "ApplicationController::quitExercise()";
+    m_nextExerciseTime = m_services.clock->nowUtc().addMSecs(kExerciseGapMs);
+    setFeatureInUse(FeatureFreeCamera);
+}
+
+void ApplicationController::useWebcamInComputerBreaks(bool isEnabled)
+{
+    qDebug() << "ApplicationController::useWebcamInComputerBreaks()" << isEnabled;
+    m_useWebcamInBreaks = isEnabled;
+}
+
+void ApplicationController::includeNaturalBreaks(bool isEnabled)
+{
+    qDebug() << "ApplicationController::includeNaturalBreaks" << isEnabled;
+    m_includeNaturalBreaks = isEnabled;
+}
+
+void ApplicationController::setNaturalBreakDuration(uint duration)
+{
+    qDebug() << "ApplicationController::setNaturalBreakDuration" << duration;
+    m_naturalBreakDuration = duration;
+}
+
+void ApplicationController::enableComputerBreaks(bool isEnabled)
+{
+    qDebug() << "ApplicationController::enableComputerBreaks()" << isEnabled;
+    if (m_breaksEnabled == isEnabled)
+        return;
+    m_breaksEnabled.exchange(isEnabled);
+    updatePresenceTimer();
+}
+
+void ApplicationController::enableEyeExercisebreaks(bool isEnabled)
+{
+    qDebug() << "ApplicationController::enableEyeExercisebreaks" << isEnabled;
+    if (m_exercisesEnabled == isEnabled)
+        return;
+    m_exercisesEnabled.exchange(isEnabled);
+    updatePresenceTimer();
+}
+
+void ApplicationController::updatePresenceTimer()
+{
+    if (!m_breaksEnabled && !m_exercisesEnabled)
+        m_presenceTimer->stop();
+    else
+        m_presenceTimer->start(kPresenceCheckMs);
+}
+
+void ApplicationController::changeTimeBetweenBreakReminders(int time)
+{
+    qDebug() << "ApplicationController::changeTimeBetweenBreakReminders" << time;
+    // A pending break keeps its start and takes the new length.
+    m_nextBreakTime = m_nextBreakTime.addMSecs((qint64(time) - m_breakPeriod) * kMinuteMs);
+    m_breakPeriod = time;
+}
+
+void ApplicationController::checkPresence()
+{
+    const QPoint cursor = m_services.idleMonitor->cursorPosition();
+    const QDateTime now = m_services.clock->nowUtc();
+    // Where the system cannot tell, the cursor alone decides.
+    const quint32 idleMs = m_services.idleMonitor->idleMilliseconds().value_or(0);
+
+    if (cursor != m_lastCursorPos) {
+        m_lastCursorPos = cursor;
+        m_lastCursorMoveTime = now;
+    }
+
+    const qint64 threshold = qint64(m_naturalBreakDuration) * kMinuteMs;
+    const qint64 sinceMove = m_lastCursorMoveTime.isValid() ? m_lastCursorMoveTime.msecsTo(now) : 0;
+    const bool isBreak = sinceMove > threshold && (idleMs == 0 || idleMs > threshold);
+
+    if (isBreak != m_isBreak)
+        qDebug() << "ApplicationController::checkPresence()is break" << isBreak
+                 << m_lastCursorMoveTime << now << sinceMove << threshold << idleMs;
+    m_isBreak = isBreak;
+    if (!isBreak)
+        return;
+
+    if (m_includeNaturalBreaks)
+        restartBreakAndExerciseSchedule(now);
+    const int feature = m_featureInUse.load();
+    if (feature == FeatureBreak) {
+        quitBreak();
+    } else if (feature == FeatureExercise) {
+        emit exerciseFinished();
+        setFeatureInUse(FeatureFreeCamera);
+    }
+}
+
+// Screen control. The hardware brightness and the gamma ramp are driven by later work; for now
+// these slots keep the state that the settings summary reports, and the detection keeps its
+// wait, which quit() depends on.
+
+void ApplicationController::detectScreensWindows(int delay)
+{
+    if (delay >= kShortestDelayMs && m_delayLoop && !m_delayLoop->isRunning()) {
+        // Other queued slots, scheduler ticks and quit() included, run during the wait.
+        m_delayTimer->start(delay);
+        m_delayLoop->exec();
+    }
+    if (m_quitting)
+        emitFinishedOnce();
+    if (!m_screenControlEnabled)
+        return;
+    qDebug() << "ApplicationController::detectScreens() after delay" << delay
+             << "no screen brightness control available";
+}
+
+void ApplicationController::processInternalScreenBrightnessChange(int newBrightness)
+{
+    qDebug() << "ApplicationController::processInternalScreenBrightnessChange current brightness"
+             << m_currentHWbrightness << "new" << newBrightness;
+}
+
+void ApplicationController::setLidOpenStatus(bool isOpened)
+{
+    qDebug() << "ac is lid opened" << isOpened;
+    m_lidOpen = isOpened;
+    if (isOpened)
+        detectScreensWindows(3000);
+}
+
+void ApplicationController::enableBrightnessSaver(bool isEnabled)
+{
+    m_brightnessFactor = isEnabled ? 0.7f : 1.0f;
+    if (m_HWbrightnessSlider >= 0) {
+        m_currentHWbrightness = static_cast<int>(m_HWbrightnessSlider * 10.0f * m_brightnessFactor);
+        qDebug() << "ApplicationController::enableBrightnessSaver" << m_expectedSliderPositions;
+    }
+    qDebug() << "ApplicationController::enableBrightnessSaver" << m_brightnessFactor;
+}
+
+void ApplicationController::enableScreenControl(bool isEnabled, int delay)
+{
+    m_screenControlEnabled.exchange(isEnabled);
+    qDebug() << "ApplicationController::enableScreenControl" << isEnabled;
+    if (isEnabled)
+        detectScreensWindows(delay);
+    else
+        restoreScreen();
+}
+
+void ApplicationController::setBrightness(int value)
+{
+    qDebug() << "ApplicationController::setBrightness old" << m_HWbrightnessSlider << "new"
+             << value;
+    if (value == m_HWbrightnessSlider)
+        return;
+    m_HWbrightnessSlider = value;
+}
+
+void ApplicationController::setColorTemperature(int value)
+{
+    qDebug() << "ApplicationController::setColorTemperature" << value;
+    m_colorTemperature = value;
+    m_gammaRampSet = true;
+}
+
+void ApplicationController::restoreScreen()
+{
+    // No ramp is loaded yet, so there is nothing to undo beyond the mark.
+    m_gammaRampSet = false;
+}

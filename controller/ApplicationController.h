@@ -1,0 +1,165 @@
+#pragma once
+
+#include "controller/ControllerServices.h"
+#include "model/Error.h"
+#include "model/Feature.h"
+
+#include <QDateTime>
+#include <QObject>
+#include <QPoint>
+#include <QSet>
+#include <QString>
+#include <atomic>
+
+class CountdownTimer;
+class QEventLoop;
+
+// Decides which timed feature may start and keeps at most one of them occupying the user or the
+// camera: blink reminders (simple or interactive), blink-rate measurements, computer breaks, eye
+// exercises and the live preview. Lives in a thread of its own and is reached only through
+// queued signals; it acts only by emitting signals. Also holds the screen brightness and colour
+// temperature state.
+class ApplicationController : public QObject
+{
+    Q_OBJECT
+public:
+    // The real clock, idle monitor and camera list.
+    ApplicationController();
+    explicit ApplicationController(ControllerServices services);
+    ~ApplicationController() override;
+
+    // The note stored with a measurement: which features are on, with their settings.
+    QString settingsSummary() const;
+
+    int featureInUse() const { return m_featureInUse.load(); }
+    QDateTime nextBreakTime() const { return m_nextBreakTime; }
+    QDateTime nextExerciseTime() const { return m_nextExerciseTime; }
+
+public slots:
+    void init();
+    void quit();
+
+    void processDetectedBlink();
+    void processBlinkForTraining(bool blinked);
+    void adjustBlinkTrainingForMGD();
+    void processMeasurement(float blinkRate, int length);
+    void processError(Error e);
+    void processStoppedBlinkDetection();
+    void quitBlinkTraining();
+
+    void setBlinkReminderPeriod(int period);
+    void setBlinkRate(float blinkRate);
+    void enableBlinkTraining(bool isEnabled);
+    void enableInteractiveBlinkReminder(bool isInteractive);
+    void enableMGDblinkTraining(bool isEnabled);
+    void enableMeasurement(bool isEnabled);
+    void takeMeasurementNow();
+    void enableLivePreview(bool isEnabled);
+    void pauseProgram(bool isPaused);
+    void pauseCameraFeatures(bool isPaused);
+    void setCameraIDpreffered(int id);
+    void reloadCameras();
+
+    void skipBreak();
+    void snoozeBreak();
+    void quitBreak();
+    void quitExercise();
+    void useWebcamInComputerBreaks(bool isEnabled);
+    void includeNaturalBreaks(bool isEnabled);
+    void setNaturalBreakDuration(uint duration);
+    void enableComputerBreaks(bool isEnabled);
+    void enableEyeExercisebreaks(bool isEnabled);
+    void changeTimeBetweenBreakReminders(int time);
+
+    void detectScreensWindows(int delay);
+    void processInternalScreenBrightnessChange(int newBrightness);
+    void setLidOpenStatus(bool isOpened);
+    void enableBrightnessSaver(bool isEnabled);
+    void enableScreenControl(bool isEnabled, int delay);
+    void setBrightness(int value);
+    void setColorTemperature(int value);
+
+signals:
+    void controllerInitialized();
+    void finished();
+    void startLivePreviewRequested();
+    void stopCameraUseRequested();
+    void cameraIDchanged(int id);
+    void blinkMeasurementRequested();
+    void blinkInteractiveTrainingRequested();
+    void useWebcamInBreaksChanged(bool isEnabled);
+    void detectUserWithWebcamRequested();
+    void blinkReminderRequested();
+    void userBlinked();
+    void measurementCompleted(double blinkRate, QString note, int length);
+    void breakRequested();
+    void breakFinished();
+    void exerciseRequested();
+    void exerciseFinished();
+    void adjustBrightnessSlider(int position);
+    void adjustColorTemperatureSlider(int value);
+    void noHWbrightnessControlDetected();
+    void HWbrightnessControlDetected(int position);
+
+private slots:
+    void accessFeature();
+    void hideBlinkReminder();
+    void checkPresence();
+
+private:
+    void setFeatureInUse(int feature) { m_featureInUse.exchange(feature); }
+    void restartBreakAndExerciseSchedule(const QDateTime& now);
+    void updatePresenceTimer();
+    void emitFinishedOnce();
+    void restoreScreen();
+
+    ControllerServices m_services;
+
+    std::atomic<int> m_featureInUse{FeatureFreeCamera};
+    std::atomic<bool> m_trainingEnabled{false};
+    bool m_interactiveReminder = false;
+    bool m_mgdEnabled = false;
+    int m_blinkReminderPeriod = 30000;
+    std::atomic<bool> m_measurementEnabled{false};
+    std::atomic<bool> m_isCameraPreviewOn{false};
+    std::atomic<bool> m_programPaused{false};
+    std::atomic<bool> m_cameraFeaturesPaused{false};
+    std::atomic<bool> m_quitting{false};
+    bool m_finishedEmitted = false;
+    QDateTime m_resumeTime;
+    float m_blinkRate = 10.0f;
+    int m_cameraIdPreferred = 0;
+    int m_cameraIdInUse = 0;
+
+    std::atomic<bool> m_breaksEnabled{false};
+    std::atomic<bool> m_exercisesEnabled{false};
+    int m_breakPeriod = 50;
+    QDateTime m_nextBreakTime;
+    QDateTime m_nextExerciseTime;
+    bool m_includeNaturalBreaks = false;
+    uint m_naturalBreakDuration = 3;
+    bool m_isBreak = false;
+    QPoint m_lastCursorPos;
+    QDateTime m_lastCursorMoveTime;
+    bool m_useWebcamInBreaks = false;
+
+    // Screen control: kept here so that the settings summary can read it; driving the hardware
+    // and the gamma ramp is still to come.
+    std::atomic<bool> m_screenControlEnabled{false};
+    int m_HWbrightnessSlider = -1;
+    int m_currentHWbrightness = -1;
+    float m_brightnessFactor = 1.0f;
+    bool m_lidOpen = true;
+    QSet<int> m_expectedSliderPositions;
+    int m_colorTemperature = 66;
+    int m_SWbrightness = 0;
+    bool m_gammaRampSet = false;
+
+    CountdownTimer* m_schedulerTimer = nullptr;
+    CountdownTimer* m_reminderTimer = nullptr;
+    CountdownTimer* m_measurementTimer = nullptr;
+    CountdownTimer* m_reminderHideTimer = nullptr;
+    CountdownTimer* m_presenceTimer = nullptr;
+    CountdownTimer* m_delayTimer = nullptr;
+    QEventLoop* m_delayLoop = nullptr;
+};

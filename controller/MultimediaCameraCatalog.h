@@ -1,0 +1,10 @@
+#pragma once
+
+#include "controller/CameraCatalog.h"
+
+// The multimedia module's camera list, cameras of any position.
+class MultimediaCameraCatalog : public CameraCatalog
+{
+public:
+    QStringList cameraDescriptions() const override;
+};

@@ -1,0 +1,336 @@
+#include "ControllerHarness.h"
+
+#include <QRegularExpression>
+#include <QtTest>
+
+namespace {
+
+// The user works with the mouse every 50 s up to and including lastMoveMs.
+void workUntil(ControllerHarness& h, qint64 lastMoveMs)
+{
+    for (qint64 t = 50000; t <= lastMoveMs; t += 50000) {
+        h.advanceTo(t);
+        h.user->moveMouse();
+    }
+}
+
+} // namespace
+
+class ControllerBreaksTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void breakEveryPeriodSkipAndSnooze();
+    void snoozeHoldsBackOverdueExerciseAndSkipReleasesIt();
+    void exerciseHeldBackWhileBreakIsThreeHundredSecondsAway_data();
+    void exerciseHeldBackWhileBreakIsThreeHundredSecondsAway();
+    void exercisesWithoutBreaksGoOnPastTheBreakPeriod();
+    void periodChangeMovesThePendingBreak();
+    void enablingBreaksLateMakesTheBreakDueAtOnce();
+    void switchingBreaksOffLeavesTheShownBreak();
+    void naturalBreakEndsTheShownBreak_data();
+    void naturalBreakEndsTheShownBreak();
+    void keyboardOnlyIsNoNaturalBreak();
+    void noNaturalBreakBeforeTheCursorEverMoved();
+    void naturalBreakEndsTheExerciseWithoutRescheduling();
+    void includedNaturalBreaksPushTheSchedule_data();
+    void includedNaturalBreaksPushTheSchedule();
+    void presenceChecksRunOnlyWhileBreaksOrExercisesAreOn();
+    void webcamInBreaksIsOnlyStored();
+};
+
+void ControllerBreaksTest::breakEveryPeriodSkipAndSnooze()
+{
+    ControllerHarness h;
+    ApplicationController& c = *h.controller;
+    QTest::ignoreMessage(QtDebugMsg, "ApplicationController::enableComputerBreaks() true");
+    c.enableComputerBreaks(true);
+    QCOMPARE(c.nextBreakTime(), h.at(3000000));
+    h.advanceTo(3000000);
+    QCOMPARE(h.log->take(), QStringList{});
+    h.advanceTo(3002000);
+    QCOMPARE(h.log->takeTimed(), QStringList{"3002000 breakRequested"});
+
+    h.advanceTo(3010000);
+    QTest::ignoreMessage(QtDebugMsg, "ApplicationController::skipBreak()");
+    c.skipBreak();
+    QCOMPARE(c.featureInUse(), int(FeatureFreeCamera));
+    QCOMPARE(c.nextBreakTime(), h.at(6010000));
+    h.advanceTo(6012000);
+    QCOMPARE(h.log->takeTimed(), QStringList{"6012000 breakRequested"});
+
+    h.advanceTo(6020500);
+    QTest::ignoreMessage(QtDebugMsg, "ApplicationController::snoozeBreak()");
+    c.snoozeBreak();
+    QCOMPARE(c.featureInUse(), int(FeatureFreeCamera));
+    QCOMPARE(c.nextBreakTime(), h.at(6320500));
+    h.advanceTo(6322000);
+    QCOMPARE(h.log->takeTimed(), QStringList{"6322000 breakRequested"});
+
+    // A click that arrives after the break already ended moves the schedule only.
+    c.pauseProgram(true);
+    QCOMPARE(h.log->take(), QStringList{"breakFinished"});
+    c.pauseProgram(false);
+    c.enableMeasurement(true);
+    c.takeMeasurementNow();
+    h.advanceTo(6340000);
+    QCOMPARE(h.log->takeTimed(), QStringList{"6338000 blinkMeasurementRequested"});
+    c.skipBreak();
+    QCOMPARE(c.featureInUse(), int(FeatureMeasurement));
+    QCOMPARE(c.nextBreakTime(), h.at(6340000 + 3000000));
+}
+
+void ControllerBreaksTest::snoozeHoldsBackOverdueExerciseAndSkipReleasesIt()
+{
+    ControllerHarness h;
+    ApplicationController& c = *h.controller;
+    c.enableComputerBreaks(true);
+    h.advanceTo(3005000);
+    QCOMPARE(h.log->takeTimed(), QStringList{"3002000 breakRequested"});
+    c.enableEyeExercisebreaks(true); // overdue since 1140 s
+
+    h.advanceTo(3010000);
+    c.snoozeBreak();
+    h.advanceTo(3310000);
+    QCOMPARE(h.log->take(), QStringList{});
+    h.advanceTo(3320000);
+    QCOMPARE(h.log->takeTimed(), QStringList{"3312000 breakRequested"});
+
+    c.skipBreak();
+    QCOMPARE(c.nextExerciseTime(), h.at(1140000));
+    h.advanceTo(3330000);
+    QCOMPARE(h.log->takeTimed(), QStringList{"3322000 exerciseRequested"});
+    c.quitExercise();
+    QCOMPARE(c.nextExerciseTime(), h.at(3330000 + 1140000));
+}
+
+void ControllerBreaksTest::exerciseHeldBackWhileBreakIsThreeHundredSecondsAway_data()
+{
+    QTest::addColumn<qint64>("previewOffMs");
+    QTest::addColumn<QStringList>("expected");
+
+    // The preview blocks the scheduler until the tick right after it ends; the break is at
+    // 3000 s and the exercise overdue since 1140 s.
+    QTest::newRow("302 s ahead") << qint64(2697000) << QStringList{"2698000 exerciseRequested"};
+    QTest::newRow("300 s ahead") << qint64(2699000) << QStringList{"3002000 breakRequested"};
+}
+
+void ControllerBreaksTest::exerciseHeldBackWhileBreakIsThreeHundredSecondsAway()
+{
+    QFETCH(qint64, previewOffMs);
+    QFETCH(QStringList, expected);
+
+    ControllerHarness h;
+    ApplicationController& c = *h.controller;
+    c.enableComputerBreaks(true);
+    c.enableEyeExercisebreaks(true);
+    h.advanceTo(1000000);
+    c.enableLivePreview(true);
+    h.advanceTo(previewOffMs);
+    c.enableLivePreview(false);
+    h.log->take();
+    h.advanceTo(3002000);
+    QCOMPARE(h.log->takeTimed(), expected);
+}
+
+void ControllerBreaksTest::exercisesWithoutBreaksGoOnPastTheBreakPeriod()
+{
+    // Computer breaks are off, so no break is ever near; the exercise must not wait for one.
+    ControllerHarness h;
+    ApplicationController& c = *h.controller;
+    c.enableEyeExercisebreaks(true);
+    h.advanceTo(1150000);
+    c.quitExercise();
+    h.advanceTo(2300000);
+    c.quitExercise();
+    h.advanceTo(3450000);
+    c.quitExercise();
+    QCOMPARE(h.log->takeTimed(),
+             (QStringList{"1142000 exerciseRequested", "2292000 exerciseRequested",
+                          "3442000 exerciseRequested"}));
+}
+
+void ControllerBreaksTest::periodChangeMovesThePendingBreak()
+{
+    ControllerHarness h;
+    ApplicationController& c = *h.controller;
+    c.enableComputerBreaks(true);
+    h.advanceTo(600000);
+    c.changeTimeBetweenBreakReminders(50);
+    QCOMPARE(c.nextBreakTime(), h.at(3000000));
+    c.changeTimeBetweenBreakReminders(30);
+    QCOMPARE(c.nextBreakTime(), h.at(1800000));
+    h.advanceTo(1810000);
+    QCOMPARE(h.log->takeTimed(), QStringList{"1802000 breakRequested"});
+    QCOMPARE(c.settingsSummary(), QStringLiteral("Break;BreakPeriod30;"));
+
+    // Shortened below the time already passed, the break is due at once.
+    c.skipBreak();
+    h.advanceTo(1900000);
+    c.changeTimeBetweenBreakReminders(1);
+    QCOMPARE(c.nextBreakTime(), h.at(1810000 + 60000));
+    h.advanceTo(1902000);
+    QCOMPARE(h.log->takeTimed(), QStringList{"1902000 breakRequested"});
+}
+
+void ControllerBreaksTest::enablingBreaksLateMakesTheBreakDueAtOnce()
+{
+    ControllerHarness h;
+    ApplicationController& c = *h.controller;
+    h.advanceTo(3600000);
+    c.enableComputerBreaks(true);
+    h.advanceTo(3602000);
+    QCOMPARE(h.log->takeTimed(), QStringList{"3602000 breakRequested"});
+}
+
+void ControllerBreaksTest::switchingBreaksOffLeavesTheShownBreak()
+{
+    ControllerHarness h;
+    ApplicationController& c = *h.controller;
+    c.enableComputerBreaks(true);
+    h.advanceTo(3002000);
+    h.log->take();
+    c.enableComputerBreaks(false);
+    QCOMPARE(h.log->take(), QStringList{});
+    QCOMPARE(c.featureInUse(), int(FeatureBreak));
+    c.skipBreak();
+    h.advanceTo(9000000);
+    QCOMPARE(h.log->take(), QStringList{});
+}
+
+void ControllerBreaksTest::naturalBreakEndsTheShownBreak_data()
+{
+    QTest::addColumn<bool>("idleUnknown");
+    QTest::newRow("idle time known") << false;
+    QTest::newRow("idle time unknown") << true;
+}
+
+void ControllerBreaksTest::naturalBreakEndsTheShownBreak()
+{
+    QFETCH(bool, idleUnknown);
+
+    ControllerHarness h;
+    ApplicationController& c = *h.controller;
+    h.user->idleUnknown = idleUnknown;
+    c.enableComputerBreaks(true); // checks every 60 s from 0
+    workUntil(h, 2950000);        // the check at 3000 s sees the last move
+
+    // 180 s after that check is not more than 3 minutes; the next check is.
+    h.advanceTo(3180000);
+    QCOMPARE(h.log->takeTimed(), QStringList{"3002000 breakRequested"});
+    QTest::ignoreMessage(QtDebugMsg,
+                         QRegularExpression("^ApplicationController::checkPresence\\(\\)is break "
+                                            "true .* 240000 180000 "));
+    QTest::ignoreMessage(QtDebugMsg, "ApplicationController::quitBreak() emit breakFinished();");
+    h.advanceTo(3240000);
+    QCOMPARE(h.log->takeTimed(), QStringList{"3240000 breakFinished"});
+    QCOMPARE(c.featureInUse(), int(FeatureFreeCamera));
+    QCOMPARE(c.nextBreakTime(), h.at(3240000 + 3000000));
+}
+
+void ControllerBreaksTest::keyboardOnlyIsNoNaturalBreak()
+{
+    ControllerHarness h;
+    ApplicationController& c = *h.controller;
+    c.enableComputerBreaks(true);
+    workUntil(h, 2950000);
+    for (qint64 t = 2980000; t <= 3600000; t += 30000) {
+        h.advanceTo(t);
+        h.user->pressKey();
+    }
+    QCOMPARE(h.log->takeTimed(), QStringList{"3002000 breakRequested"});
+    QCOMPARE(c.featureInUse(), int(FeatureBreak));
+}
+
+void ControllerBreaksTest::noNaturalBreakBeforeTheCursorEverMoved()
+{
+    ControllerHarness h;
+    h.controller->enableComputerBreaks(true);
+    h.advanceTo(4000000);
+    QCOMPARE(h.log->takeTimed(), QStringList{"3002000 breakRequested"});
+}
+
+void ControllerBreaksTest::naturalBreakEndsTheExerciseWithoutRescheduling()
+{
+    ControllerHarness h;
+    ApplicationController& c = *h.controller;
+    c.enableEyeExercisebreaks(true);
+    workUntil(h, 1100000); // seen by the check at 1140 s
+    h.advanceTo(1441000);
+    // The exercise stays overdue, so it comes back at the next free tick, here the one due at
+    // the same moment as the check.
+    QCOMPARE(h.log->takeTimed(),
+             (QStringList{"1142000 exerciseRequested", "1380000 exerciseFinished",
+                          "1380000 exerciseRequested", "1440000 exerciseFinished",
+                          "1440000 exerciseRequested"}));
+    QCOMPARE(c.nextExerciseTime(), h.at(1140000));
+}
+
+void ControllerBreaksTest::includedNaturalBreaksPushTheSchedule_data()
+{
+    QTest::addColumn<bool>("included");
+    QTest::addColumn<QDateTime>("nextBreak");
+    QTest::addColumn<QDateTime>("nextExercise");
+
+    const QDateTime start(QDate(2024, 3, 4), QTime(9, 0), Qt::UTC);
+    // The last check of the user's absence was at 1500 s.
+    QTest::newRow("included") << true << start.addMSecs(1500000 + 3000000)
+                              << start.addMSecs(1500000 + 1140000);
+    QTest::newRow("not included") << false << start.addMSecs(3000000) << start.addMSecs(1140000);
+}
+
+void ControllerBreaksTest::includedNaturalBreaksPushTheSchedule()
+{
+    QFETCH(bool, included);
+    QFETCH(QDateTime, nextBreak);
+    QFETCH(QDateTime, nextExercise);
+
+    ControllerHarness h;
+    ApplicationController& c = *h.controller;
+    QCOMPARE(h.start, QDateTime(QDate(2024, 3, 4), QTime(9, 0), Qt::UTC));
+    c.includeNaturalBreaks(included);
+    c.enableComputerBreaks(true);
+    workUntil(h, 1000000); // away from the check at 1260 s on
+    h.advanceTo(1510000);
+    h.user->moveMouse(); // back
+    h.advanceTo(1600000);
+    QCOMPARE(c.nextBreakTime(), nextBreak);
+    QCOMPARE(c.nextExerciseTime(), nextExercise);
+    QCOMPARE(h.log->take(), QStringList{});
+}
+
+void ControllerBreaksTest::presenceChecksRunOnlyWhileBreaksOrExercisesAreOn()
+{
+    ControllerHarness h;
+    ApplicationController& c = *h.controller;
+    c.includeNaturalBreaks(true);
+    c.enableComputerBreaks(true);
+    workUntil(h, 1000000);
+    h.advanceTo(1100000);
+    c.enableComputerBreaks(false);
+    h.advanceTo(1500000);
+    QCOMPARE(c.nextBreakTime(), h.at(3000000));
+
+    // Exercises on restart the checks; the exercise overdue since 1140 s runs first.
+    c.enableEyeExercisebreaks(true);
+    h.advanceTo(1600000);
+    QCOMPARE(h.log->takeTimed(),
+             (QStringList{"1502000 exerciseRequested", "1560000 exerciseFinished"}));
+    QCOMPARE(c.nextBreakTime(), h.at(1560000 + 3000000));
+    QCOMPARE(c.nextExerciseTime(), h.at(1560000 + 1140000));
+}
+
+void ControllerBreaksTest::webcamInBreaksIsOnlyStored()
+{
+    ControllerHarness h;
+    QTest::ignoreMessage(QtDebugMsg, "ApplicationController::useWebcamInComputerBreaks() true");
+    h.controller->useWebcamInComputerBreaks(true);
+    h.controller->enableComputerBreaks(true);
+    h.advanceTo(3002000);
+    QCOMPARE(h.log->takeTimed(), QStringList{"3002000 breakRequested"});
+    QCOMPARE(h.controller->settingsSummary(), QStringLiteral("Break;BreakPeriod50;"));
+}
+
+QTEST_GUILESS_MAIN(ControllerBreaksTest)
+#include "tst_ControllerBreaks.moc"
