@@ -181,6 +181,7 @@ void StatisticsController::updateStatistics(int start, int end)
 
 void StatisticsController::deleteAllMeasurements()
 {
+    qDebug() << "StatisticsController::deleteAllMeasurements()" << m_blinkRates.size();
     m_blinkRates.clear();
     m_lengths.clear();
     m_dateTimes.clear();
@@ -245,7 +246,7 @@ void StatisticsController::writeDocument()
 {
     if (m_writesBlocked) {
         qWarning() << "StatisticsController: addMeasurement file cannot be opened" << m_filePath
-                   << "an unreadable file is in the way";
+                   << "a file that could not be set aside is in the way";
         return;
     }
     const MeasurementFile::WriteResult written = m_file.write();

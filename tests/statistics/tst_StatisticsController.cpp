@@ -966,4 +966,4 @@ void StatisticsControllerTest::runsInItsOwnThread()
 }
 
 QTEST_GUILESS_MAIN(StatisticsControllerTest)
-#include "StatisticsControllerTest.moc"
+#include "tst_StatisticsController.moc"
