@@ -39,14 +39,16 @@ public slots:
     void quit();
 
 signals:
+    // Date-times are local wall times; each carries the local offset of its own moment.
     void statisticsChanged(QVector<double> blinkRates, QVector<int> lengths,
                            QVector<QDateTime> dateTimes, int allMeasurementSize);
     void smallStatisticsChanged(QVector<double> blinkRates, QVector<int> lengths,
                                 QVector<QDateTime> dateTimes);
     void finished();
     // The text behind the pointer is never changed while a receiver may still read it: each
-    // build goes to the next of several slots, so a lent text stays as it is until that many
-    // further uploads have been built, and it lives as long as the controller.
+    // build goes to the next of four slots, so a lent text stays as it is until three further
+    // uploads have been built, and it lives as long as the controller. The receiver copies it
+    // in its slot, before it asks for the next upload.
     void measurementsUploadReady(QString* uploadText);
     void statsControllerInitialized();
 
