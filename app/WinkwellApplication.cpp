@@ -49,12 +49,22 @@ WinkwellApplication::WinkwellApplication(int& argc, char** argv, std::FILE* stde
 
     m_gui = new WinkwellGUI();
     qDebug() << "WinkwellApplication gui created";
+    m_statistics = new StatisticsController(m_dataFolder);
+    m_server = new ServerController();
     m_model =
         new Model(environment.modelOptions ? *environment.modelOptions : ModelOptions::defaults());
+    m_controller = new ApplicationController();
 
-    m_modelThread = new QThread();
-    m_modelThread->setObjectName(QStringLiteral("model"));
-    m_model->moveToThread(m_modelThread);
+    const auto makeThread = [](const char* name, QObject* controller) {
+        auto* thread = new QThread();
+        thread->setObjectName(QLatin1String(name));
+        controller->moveToThread(thread);
+        return thread;
+    };
+    m_modelThread = makeThread("model", m_model);
+    m_statisticsThread = makeThread("statistics", m_statistics);
+    m_serverThread = makeThread("server", m_server);
+    m_controllerThread = makeThread("controller", m_controller);
 
     connectControllers();
     m_gui->move(500, 0);
@@ -71,7 +81,10 @@ WinkwellApplication::~WinkwellApplication()
 {
     if (!m_secondary) {
         // Each controller has been asked to quit; give it time to finish its file writes.
-        finishThread(m_modelThread, "model");
+        finishThread(m_serverThread, m_server, "server");
+        finishThread(m_statisticsThread, m_statistics, "statistics");
+        finishThread(m_controllerThread, m_controller, "controller");
+        finishThread(m_modelThread, m_model, "model");
         delete m_gui;
         qDebug() << "WinkwellApplication::~WinkwellApplication()";
     }
@@ -84,17 +97,21 @@ WinkwellApplication::~WinkwellApplication()
     }
 }
 
-void WinkwellApplication::finishThread(QThread*& thread, const char* name)
+template <typename Controller>
+void WinkwellApplication::finishThread(QThread*& thread, QPointer<Controller>& controller,
+                                       const char* name)
 {
     if (!thread) {
         return;
     }
     if (thread->isRunning() && !thread->wait(5000)) {
-        // Deleting a running thread would abort the process; leave it to the process end.
+        // Deleting a running thread would abort the process; leave both to the process end.
         qDebug() << "WinkwellApplication: thread" << name << "did not finish in time";
         thread = nullptr;
         return;
     }
+    // A controller whose thread never ran (start-up cut short) was never handed to deleteLater.
+    delete controller.data();
     delete thread;
     thread = nullptr;
 }
@@ -233,24 +250,168 @@ void WinkwellApplication::logScreens(QScreen* screen)
 void WinkwellApplication::connectControllers()
 {
     Model* model = m_model;
+    StatisticsController* statistics = m_statistics;
+    ServerController* server = m_server;
+    ApplicationController* controller = m_controller;
     WinkwellGUI* gui = m_gui;
+    const auto queued = Qt::QueuedConnection;
+    const auto direct = Qt::DirectConnection;
 
-    connect(this, &QCoreApplication::aboutToQuit, model, &Model::quit, Qt::QueuedConnection);
-    connect(model, &Model::finished, m_modelThread, &QThread::quit, Qt::DirectConnection);
+    // Shutdown: each controller quits in its thread, its finished() ends the thread, and the
+    // ended thread deletes the controller.
+    connect(this, &QCoreApplication::aboutToQuit, controller, &ApplicationController::quit, queued);
+    connect(this, &QCoreApplication::aboutToQuit, model, &Model::quit, queued);
+    connect(this, &QCoreApplication::aboutToQuit, statistics, &StatisticsController::quit, queued);
+    connect(this, &QCoreApplication::aboutToQuit, server, &ServerController::quit, queued);
+    connect(statistics, &StatisticsController::finished, m_statisticsThread, &QThread::quit,
+            direct);
+    connect(m_statisticsThread, &QThread::finished, statistics, &QObject::deleteLater);
+    connect(m_statisticsThread, &QThread::started, statistics, &StatisticsController::init, queued);
+    connect(server, &ServerController::finished, m_serverThread, &QThread::quit, direct);
+    connect(m_serverThread, &QThread::finished, server, &QObject::deleteLater);
+    connect(m_serverThread, &QThread::started, server, &ServerController::init, queued);
+    connect(model, &Model::finished, m_modelThread, &QThread::quit, direct);
     connect(m_modelThread, &QThread::finished, model, &QObject::deleteLater);
-    connect(m_modelThread, &QThread::started, model, &Model::init, Qt::QueuedConnection);
+    connect(m_modelThread, &QThread::started, model, &Model::init, queued);
+    connect(controller, &ApplicationController::finished, m_controllerThread, &QThread::quit,
+            direct);
+    connect(m_controllerThread, &QThread::finished, controller, &QObject::deleteLater);
+    connect(m_controllerThread, &QThread::started, controller, &ApplicationController::init,
+            queued);
+    connect(controller, &ApplicationController::controllerInitialized, gui, &WinkwellGUI::init,
+            queued);
 
+    // Camera engine and main window.
     connect(model, &Model::frameReceived, gui, &WinkwellGUI::showImage);
     connect(model, &Model::errorOccurred, gui, &WinkwellGUI::showError);
     connect(model, &Model::webcamActivated, gui,
             &WinkwellGUI::adjustSystemTrayBasedOnFunctionalityAccessingCamera);
     connect(gui, &WinkwellGUI::languageChanged, model, &Model::drawTexts);
 
+    // Camera engine and scheduler.
+    connect(model, &Model::blinkDetected, controller, &ApplicationController::processDetectedBlink,
+            queued);
+    connect(model, &Model::errorOccurred, controller, &ApplicationController::processError, queued);
+    connect(model, &Model::stopped, controller,
+            &ApplicationController::processStoppedBlinkDetection, queued);
+    connect(model, &Model::trainingStarted, controller,
+            &ApplicationController::adjustBlinkTrainingForMGD, queued);
+    connect(model, &Model::blinkReactionToReminder, controller,
+            &ApplicationController::processBlinkForTraining, queued);
+    connect(model, &Model::measurementSuccessful, controller,
+            &ApplicationController::processMeasurement, queued);
+    connect(controller, &ApplicationController::startLivePreviewRequested, model,
+            &Model::startLivePreview, queued);
+    connect(controller, &ApplicationController::stopCameraUseRequested, model, &Model::stop,
+            queued);
+    connect(controller, &ApplicationController::cameraIDchanged, model, &Model::setCameraID,
+            queued);
+    connect(controller, &ApplicationController::blinkMeasurementRequested, model,
+            &Model::startBlinkMeasurement, queued);
+    connect(controller, &ApplicationController::blinkInteractiveTrainingRequested, model,
+            &Model::startTraining, queued);
+
+    // Scheduler to main window.
+    connect(controller, &ApplicationController::blinkReminderRequested, gui,
+            &WinkwellGUI::showReminder);
+    connect(controller, &ApplicationController::userBlinked, gui, &WinkwellGUI::responceToBlink);
+    connect(controller, &ApplicationController::breakRequested, gui,
+            &WinkwellGUI::showBreakReminder);
+    connect(controller, &ApplicationController::breakFinished, gui,
+            &WinkwellGUI::hideBreakReminder);
+    connect(controller, &ApplicationController::exerciseFinished, gui,
+            &WinkwellGUI::hideExerciseReminder);
+    connect(controller, &ApplicationController::exerciseRequested, gui, &WinkwellGUI::showExercise);
+    connect(controller, &ApplicationController::measurementCompleted, gui,
+            &WinkwellGUI::showBubleNotificationAboutMeasurement);
+    connect(controller, &ApplicationController::adjustBrightnessSlider, gui,
+            &WinkwellGUI::setBrightnessSliderPosition);
+    connect(controller, &ApplicationController::adjustColorTemperatureSlider, gui,
+            &WinkwellGUI::setColorTemperatureSliderPosition);
+    connect(controller, &ApplicationController::noHWbrightnessControlDetected, gui,
+            &WinkwellGUI::disableHWbrightnessControl);
+    connect(controller, &ApplicationController::HWbrightnessControlDetected, gui,
+            &WinkwellGUI::enableHWbrightnessControl);
+
+    // Main window to scheduler: the user's choices.
+    connect(gui, &WinkwellGUI::powerSaverActivated, controller,
+            &ApplicationController::enableBrightnessSaver);
+    connect(gui, &WinkwellGUI::includeNaturalBreaksChanged, controller,
+            &ApplicationController::includeNaturalBreaks);
+    connect(gui, &WinkwellGUI::naturalBreakDurationChanged, controller,
+            &ApplicationController::setNaturalBreakDuration);
+    connect(gui, &WinkwellGUI::skipBreakClicked, controller, &ApplicationController::skipBreak);
+    connect(gui, &WinkwellGUI::snoozeBreakClicked, controller, &ApplicationController::snoozeBreak);
+    connect(gui, &WinkwellGUI::exerciseFinished, controller, &ApplicationController::quitExercise);
+    connect(gui, &WinkwellGUI::eyeExerciseReminderEnabled, controller,
+            &ApplicationController::enableEyeExercisebreaks);
+    connect(gui, &WinkwellGUI::breakReminderEnabled, controller,
+            &ApplicationController::enableComputerBreaks);
+    connect(gui, &WinkwellGUI::useWebcamInBreaksChanged, controller,
+            &ApplicationController::useWebcamInComputerBreaks);
+    connect(gui, &WinkwellGUI::timeBetweenBreaksChanged, controller,
+            &ApplicationController::changeTimeBetweenBreakReminders);
+    connect(gui, &WinkwellGUI::reminderInteractivityChanged, controller,
+            &ApplicationController::enableInteractiveBlinkReminder);
+    connect(gui, &WinkwellGUI::cameraIDchanged, controller,
+            &ApplicationController::setCameraIDpreffered);
+    connect(gui, &WinkwellGUI::hideBlinkReminderByMouseRequested, controller,
+            &ApplicationController::quitBlinkTraining);
+    connect(gui, &WinkwellGUI::training_mgd_status_changed, controller,
+            &ApplicationController::enableMGDblinkTraining);
+    connect(gui, &WinkwellGUI::pauseRequested, controller, &ApplicationController::pauseProgram);
+    connect(gui, &WinkwellGUI::disableCameraUse, controller,
+            &ApplicationController::pauseCameraFeatures);
+    connect(gui, &WinkwellGUI::cameraPreviewEnabled, controller,
+            &ApplicationController::enableLivePreview);
+    connect(gui, &WinkwellGUI::trainingEnabled, controller,
+            &ApplicationController::enableBlinkTraining);
+    connect(gui, &WinkwellGUI::lidStatusOpen, controller, &ApplicationController::setLidOpenStatus);
+    connect(gui, &WinkwellGUI::screenControlEnabled, controller,
+            &ApplicationController::enableScreenControl);
+    connect(gui, &WinkwellGUI::brightnessSliderPositionChanged, controller,
+            &ApplicationController::setBrightness);
+    connect(gui, &WinkwellGUI::colorTemperatureSliderPositionChanged, controller,
+            &ApplicationController::setColorTemperature);
+    connect(gui, &WinkwellGUI::measurementEnabled, controller,
+            &ApplicationController::enableMeasurement);
+    connect(gui, &WinkwellGUI::blinkRateChanged, controller, &ApplicationController::setBlinkRate);
+    connect(gui, &WinkwellGUI::trainingPeriodChanged, controller,
+            &ApplicationController::setBlinkReminderPeriod);
+    connect(gui, &WinkwellGUI::measurementRequested, controller,
+            &ApplicationController::takeMeasurementNow);
+
+    // Measurements, their history and the research upload.
+    connect(controller, &ApplicationController::measurementCompleted, statistics,
+            &StatisticsController::addMeasurement);
+    connect(server, &ServerController::lastDateTimeObtained, statistics,
+            &StatisticsController::createJsonData);
+    connect(statistics, &StatisticsController::measurementsUploadReady, server,
+            &ServerController::uploadStats);
+    connect(gui, &WinkwellGUI::showStatisticsRequired, statistics,
+            &StatisticsController::createStatistics);
+    connect(statistics, &StatisticsController::smallStatisticsChanged, gui,
+            &WinkwellGUI::updateHealthStatus);
+    connect(server, &ServerController::noInternetConnection, gui,
+            &WinkwellGUI::showInternetUnreachable);
     connect(this, &WinkwellApplication::instanceStarted, gui, &WinkwellGUI::openWindow);
 }
 
+// The controllers start one after the other, each once the previous one is ready.
 void WinkwellApplication::connectStartupChain()
 {
+    connect(m_model, &Model::modelInitialized, m_statisticsThread,
+            [thread = m_statisticsThread] { thread->start(); });
+    connect(m_statistics, &StatisticsController::statsControllerInitialized, m_serverThread,
+            [thread = m_serverThread] { thread->start(); });
+    connect(m_server, &ServerController::serverControllerInitialized, m_controllerThread,
+            [thread = m_controllerThread] { thread->start(); });
+    // After the row above, so that the controller thread starts before the first upload cycle.
+    connect(m_server, &ServerController::serverControllerInitialized, m_server,
+            &ServerController::startResearchUpload, Qt::DirectConnection);
+    connect(m_gui, &WinkwellGUI::computerWakenUp, m_server, &ServerController::startResearchUpload,
+            Qt::QueuedConnection);
+    connect(m_server, &ServerController::errorOccurred, m_gui, &WinkwellGUI::showError);
 }
 
 void WinkwellApplication::handleCommandLine()

@@ -1,7 +1,10 @@
 #pragma once
 
 #include "LanguageCatalog.h"
+#include "controller/ApplicationController.h"
 #include "model/Model.h"
+#include "network/ServerController.h"
+#include "statistics/StatisticsController.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -47,7 +50,13 @@ public:
 
     WinkwellGUI* mainWindow() const { return m_gui; }
     Model* model() const { return m_model; }
+    StatisticsController* statisticsController() const { return m_statistics; }
+    ServerController* serverController() const { return m_server; }
+    ApplicationController* applicationController() const { return m_controller; }
     QThread* modelThread() const { return m_modelThread; }
+    QThread* statisticsThread() const { return m_statisticsThread; }
+    QThread* serverThread() const { return m_serverThread; }
+    QThread* controllerThread() const { return m_controllerThread; }
     QString dataFolder() const { return m_dataFolder; }
     QString fontFamily() const { return m_fontFamily; }
 
@@ -64,7 +73,8 @@ private:
     void connectControllers();
     void connectStartupChain();
     void handleCommandLine();
-    void finishThread(QThread*& thread, const char* name);
+    template <typename Controller>
+    void finishThread(QThread*& thread, QPointer<Controller>& controller, const char* name);
 
     static WinkwellApplication* s_instance;
 
@@ -79,6 +89,12 @@ private:
     QTranslator* m_qtTranslator = nullptr;
 
     WinkwellGUI* m_gui = nullptr;
+    QPointer<StatisticsController> m_statistics;
+    QPointer<ServerController> m_server;
     QPointer<Model> m_model;
+    QPointer<ApplicationController> m_controller;
     QThread* m_modelThread = nullptr;
+    QThread* m_statisticsThread = nullptr;
+    QThread* m_serverThread = nullptr;
+    QThread* m_controllerThread = nullptr;
 };

@@ -1,0 +1,136 @@
+#include "app/WinkwellApplication.h"
+#include "controller/ApplicationController.h"
+#include "gui/WinkwellGUI.h"
+#include "network/ServerController.h"
+#include "statistics/StatisticsController.h"
+#include "support/FakeFaceDetector.h"
+#include "support/FakeFrameSource.h"
+#include "support/TinyLandmarkModel.h"
+
+#include <QMutex>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <cstdio>
+#include <iostream>
+
+// The whole application in one process: the controllers start one after the other, each only
+// after the previous one is ready, the main window's init() comes last, and quitting ends all
+// four controller threads. Written without QTest's own main because it needs the real
+// application object.
+namespace {
+
+QMutex g_mutex;
+QStringList g_events;
+int g_failures = 0;
+int g_passes = 0;
+
+void record(const QString& event)
+{
+    QMutexLocker lock(&g_mutex);
+    g_events << event;
+}
+
+void check(bool condition, const char* what)
+{
+    if (!condition) {
+        ++g_failures;
+        std::cerr << "FAIL: " << what << std::endl;
+    } else {
+        ++g_passes;
+        std::cout << "PASS: " << what << std::endl;
+    }
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QStandardPaths::setTestModeEnabled(true);
+    QTemporaryDir dir;
+    const QString landmarks = dir.filePath("data.dat");
+    writeTinyLandmarkModel(landmarks);
+
+    qRegisterMetaType<Error>("Error");
+    qRegisterMetaType<Feature>("Feature");
+    qRegisterMetaType<QVector<double>>("QVector<double>");
+    qRegisterMetaType<QVector<int>>("QVector<int>");
+    qRegisterMetaType<QVector<QDateTime>>("QVector<QDateTime>");
+    qRegisterMetaType<QVector<QString>>("QVector<QString>");
+    qRegisterMetaType<QVector<uint>>("QVector<uint>");
+
+    ApplicationEnvironment environment;
+    ModelOptions options;
+    auto clock = std::make_shared<SimulatedEngineClock>();
+    options.clock = clock;
+    options.frameSource = std::make_shared<FakeFrameSource>(clock.get());
+    options.landmarkModelPath = landmarks;
+    // Runs inside Model::init(), before modelInitialized(): the first link of the chain.
+    options.faceDetectorFactory = [] {
+        const bool early = WinkwellApplication::instance()->statisticsThread()->isRunning();
+        record(QStringLiteral("model%1").arg(early ? "!" : ""));
+        return std::make_unique<FakeFaceDetector>();
+    };
+    environment.modelOptions = options;
+    environment.instanceFolder = dir.filePath("runtime");
+
+    int appArgc = 1;
+    char* appArgv[] = {argv[0], nullptr};
+    Q_UNUSED(argc);
+    WinkwellApplication app(appArgc, appArgv, nullptr, environment);
+    check(!app.isSecondary(), "first instance is primary");
+
+    QThread* statisticsThread = app.statisticsThread();
+    QThread* serverThread = app.serverThread();
+    QThread* controllerThread = app.controllerThread();
+    QThread* modelThread = app.modelThread();
+    check(modelThread->isRunning() && modelThread->priority() == QThread::HighestPriority,
+          "model thread runs at the highest priority");
+    check(!statisticsThread->isRunning() && !serverThread->isRunning() &&
+              !controllerThread->isRunning(),
+          "the other controllers wait for the engine");
+
+    QObject::connect(
+        app.statisticsController(), &StatisticsController::statsControllerInitialized,
+        [=] { record(QStringLiteral("statistics%1").arg(serverThread->isRunning() ? "!" : "")); });
+    QObject::connect(app.serverController(), &ServerController::serverControllerInitialized, [=] {
+        record(QStringLiteral("server%1").arg(controllerThread->isRunning() ? "!" : ""));
+    });
+    QObject::connect(app.applicationController(), &ApplicationController::controllerInitialized,
+                     [] { record(QStringLiteral("controller")); });
+
+    // The chain takes a moment; give it a generous bound and then quit like the user would.
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+        if (app.mainWindow()->initCount() > 0) {
+            record(QStringLiteral("gui"));
+            app.quit();
+        }
+    });
+    poll.start(20);
+    QTimer::singleShot(30000, &app, [&] {
+        check(false, "start-up chain completes within 30 s");
+        app.quit();
+    });
+    app.exec();
+
+    const QStringList expected{"model", "statistics", "server", "controller", "gui"};
+    {
+        QMutexLocker lock(&g_mutex);
+        check(g_events == expected, "controllers start in order, each after the previous");
+        if (g_events != expected) {
+            std::cerr << "  events: " << qPrintable(g_events.join(' ')) << std::endl;
+        }
+    }
+    check(app.mainWindow()->initCount() == 1, "the main window's init() runs once");
+
+    // Quitting queued quit() to every controller; each thread ends after its finished().
+    check(modelThread->wait(5000), "model thread ends");
+    check(statisticsThread->wait(5000), "statistics thread ends");
+    check(serverThread->wait(5000), "server thread ends");
+    check(controllerThread->wait(5000), "controller thread ends");
+
+    std::cout << g_passes << " passed, " << g_failures << " failed" << std::endl;
+    return g_failures == 0 ? 0 : 1;
+}
