@@ -147,12 +147,16 @@ bool BlinkDetector::isNewBlink(const EyeEvent& last, const EyeEvent& event)
 
 void BlinkDetector::mergeEvent(const EyeEvent& event)
 {
-    if (isNewBlink(m_lastEvent, event)) {
+    const bool newBlink = isNewBlink(m_lastEvent, event);
+    if (newBlink) {
         blinkCount += 1.0;
         blinkDurationSum += (m_lastEvent.duration + event.duration) / 2.0;
-        if (onBlinkCounted) {
-            onBlinkCounted();
-        }
     }
     m_lastEvent = event;
+    if (onEyeEvent) {
+        onEyeEvent(event, newBlink);
+    }
+    if (newBlink && onBlinkCounted) {
+        onBlinkCounted();
+    }
 }

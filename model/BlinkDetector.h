@@ -43,6 +43,8 @@ public:
 
     // Called once per counted blink, after blinkCount and blinkDurationSum were updated.
     std::function<void()> onBlinkCounted;
+    // Called for every completed eye event, counted as a new blink or merged into the last one.
+    std::function<void(const EyeEvent& event, bool countedAsBlink)> onEyeEvent;
 
     // Start of a run: detector states, frame counter, frame rate (30), blink marker (0); history
     // index 0 is cleared so that a run never reads what an earlier one left there.

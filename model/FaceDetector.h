@@ -2,11 +2,9 @@
 
 #include <QString>
 #include <QStringList>
-
-#include <opencv2/core.hpp>
-
 #include <array>
 #include <memory>
+#include <opencv2/core.hpp>
 #include <vector>
 
 // One face as a detector reports it, in the coordinates of the quarter-size image it was given.

@@ -59,6 +59,9 @@ Model::Model(ModelOptions options, QObject* parent)
     for (auto& busy : m_sentImageBusy) {
         busy = std::make_shared<std::atomic<bool>>(false);
     }
+    m_detector.onEyeEvent = [this](const BlinkDetector::EyeEvent& event, bool counted) {
+        emit eyeEventDetected(event.start, event.end, event.duration, counted);
+    };
     m_detector.onBlinkCounted = [this] {
         qDebug() << "Model:: blink detected";
         emit blinkDetected();
@@ -393,10 +396,14 @@ void Model::localise()
 {
     const bool detectionFrame = m_detector.frameCounter() % 4 == 0;
     if (detectionFrame || !m_previousFace) {
-        cv::resize(m_frame, m_smallFrame, cv::Size(), 0.25, 0.25, cv::INTER_AREA);
-        const std::vector<DetectedFace>& faces = m_faceDetector->detect(m_smallFrame);
-        m_face = chooseFace(faces, m_previousFace, m_frame.cols, m_frame.rows, m_eyes);
+        {
+            ProfiledStage stage(m_profiler, EngineProfiler::FaceDetection);
+            cv::resize(m_frame, m_smallFrame, cv::Size(), 0.25, 0.25, cv::INTER_AREA);
+            const std::vector<DetectedFace>& faces = m_faceDetector->detect(m_smallFrame);
+            m_face = chooseFace(faces, m_previousFace, m_frame.cols, m_frame.rows, m_eyes);
+        }
         if (detectionFrame) {
+            ProfiledStage stage(m_profiler, EngineProfiler::Landmarks);
             m_eyeCorners.setImage(m_currentGrey);
             if (m_face) {
                 m_eyeCorners.locate(*m_face, m_roiFactor, m_eyes);
@@ -440,11 +447,15 @@ void Model::measureMotion()
     const float dx = m_previousEyes.first.x - m_previousEyes.second.x;
     const float dy = m_previousEyes.first.y - m_previousEyes.second.y;
     const float distance = std::sqrt(dx * dx + dy * dy);
-    const EyeMotion first =
-        m_motionMeter.measure(m_previousGrey, m_currentGrey, m_previousEyes.first, distance);
-    const EyeMotion second =
-        m_motionMeter.measure(m_previousGrey, m_currentGrey, m_previousEyes.second, distance);
-    m_detector.recordMotion(first, second);
+    {
+        ProfiledStage stage(m_profiler, EngineProfiler::FlowAndStatistics);
+        const EyeMotion first =
+            m_motionMeter.measure(m_previousGrey, m_currentGrey, m_previousEyes.first, distance);
+        const EyeMotion second =
+            m_motionMeter.measure(m_previousGrey, m_currentGrey, m_previousEyes.second, distance);
+        m_detector.recordMotion(first, second);
+    }
+    ProfiledStage stage(m_profiler, EngineProfiler::Detector);
     m_detector.runDetectors();
 }
 
@@ -481,8 +492,11 @@ void Model::startBlinkDetection()
     }
     scaleFrame();
     const qint64 tick = m_clock->nowNs();
-    cv::cvtColor(m_frame, m_currentGrey, cv::COLOR_BGR2GRAY);
-    cv::blur(m_previousGrey, m_previousGrey, cv::Size(3, 3));
+    {
+        ProfiledStage stage(m_profiler, EngineProfiler::GreyAndBlur);
+        cv::cvtColor(m_frame, m_currentGrey, cv::COLOR_BGR2GRAY);
+        cv::blur(m_previousGrey, m_previousGrey, cv::Size(3, 3));
+    }
 
     localise();
     m_detector.beginFrame(static_cast<double>(tick - m_previousTick) /
@@ -502,10 +516,14 @@ void Model::startBlinkDetection()
     }
 
     if (m_isLivePreview) {
+        ProfiledStage stage(m_profiler, EngineProfiler::PreviewDrawing);
         m_previewRenderer.render(m_frame, m_previewScale, m_detector.frameRate(),
                                  m_detector.blinkMarker(), m_face ? &*m_face : nullptr, m_eyes,
                                  m_fontFactor, m_previewFrame);
         sendImage(m_previewFrame);
+    }
+    if (m_profiler) {
+        m_profiler->frameDone();
     }
     emit frameProcessed();
     scheduleNextFrame();

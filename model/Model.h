@@ -2,6 +2,7 @@
 
 #include "BlinkDetector.h"
 #include "EngineClock.h"
+#include "EngineProfiler.h"
 #include "Error.h"
 #include "EyeMotionMeter.h"
 #include "FaceDetector.h"
@@ -54,6 +55,8 @@ public:
     const FrameSource& frameSource() const { return *m_source; }
     const EngineClock& clock() const { return *m_clock; }
     QString faceDetectorName() const;
+    // Stage timings for benchmarks; null (the default) times nothing.
+    void setProfiler(EngineProfiler* profiler) { m_profiler = profiler; }
 
 public slots:
     void init();
@@ -77,8 +80,11 @@ signals:
     void errorOccurred(Error error);
     void stopped();
     void finished();
-    // One frame was processed (for the offline analyser and tests; not wired in the program).
+    // For the offline analyser and tests; not wired in the program. One frame was processed:
     void frameProcessed();
+    // An eye completed a blink movement (frames of this run), as a new blink or part of the last.
+    void eyeEventDetected(quint64 startFrame, quint64 endFrame, double duration,
+                          bool countedAsBlink);
 
 private slots:
     void startBlinkDetection();
@@ -147,6 +153,7 @@ private:
     BlinkDetector m_detector;
     PreviewRenderer m_previewRenderer;
     float m_roiFactor = 2.0f;
+    EngineProfiler* m_profiler = nullptr;
 
     std::optional<FaceRecord> m_face;
     std::optional<FaceRecord> m_previousFace;

@@ -3,7 +3,6 @@
 #include "FaceLocator.h"
 
 #include <QImage>
-
 #include <opencv2/core.hpp>
 
 // Draws the live preview: the frame scaled to 400 wide, the frame-rate label, the "blink

@@ -1,0 +1,167 @@
+#include "BlinkAnalysis.h"
+
+#include "model/RecordedFrameSource.h"
+
+#include <QEventLoop>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <utility>
+
+BlinkAnalysis::BlinkAnalysis(Options options, QObject* parent)
+    : QObject(parent), m_options(std::move(options))
+{
+}
+
+bool BlinkAnalysis::run()
+{
+    if (!QFileInfo::exists(m_options.videoPath) && !m_options.videoPath.contains('%')) {
+        m_error = QStringLiteral("no such file: %1").arg(m_options.videoPath);
+        return false;
+    }
+    auto clock = std::make_shared<SimulatedEngineClock>();
+    auto source =
+        std::make_shared<RecordedFrameSource>(m_options.videoPath.toStdString(), clock.get());
+    ModelOptions options;
+    options.frameSource = source;
+    options.clock = clock;
+    options.landmarkModelPath = m_options.landmarkModelPath;
+    options.faceModelCandidates = m_options.faceModelCandidates;
+    Model model(options);
+    model.setProfiler(m_options.profiler);
+
+    bool initialised = false;
+    connect(&model, &Model::modelInitialized, this, [&] { initialised = true; });
+    model.init();
+    m_faceDetector = model.faceDetectorName();
+    if (!initialised || m_faceDetector.isEmpty()) {
+        m_error = QStringLiteral("the engine could not start: landmark model %1 missing or "
+                                 "unreadable, or no face detector")
+                      .arg(m_options.landmarkModelPath);
+        return false;
+    }
+
+    // Run frames map to source frames by a fixed offset: the source frame read when the camera
+    // opened is run frame 0.
+    qint64 offset = 0;
+    bool offsetKnown = false;
+    qint64 noFaceStart = -1;
+    qint64 lastFrame = -1;
+    QEventLoop loop;
+    connect(&model, &Model::frameProcessed, this, [&] {
+        const qint64 runFrame = static_cast<qint64>(model.frameCounter());
+        if (!offsetKnown) {
+            offset = source->frameIndex() - runFrame;
+            offsetKnown = true;
+        }
+        lastFrame = source->frameIndex();
+        if (!model.currentFace()) {
+            if (noFaceStart < 0) {
+                noFaceStart = lastFrame;
+            }
+        } else if (noFaceStart >= 0) {
+            m_noFaceSpans.append({noFaceStart, lastFrame - 1});
+            noFaceStart = -1;
+        }
+    });
+    connect(&model, &Model::eyeEventDetected, this,
+            [&](quint64 start, quint64 end, double duration, bool counted) {
+                const qint64 first = static_cast<qint64>(start) + offset;
+                const qint64 last = static_cast<qint64>(end) + offset;
+                if (counted || m_blinks.isEmpty()) {
+                    Blink blink;
+                    blink.startFrame = first;
+                    blink.endFrame = last;
+                    blink.timeSeconds = first / source->framesPerSecond();
+                    blink.durationSeconds = duration;
+                    m_blinks.append(blink);
+                    m_blinkDurationSum += duration;
+                } else {
+                    m_blinks.last().endFrame = qMax(m_blinks.last().endFrame, last);
+                }
+            });
+    // The recording's end reads as an empty frame: that is the normal end of the analysis.
+    connect(&model, &Model::errorOccurred, &loop, &QEventLoop::quit);
+    connect(&model, &Model::stopped, &loop, &QEventLoop::quit);
+
+    model.startLivePreview();
+    if (model.cameraUse() != 0) {
+        loop.exec();
+    }
+    if (lastFrame < 0) {
+        m_error = QStringLiteral("no frame could be read from %1").arg(m_options.videoPath);
+        return false;
+    }
+    if (noFaceStart >= 0) {
+        m_noFaceSpans.append({noFaceStart, lastFrame});
+    }
+    m_frames = lastFrame + 1;
+    m_fileFps = source->framesPerSecond();
+    m_durationSeconds = m_frames / m_fileFps;
+    m_engineFrameRate = model.frameRate();
+    return true;
+}
+
+double BlinkAnalysis::blinksPerMinute() const
+{
+    return m_durationSeconds > 0 ? m_blinks.size() * 60.0 / m_durationSeconds : 0.0;
+}
+
+double BlinkAnalysis::meanBlinkLengthMs() const
+{
+    return m_blinks.isEmpty() ? 0.0 : m_blinkDurationSum / m_blinks.size() * 1000.0;
+}
+
+QJsonObject BlinkAnalysis::toJson() const
+{
+    QJsonArray blinks;
+    for (const Blink& blink : m_blinks) {
+        blinks.append(QJsonObject{{"startFrame", blink.startFrame},
+                                  {"endFrame", blink.endFrame},
+                                  {"time", blink.timeSeconds},
+                                  {"duration", blink.durationSeconds}});
+    }
+    QJsonArray spans;
+    for (const Span& span : m_noFaceSpans) {
+        spans.append(QJsonObject{{"startFrame", span.startFrame}, {"endFrame", span.endFrame}});
+    }
+    return QJsonObject{{"file", m_options.videoPath},
+                       {"faceDetector", m_faceDetector},
+                       {"frames", m_frames},
+                       {"fps", m_fileFps},
+                       {"durationSeconds", m_durationSeconds},
+                       {"engineFrameRate", m_engineFrameRate},
+                       {"blinkCount", m_blinks.size()},
+                       {"blinksPerMinute", blinksPerMinute()},
+                       {"meanBlinkLengthMs", meanBlinkLengthMs()},
+                       {"blinks", blinks},
+                       {"noFaceSpans", spans}};
+}
+
+QString BlinkAnalysis::toText() const
+{
+    QString text;
+    text += QStringLiteral("%1: %2 frames, %3 fps, %4 s, face detector: %5\n")
+                .arg(m_options.videoPath)
+                .arg(m_frames)
+                .arg(m_fileFps, 0, 'f', 2)
+                .arg(m_durationSeconds, 0, 'f', 1)
+                .arg(m_faceDetector);
+    for (int i = 0; i < m_blinks.size(); ++i) {
+        const Blink& blink = m_blinks.at(i);
+        text += QStringLiteral("blink %1: frames %2-%3, at %4 s, %5 ms\n")
+                    .arg(i + 1)
+                    .arg(blink.startFrame)
+                    .arg(blink.endFrame)
+                    .arg(blink.timeSeconds, 0, 'f', 2)
+                    .arg(blink.durationSeconds * 1000.0, 0, 'f', 0);
+    }
+    for (const Span& span : m_noFaceSpans) {
+        text += QStringLiteral("no face: frames %1-%2\n").arg(span.startFrame).arg(span.endFrame);
+    }
+    text += QStringLiteral("blinks: %1, %2 per minute, mean length %3 ms, engine frame rate %4\n")
+                .arg(m_blinks.size())
+                .arg(blinksPerMinute(), 0, 'f', 1)
+                .arg(meanBlinkLengthMs(), 0, 'f', 0)
+                .arg(m_engineFrameRate);
+    return text;
+}

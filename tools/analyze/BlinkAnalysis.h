@@ -1,0 +1,66 @@
+#pragma once
+
+#include "model/Model.h"
+
+#include <QJsonObject>
+#include <QString>
+#include <QVector>
+
+// Runs the camera engine over a recorded video or frame pattern on simulated time and collects
+// what it saw: every counted blink, the frames without a face, the totals.
+class BlinkAnalysis : public QObject
+{
+    Q_OBJECT
+
+public:
+    struct Blink
+    {
+        qint64 startFrame = 0; // first frame of the eye event that opened the blink
+        qint64 endFrame = 0;   // last frame of the last eye event merged into it
+        double timeSeconds = 0.0;
+        double durationSeconds = 0.0;
+    };
+    struct Span
+    {
+        qint64 startFrame = 0;
+        qint64 endFrame = 0;
+    };
+    struct Options
+    {
+        QString videoPath;
+        QString landmarkModelPath;
+        QStringList faceModelCandidates;
+        EngineProfiler* profiler = nullptr;
+    };
+
+    explicit BlinkAnalysis(Options options, QObject* parent = nullptr);
+
+    // Processes the whole recording; false (with errorText) when it cannot be analysed.
+    bool run();
+
+    QString errorText() const { return m_error; }
+    const QVector<Blink>& blinks() const { return m_blinks; }
+    const QVector<Span>& noFaceSpans() const { return m_noFaceSpans; }
+    qint64 frames() const { return m_frames; }
+    double fileFps() const { return m_fileFps; }
+    double durationSeconds() const { return m_durationSeconds; }
+    int engineFrameRate() const { return m_engineFrameRate; }
+    QString faceDetectorName() const { return m_faceDetector; }
+    double blinksPerMinute() const;
+    double meanBlinkLengthMs() const;
+
+    QJsonObject toJson() const;
+    QString toText() const;
+
+private:
+    Options m_options;
+    QString m_error;
+    QVector<Blink> m_blinks;
+    QVector<Span> m_noFaceSpans;
+    qint64 m_frames = 0;
+    double m_fileFps = 0.0;
+    double m_durationSeconds = 0.0;
+    int m_engineFrameRate = 0;
+    QString m_faceDetector;
+    double m_blinkDurationSum = 0.0;
+};

@@ -1,0 +1,59 @@
+#include "BlinkAnalysis.h"
+
+#include <QCommandLineParser>
+#include <QGuiApplication>
+#include <QJsonDocument>
+#include <cstdio>
+
+// winkwell-analyze: the camera engine over a recording, as fast as the CPU allows.
+int main(int argc, char* argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QGuiApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        "Detects blinks in a recorded video (or an image sequence such as frames/%04d.png) with "
+        "Winkwell's own engine, on the recording's own time.");
+    parser.addHelpOption();
+    parser.addPositionalArgument("video", "Video file or image-sequence pattern.");
+    parser.addOption({"json", "Print the result as JSON."});
+    parser.addOption(
+        {"landmarks", "Landmark model (default: data.dat beside this program).", "file"});
+    parser.addOption(
+        {"face-model", "CNN face-detection model (default: beside this program).", "file"});
+    parser.addOption({"verbose", "Keep the engine's log lines."});
+    parser.process(app);
+    if (parser.positionalArguments().size() != 1) {
+        parser.showHelp(2);
+    }
+    if (!parser.isSet("verbose")) {
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+            if (type >= QtWarningMsg) {
+                std::fprintf(stderr, "%s\n", qPrintable(text));
+            }
+        });
+    }
+
+    BlinkAnalysis::Options options;
+    options.videoPath = parser.positionalArguments().first();
+    const ModelOptions defaults = ModelOptions::defaults();
+    options.landmarkModelPath =
+        parser.isSet("landmarks") ? parser.value("landmarks") : defaults.landmarkModelPath;
+    options.faceModelCandidates = defaults.faceModelCandidates;
+    if (parser.isSet("face-model")) {
+        options.faceModelCandidates.prepend(parser.value("face-model"));
+    }
+
+    BlinkAnalysis analysis(options);
+    if (!analysis.run()) {
+        std::fprintf(stderr, "winkwell-analyze: %s\n", qPrintable(analysis.errorText()));
+        return 1;
+    }
+    const QByteArray out = parser.isSet("json")
+                               ? QJsonDocument(analysis.toJson()).toJson(QJsonDocument::Indented)
+                               : analysis.toText().toUtf8();
+    std::fwrite(out.constData(), 1, static_cast<size_t>(out.size()), stdout);
+    return 0;
+}
