@@ -11,6 +11,18 @@ int main(int argc, char* argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
+    // Only warnings reach the terminal unless the engine's log lines are asked for.
+    bool verbose = false;
+    for (int i = 1; i < argc; ++i) {
+        verbose = verbose || qstrcmp(argv[i], "--verbose") == 0;
+    }
+    if (!verbose) {
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+            if (type >= QtWarningMsg && !text.startsWith(QLatin1String("QStandardPaths:"))) {
+                std::fprintf(stderr, "%s\n", qPrintable(text));
+            }
+        });
+    }
     QGuiApplication app(argc, argv);
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -27,13 +39,6 @@ int main(int argc, char* argv[])
     parser.process(app);
     if (parser.positionalArguments().size() != 1) {
         parser.showHelp(2);
-    }
-    if (!parser.isSet("verbose")) {
-        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
-            if (type >= QtWarningMsg) {
-                std::fprintf(stderr, "%s\n", qPrintable(text));
-            }
-        });
     }
 
     BlinkAnalysis::Options options;

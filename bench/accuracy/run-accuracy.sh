@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Blink-detection accuracy on the shared face clips: runs winkwell-analyze over every clip that has
+# ground truth and scores the result with winkwell-blinkeval, per data set.
+# Usage: bench/accuracy/run-accuracy.sh [BUILD_DIR] [SHARED_DIR] [--json]
+set -euo pipefail
+here=$(cd "$(dirname "$0")/../.." && pwd)
+build=${1:-$here/build}
+shared=${2:-$here/../shared}
+json=${3:-}
+analyze="$build/bin/winkwell-analyze"
+blinkeval="$build/bin/winkwell-blinkeval"
+model="$shared/models/face_detection_yunet_2022mar.onnx"
+
+for tool in "$analyze" "$blinkeval"; do
+    [ -x "$tool" ] || { echo "missing $tool: build first (scripts/build.sh)" >&2; exit 1; }
+done
+[ -d "$shared/data" ] || { echo "no shared data at $shared/data" >&2; exit 1; }
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+for set in synthetic real; do
+    manifest="$work/$set.manifest"
+    : >"$manifest"
+    while IFS= read -r tag; do
+        clip=$(basename "$tag" .tag)
+        video=$(find "$(dirname "$tag")" -maxdepth 1 -name "$clip.*" ! -name '*.tag' ! -name '*.json' | head -1)
+        [ -n "$video" ] || continue
+        "$analyze" --json --face-model "$model" "$video" >"$work/$clip.json"
+        echo "$tag $work/$clip.json" >>"$manifest"
+    done < <(find "$shared/data/$set" -name '*.tag' | sort)
+    echo "== $set"
+    "$blinkeval" $json --manifest "$manifest"
+done

@@ -1,0 +1,138 @@
+// Per-frame cost of each engine stage over recorded clips at 640 x 480, on one core.
+// Usage: bench_engine [--face-model FILE] [--landmarks FILE] VIDEO...
+// Prints the median and 99th percentile of every stage, of the whole measurement pipeline per
+// frame, the share of one core a real-time 30 fps measurement uses, and the peak memory.
+
+#include "model/EngineProfiler.h"
+#include "tools/analyze/BlinkAnalysis.h"
+
+#include <QCommandLineParser>
+#include <QGuiApplication>
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <opencv2/core.hpp>
+#include <sched.h>
+#include <sys/resource.h>
+#include <vector>
+
+namespace {
+
+class StageRecorder : public EngineProfiler
+{
+public:
+    void record(Stage stage, qint64 nanoseconds) override { m_frame[stage] += nanoseconds; }
+    void frameDone() override
+    {
+        qint64 pipeline = 0;
+        for (int stage = 0; stage < StageCount; ++stage) {
+            if (m_frame[stage] > 0) {
+                m_stages[stage].push_back(m_frame[stage] / 1e6);
+            }
+            if (stage != PreviewDrawing) {
+                pipeline += m_frame[stage];
+            }
+        }
+        m_pipeline.push_back(pipeline / 1e6);
+        m_frame.fill(0);
+    }
+
+    const std::vector<double>& stage(int stage) const { return m_stages[stage]; }
+    const std::vector<double>& pipeline() const { return m_pipeline; }
+
+private:
+    std::array<qint64, StageCount> m_frame{};
+    std::array<std::vector<double>, StageCount> m_stages;
+    std::vector<double> m_pipeline;
+};
+
+double percentile(std::vector<double> values, double p)
+{
+    if (values.empty()) {
+        return 0.0;
+    }
+    std::sort(values.begin(), values.end());
+    const size_t index = std::min(values.size() - 1, static_cast<size_t>(p * values.size()));
+    return values[index];
+}
+
+double mean(const std::vector<double>& values, size_t frames)
+{
+    double sum = 0.0;
+    for (double value : values) {
+        sum += value;
+    }
+    return frames ? sum / frames : 0.0;
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+        if (type >= QtWarningMsg) {
+            std::fprintf(stderr, "%s\n", qPrintable(text));
+        }
+    });
+    QGuiApplication app(argc, argv);
+    QCommandLineParser parser;
+    parser.addPositionalArgument("video", "Recorded clips.");
+    parser.addOption({"face-model", "CNN face-detection model.", "file"});
+    parser.addOption(
+        {"landmarks", "Landmark model (default: data.dat beside this program).", "file"});
+    parser.process(app);
+    if (parser.positionalArguments().isEmpty()) {
+        parser.showHelp(2);
+    }
+
+    // One core: the figures must not hide behind OpenCV's worker threads.
+    cv::setNumThreads(1);
+    cpu_set_t cpus;
+    CPU_ZERO(&cpus);
+    CPU_SET(0, &cpus);
+    sched_setaffinity(0, sizeof cpus, &cpus);
+
+    StageRecorder recorder;
+    QString detector;
+    for (const QString& video : parser.positionalArguments()) {
+        BlinkAnalysis::Options options;
+        options.videoPath = video;
+        const ModelOptions defaults = ModelOptions::defaults();
+        options.landmarkModelPath =
+            parser.isSet("landmarks") ? parser.value("landmarks") : defaults.landmarkModelPath;
+        options.faceModelCandidates = defaults.faceModelCandidates;
+        if (parser.isSet("face-model")) {
+            options.faceModelCandidates.prepend(parser.value("face-model"));
+        }
+        options.profiler = &recorder;
+        BlinkAnalysis analysis(options);
+        if (!analysis.run()) {
+            std::fprintf(stderr, "bench_engine: %s\n", qPrintable(analysis.errorText()));
+            return 1;
+        }
+        detector = analysis.faceDetectorName();
+    }
+
+    const size_t frames = recorder.pipeline().size();
+    const char* names[] = {"grey and blur",       "face detection", "landmarks",
+                           "flow and statistics", "detector",       "preview drawing"};
+    std::printf("face detector: %s\n", qPrintable(detector));
+    std::printf("frames: %zu (one core)\n", frames);
+    std::printf("%-22s %8s %10s %10s %12s\n", "stage", "frames", "median ms", "p99 ms",
+                "mean/frame");
+    for (int stage = 0; stage < EngineProfiler::StageCount; ++stage) {
+        const std::vector<double>& values = recorder.stage(stage);
+        std::printf("%-22s %8zu %10.3f %10.3f %12.3f\n", names[stage], values.size(),
+                    percentile(values, 0.5), percentile(values, 0.99), mean(values, frames));
+    }
+    const double meanPipeline = mean(recorder.pipeline(), frames);
+    std::printf("%-22s %8zu %10.3f %10.3f %12.3f\n", "pipeline (measurement)", frames,
+                percentile(recorder.pipeline(), 0.5), percentile(recorder.pipeline(), 0.99),
+                meanPipeline);
+    std::printf("30 fps measurement: %.1f %% of one core\n", meanPipeline * 30.0 / 10.0);
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    std::printf("peak memory: %.1f MB\n", usage.ru_maxrss / 1024.0);
+    return 0;
+}
