@@ -365,6 +365,15 @@ bool Model::openCamera()
     return true;
 }
 
+Model::MeasurementResult Model::measurementResult(double blinkCount, double blinkDurationSum)
+{
+    MeasurementResult result;
+    result.blinkRate = static_cast<float>(blinkCount / 3.0);
+    // Truncated, not rounded: 2.4 s over 12 blinks is just below 200 ms in double arithmetic.
+    result.length = blinkCount > 0 ? static_cast<int>(blinkDurationSum / blinkCount * 1000.0) : 0;
+    return result;
+}
+
 // The training run's blink and reminder checks and the measurement's three-minute end.
 bool Model::runLevelChecks()
 {
@@ -381,11 +390,9 @@ bool Model::runLevelChecks()
         }
     } else if (m_cameraUse == MeasurementRun && m_runTimer.elapsed() > kMeasurementMs) {
         finishRun();
-        const double count = m_detector.blinkCount;
-        const float rate = static_cast<float>(count / 3.0);
-        const int length =
-            count > 0 ? static_cast<int>(m_detector.blinkDurationSum / count * 1000.0) : 0;
-        emit measurementSuccessful(rate, length);
+        const MeasurementResult result =
+            measurementResult(m_detector.blinkCount, m_detector.blinkDurationSum);
+        emit measurementSuccessful(result.blinkRate, result.length);
         discardFaceRecords();
         return true;
     }

@@ -55,6 +55,14 @@ public:
     const FrameSource& frameSource() const { return *m_source; }
     const EngineClock& clock() const { return *m_clock; }
     QString faceDetectorName() const;
+
+    // A three-minute measurement's result: blinks per minute and mean blink length in ms.
+    struct MeasurementResult
+    {
+        float blinkRate;
+        int length;
+    };
+    static MeasurementResult measurementResult(double blinkCount, double blinkDurationSum);
     // Stage timings for benchmarks; null (the default) times nothing.
     void setProfiler(EngineProfiler* profiler) { m_profiler = profiler; }
 

@@ -8,6 +8,7 @@
 #include "support/TinyLandmarkModel.h"
 
 #include <QMutex>
+#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -91,14 +92,15 @@ int main(int argc, char* argv[])
               !controllerThread->isRunning(),
           "the other controllers wait for the engine");
 
-    QObject::connect(
-        app.statisticsController(), &StatisticsController::statsControllerInitialized,
-        [=] { record(QStringLiteral("statistics%1").arg(serverThread->isRunning() ? "!" : "")); });
-    QObject::connect(app.serverController(), &ServerController::serverControllerInitialized, [=] {
-        record(QStringLiteral("server%1").arg(controllerThread->isRunning() ? "!" : ""));
-    });
-    QObject::connect(app.applicationController(), &ApplicationController::controllerInitialized,
-                     [] { record(QStringLiteral("controller")); });
+    // Each controller thread records when it starts; the engine records its init() above.
+    for (QThread* thread : {statisticsThread, serverThread, controllerThread}) {
+        QObject::connect(thread, &QThread::started, [thread] { record(thread->objectName()); });
+    }
+    QSignalSpy statisticsReady(app.statisticsController(),
+                               &StatisticsController::statsControllerInitialized);
+    QSignalSpy serverReady(app.serverController(), &ServerController::serverControllerInitialized);
+    QSignalSpy controllerReady(app.applicationController(),
+                               &ApplicationController::controllerInitialized);
 
     // The chain takes a moment; give it a generous bound and then quit like the user would.
     QTimer poll;
@@ -118,12 +120,14 @@ int main(int argc, char* argv[])
     const QStringList expected{"model", "statistics", "server", "controller", "gui"};
     {
         QMutexLocker lock(&g_mutex);
-        check(g_events == expected, "controllers start in order, each after the previous");
+        check(g_events == expected, "controller threads start in order, after the engine");
         if (g_events != expected) {
             std::cerr << "  events: " << qPrintable(g_events.join(' ')) << std::endl;
         }
     }
     check(app.mainWindow()->initCount() == 1, "the main window's init() runs once");
+    check(statisticsReady.count() == 1 && serverReady.count() == 1 && controllerReady.count() == 1,
+          "every controller reports ready once");
 
     // Quitting queued quit() to every controller; each thread ends after its finished().
     check(modelThread->wait(5000), "model thread ends");

@@ -1,0 +1,202 @@
+#include "model/Model.h"
+#include "model/RecordedFrameSource.h"
+#include "support/FakeFaceDetector.h"
+#include "support/FakeFrameSource.h"
+#include "support/TinyLandmarkModel.h"
+
+#include <QFile>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// What each run does with time, faces and blinks: the measurement's three minutes and result,
+// the training run's reminder and blink, the no-face and frame-rate rules.
+class TestModelRuns : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QString m_landmarks;
+    std::shared_ptr<SimulatedEngineClock> m_clock;
+    std::shared_ptr<FakeFrameSource> m_camera;
+    FakeFaceDetector* m_detector = nullptr;
+
+    std::unique_ptr<Model> makeModel(std::shared_ptr<FrameSource> source = nullptr)
+    {
+        m_clock = std::make_shared<SimulatedEngineClock>();
+        m_camera = std::make_shared<FakeFrameSource>(m_clock.get());
+        ModelOptions options;
+        options.frameSource = source ? source : m_camera;
+        options.clock = m_clock;
+        options.landmarkModelPath = m_landmarks;
+        options.faceDetectorFactory = [this] {
+            auto detector = std::make_unique<FakeFaceDetector>();
+            detector->faces.push_back(FakeFaceDetector::face(50, 25, 60, 70));
+            m_detector = detector.get();
+            return std::unique_ptr<FaceDetector>(std::move(detector));
+        };
+        auto model = std::make_unique<Model>(options);
+        model->init();
+        return model;
+    }
+
+    double seconds() const { return m_clock->nowNs() / 1e9; }
+
+private slots:
+    void initTestCase()
+    {
+        qRegisterMetaType<Error>("Error");
+        qRegisterMetaType<Feature>("Feature");
+        m_landmarks = m_dir.filePath("data.dat");
+        QVERIFY(writeTinyLandmarkModel(m_landmarks));
+    }
+
+    void measurementArithmetic()
+    {
+        Model::MeasurementResult result = Model::measurementResult(12, 3.0);
+        QCOMPARE(result.blinkRate, 4.0f);
+        QCOMPARE(result.length, 250);
+        result = Model::measurementResult(12, 2.4);
+        QCOMPARE(result.length, 199); // truncated, not rounded
+        result = Model::measurementResult(0, 0.0);
+        QCOMPARE(result.blinkRate, 0.0f);
+        QCOMPARE(result.length, 0);
+    }
+
+    void measurementReportsAfterThreeMinutes()
+    {
+        auto model = makeModel();
+        m_camera->fps = 12;
+        QSignalSpy results(model.get(), &Model::measurementSuccessful);
+        QSignalSpy errors(model.get(), &Model::errorOccurred);
+        double runStart = -1.0; // the run timer starts once the camera has warmed up
+        connect(model.get(), &Model::webcamActivated, this, [&] { runStart = seconds(); });
+        model->startBlinkMeasurement();
+        QVERIFY(results.wait(60000));
+        QCOMPARE(errors.count(), 0);
+        QCOMPARE(results.at(0).at(0).toFloat(), 0.0f);
+        QCOMPARE(results.at(0).at(1).toInt(), 0);
+        // The first frame call after 180 s ends it (the opening frame counts as time 0).
+        const double length = seconds() - runStart;
+        QVERIFY2(length > 180.0 && length < 180.0 + 2.0 / 12, qPrintable(QString::number(length)));
+        QCOMPARE(model->cameraUse(), 0);
+        QVERIFY(!m_camera->isOpened());
+    }
+
+    void lowFrameRateEndsMeasurementButNotPreview()
+    {
+        auto model = makeModel();
+        m_camera->fps = 9;
+        QSignalSpy errors(model.get(), &Model::errorOccurred);
+        model->startBlinkMeasurement();
+        QTRY_COMPARE_WITH_TIMEOUT(errors.count(), 1, 5000);
+        QCOMPARE(errors.at(0).at(0).value<Error>(), ErrorLowFps);
+        QCOMPARE(model->frameCounter(), quint64(31));
+        QCOMPARE(model->frameRate(), 9);
+
+        QSignalSpy frames(model.get(), &Model::frameReceived);
+        model->startLivePreview();
+        QCOMPARE(model->frameRate(), 30); // until the first 31 frames are measured
+        QTRY_VERIFY_WITH_TIMEOUT(model->frameCounter() > 40, 5000);
+        QCOMPARE(model->frameRate(), 9);
+        QCOMPARE(errors.count(), 1);
+        QVERIFY(frames.count() > 40);
+        model->stop();
+        QTRY_COMPARE_WITH_TIMEOUT(model->cameraUse(), 0, 2000);
+    }
+
+    void faceLostTooLongEndsMeasurement()
+    {
+        auto model = makeModel();
+        QSignalSpy errors(model.get(), &Model::errorOccurred);
+        double lostAt = -1.0;
+        double foundAt = -1.0;
+        // Lost for 7.9 s: the run goes on. Lost again for good: it ends just after 8 s.
+        connect(model.get(), &Model::frameProcessed, this, [&] {
+            const quint64 n = model->frameCounter();
+            if (n == 30) {
+                m_detector->faces.clear();
+                lostAt = seconds();
+            } else if (lostAt > 0 && foundAt < 0 && seconds() - lostAt >= 7.9) {
+                m_detector->faces.push_back(FakeFaceDetector::face(50, 25, 60, 70));
+                foundAt = seconds();
+            } else if (n == 400) {
+                m_detector->faces.clear();
+                lostAt = seconds();
+            }
+        });
+        model->startBlinkMeasurement();
+        QTRY_COMPARE_WITH_TIMEOUT(errors.count(), 1, 10000);
+        QCOMPARE(errors.at(0).at(0).value<Error>(), ErrorNoFace);
+        QVERIFY(foundAt > 0);
+        QVERIFY(model->frameCounter() > 400);
+        // The first faceless frame is the one after lostAt was taken.
+        const double lost = seconds() - lostAt;
+        QVERIFY2(lost > 8.0 && lost < 8.0 + 3.0 / 30, qPrintable(QString::number(lost)));
+    }
+
+    void trainingReportsMissingBlinkOnceAndEndsWithoutFace()
+    {
+        auto model = makeModel();
+        QSignalSpy reactions(model.get(), &Model::blinkReactionToReminder);
+        QSignalSpy started(model.get(), &Model::trainingStarted);
+        QSignalSpy errors(model.get(), &Model::errorOccurred);
+        double runStart = -1.0;
+        double reportedAt = -1.0;
+        connect(model.get(), &Model::trainingStarted, this, [&] { runStart = seconds(); });
+        connect(model.get(), &Model::blinkReactionToReminder, this,
+                [&](bool) { reportedAt = seconds() - runStart; });
+        connect(model.get(), &Model::frameProcessed, this, [&] {
+            if (seconds() - runStart > 6.0) {
+                m_detector->faces.clear();
+            }
+        });
+        model->startTraining();
+        QCOMPARE(started.count(), 1);
+        QTRY_COMPARE_WITH_TIMEOUT(errors.count(), 1, 10000);
+        QCOMPARE(reactions.count(), 1);
+        QCOMPARE(reactions.at(0).at(0).toBool(), false);
+        QVERIFY2(reportedAt > 4.0 && reportedAt < 4.1, qPrintable(QString::number(reportedAt)));
+        // A training run gives up after one second without a face.
+        QCOMPARE(errors.at(0).at(0).value<Error>(), ErrorNoFace);
+        const double end = seconds() - runStart;
+        QVERIFY2(end > 7.0 && end < 7.2, qPrintable(QString::number(end)));
+    }
+
+    void trainingEndsWithTheBlinkAfterTheReminder()
+    {
+        const QString clip = QStringLiteral(WINKWELL_SHARED_DIR "/data/synthetic/dev_08.avi");
+        const QString faceModel =
+            QStringLiteral(WINKWELL_SHARED_DIR "/models/face_detection_yunet_2022mar.onnx");
+        const QString landmarks = QStringLiteral(WINKWELL_BIN_DIR "/data.dat");
+        if (!QFile::exists(clip) || !QFile::exists(faceModel)) {
+            QSKIP("the shared face clips and face model are not beside this checkout");
+        }
+        if (!QFile::exists(landmarks)) {
+            QSKIP("data.dat was not built (the dlib landmark model is not installed)");
+        }
+        // The clip's first blink ends 4.1 s in: the reminder comes first, then the blink.
+        auto clock = std::make_shared<SimulatedEngineClock>();
+        ModelOptions options;
+        options.clock = clock;
+        options.frameSource =
+            std::make_shared<RecordedFrameSource>(clip.toStdString(), clock.get());
+        options.landmarkModelPath = landmarks;
+        options.faceModelCandidates = QStringList{faceModel};
+        Model model(options);
+        model.init();
+        QSignalSpy reactions(&model, &Model::blinkReactionToReminder);
+        QSignalSpy errors(&model, &Model::errorOccurred);
+        model.startTraining();
+        QTRY_COMPARE_WITH_TIMEOUT(reactions.count(), 2, 60000);
+        QCOMPARE(reactions.at(0).at(0).toBool(), false);
+        QCOMPARE(reactions.at(1).at(0).toBool(), true);
+        QCOMPARE(errors.count(), 0);
+        QVERIFY(model.blinkCount() >= 1);
+        QCOMPARE(model.cameraUse(), 0);
+    }
+};
+
+QTEST_MAIN(TestModelRuns)
+#include "test_model_runs.moc"

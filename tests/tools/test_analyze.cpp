@@ -1,0 +1,65 @@
+#include "tools/analyze/BlinkAnalysis.h"
+
+#include <QFile>
+#include <QJsonArray>
+#include <QtTest>
+
+// The offline analyser over one shared clip, end to end: the engine's own code on the clip's
+// own time, with every blink inside the clip and close to the annotated ones.
+class TestAnalyze : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void analysesARecordedClip()
+    {
+        const QString clip = QStringLiteral(WINKWELL_SHARED_DIR "/data/real/clip06/clip06.mp4");
+        const QString faceModel =
+            QStringLiteral(WINKWELL_SHARED_DIR "/models/face_detection_yunet_2022mar.onnx");
+        const QString landmarks = QStringLiteral(WINKWELL_BIN_DIR "/data.dat");
+        if (!QFile::exists(clip) || !QFile::exists(faceModel)) {
+            QSKIP("the shared face clips and face model are not beside this checkout");
+        }
+        if (!QFile::exists(landmarks)) {
+            QSKIP("data.dat was not built (the dlib landmark model is not installed)");
+        }
+        BlinkAnalysis::Options options;
+        options.videoPath = clip;
+        options.landmarkModelPath = landmarks;
+        options.faceModelCandidates = QStringList{faceModel};
+        BlinkAnalysis analysis(options);
+        QVERIFY2(analysis.run(), qPrintable(analysis.errorText()));
+        QCOMPARE(analysis.frames(), qint64(352));
+        QCOMPARE(analysis.fileFps(), 30.0);
+        QVERIFY(analysis.faceDetectorName().contains("CNN"));
+        QVERIFY(analysis.noFaceSpans().isEmpty());
+
+        // Annotated blinks start at frames 42, 78, 101 and one more later on.
+        const QVector<int> annotated{42, 78, 101};
+        QCOMPARE(analysis.blinks().size(), 4);
+        for (int i = 0; i < annotated.size(); ++i) {
+            const BlinkAnalysis::Blink& blink = analysis.blinks().at(i);
+            QVERIFY(blink.startFrame <= blink.endFrame);
+            QVERIFY2(qAbs(blink.startFrame - annotated.at(i)) <= 3,
+                     qPrintable(QString::number(blink.startFrame)));
+            QVERIFY(blink.durationSeconds > 0.1 && blink.durationSeconds < 0.5);
+        }
+        QVERIFY(qAbs(analysis.blinksPerMinute() - 4 * 60.0 / (352 / 30.0)) < 0.01);
+
+        const QJsonObject json = analysis.toJson();
+        QCOMPARE(json.value("blinks").toArray().size(), 4);
+        QCOMPARE(json.value("frames").toInt(), 352);
+    }
+
+    void reportsWhatItCannotRead()
+    {
+        BlinkAnalysis::Options options;
+        options.videoPath = QStringLiteral("/nonexistent/clip.mp4");
+        BlinkAnalysis analysis(options);
+        QVERIFY(!analysis.run());
+        QVERIFY(analysis.errorText().contains("/nonexistent/clip.mp4"));
+    }
+};
+
+QTEST_MAIN(TestAnalyze)
+#include "test_analyze.moc"
