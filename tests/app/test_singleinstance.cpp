@@ -16,13 +16,18 @@ class TestSingleInstance : public QObject
 private:
     QTemporaryDir m_home;
 
+    QString m_user = QStringLiteral("first");
+
+    // Each test runs as a user of its own, with its own folders.
+    QString home() const { return m_home.filePath(m_user); }
+
     QProcessEnvironment environment() const
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("HOME", m_home.path());
-        env.insert("XDG_DATA_HOME", m_home.filePath("data"));
-        env.insert("XDG_CONFIG_HOME", m_home.filePath("config"));
-        env.insert("XDG_RUNTIME_DIR", m_home.filePath("runtime"));
+        env.insert("HOME", home());
+        env.insert("XDG_DATA_HOME", home() + "/data");
+        env.insert("XDG_CONFIG_HOME", home() + "/config");
+        env.insert("XDG_RUNTIME_DIR", home() + "/runtime");
         env.insert("QT_QPA_PLATFORM", "offscreen");
         return env;
     }
@@ -30,7 +35,7 @@ private:
     QString logText() const
     {
         QString text;
-        QDirIterator it(m_home.filePath("data/winkwell/logs"), {"Log_*.txt"}, QDir::Files);
+        QDirIterator it(home() + "/data/winkwell/logs", {"Log_*.txt"}, QDir::Files);
         while (it.hasNext()) {
             QFile file(it.next());
             if (file.open(QIODevice::ReadOnly)) {
@@ -40,11 +45,15 @@ private:
         return text;
     }
 
-    std::unique_ptr<QProcess> launch()
+    std::unique_ptr<QProcess> launch(const QStringList& arguments = {})
     {
+        QDir().mkpath(home() + "/runtime");
+        QFile::setPermissions(home() + "/runtime",
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
         auto process = std::make_unique<QProcess>();
         process->setProcessEnvironment(environment());
         process->setProgram(QStringLiteral(WINKWELL_BIN_DIR "/winkwell"));
+        process->setArguments(arguments);
         process->setProcessChannelMode(QProcess::ForwardedErrorChannel);
         process->setStandardOutputFile(QProcess::nullDevice());
         process->start();
@@ -52,13 +61,7 @@ private:
     }
 
 private slots:
-    void initTestCase()
-    {
-        QVERIFY(m_home.isValid());
-        QDir().mkpath(m_home.filePath("runtime"));
-        QFile::setPermissions(m_home.filePath("runtime"),
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-    }
+    void initTestCase() { QVERIFY(m_home.isValid()); }
 
     void secondObjectTellsTheFirst()
     {
@@ -109,6 +112,35 @@ private slots:
         QCOMPARE(third->state(), QProcess::Running);
         third->terminate();
         QVERIFY(third->waitForFinished(15000));
+    }
+
+    void commandLineChoosesWindowOrTray_data()
+    {
+        QTest::addColumn<QString>("argument");
+        QTest::addColumn<bool>("hidden");
+        QTest::newRow("/m") << "/m" << true;
+        QTest::newRow("/M") << "/M" << false;
+        QTest::newRow("other") << "--foo" << false;
+    }
+
+    void commandLineChoosesWindowOrTray()
+    {
+        QFETCH(QString, argument);
+        QFETCH(bool, hidden);
+        if (!QFile::exists(WINKWELL_BIN_DIR "/winkwell")) {
+            QSKIP("the winkwell program is not built");
+        }
+        m_user = QStringLiteral("args") + QString::number(qHash(argument));
+        auto process = launch({argument});
+        QTRY_VERIFY_WITH_TIMEOUT(logText().contains("winkwell app class constructed"), 30000);
+        const QString log = logText();
+        QCOMPARE(log.contains("WinkwellGUI::on_toolButton_titleBarClose_clicked()"), hidden);
+        QCOMPARE(log.contains("WinkwellGUI::openWindow()"), !hidden);
+        // SIGTERM quits in order: every controller ends and the last line is written.
+        process->terminate();
+        QVERIFY(process->waitForFinished(15000));
+        QCOMPARE(process->exitStatus(), QProcess::NormalExit);
+        QVERIFY(logText().contains("WinkwellApplication::~WinkwellApplication()"));
     }
 };
 

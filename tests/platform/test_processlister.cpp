@@ -1,0 +1,83 @@
+#include "platform/ProcessLister.h"
+#include "platform/linux/ProcProcessLister.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// The process list of the start-up log, read from a /proc-like tree.
+class TestProcessLister : public QObject
+{
+    Q_OBJECT
+
+private:
+    static void write(const QString& path, const QByteArray& content)
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    }
+
+    static void addProcess(const QString& root, int pid, const QByteArray& stat,
+                           const QString& exe = QString(), const QByteArray& comm = QByteArray(),
+                           const QByteArray& cmdline = QByteArray())
+    {
+        const QString dir = root + QLatin1Char('/') + QString::number(pid);
+        QVERIFY(QDir().mkpath(dir));
+        write(dir + "/stat", stat);
+        if (!exe.isEmpty()) {
+            QVERIFY(QFile::link(exe, dir + "/exe"));
+        }
+        if (!comm.isEmpty()) {
+            write(dir + "/comm", comm);
+        }
+        if (!cmdline.isEmpty()) {
+            write(dir + "/cmdline", cmdline);
+        }
+    }
+
+private slots:
+    void readsNamesAndSessions()
+    {
+        QTemporaryDir root;
+        // exe wins over comm; a comm with blanks and parentheses does not shift the fields.
+        addProcess(root.path(), 300, "300 (my (odd) name) S 1 300 42 0", "/usr/bin/firefox-esr",
+                   "firefox\n");
+        addProcess(root.path(), 20, "20 (kthreadd) S 0 0 0 0", QString(), "kthreadd\n");
+        addProcess(root.path(), 1000, "1000 (bash) S 1 1000 7 0", QString(), QByteArray(),
+                   QByteArray("/bin/bash\0-l\0", 12));
+        QVERIFY(QDir().mkpath(root.path() + "/self")); // not a process folder
+        addProcess(root.path(), 999, "garbage");     // unreadable stat: session 0
+
+        const QList<ProcessEntry> processes = ProcProcessLister(root.path()).runningProcesses();
+        QCOMPARE(processes.size(), 3);
+        QCOMPARE(processes.at(0).name, QString("kthreadd")); // in pid order
+        QCOMPARE(processes.at(0).session, qint64(0));
+        QCOMPARE(processes.at(1).name, QString("firefox-esr"));
+        QCOMPARE(processes.at(1).session, qint64(42));
+        QCOMPARE(processes.at(2).name, QString("bash"));
+        QCOMPARE(processes.at(2).session, qint64(7));
+    }
+
+    void lineListsEachNameAndSessionOnce()
+    {
+        const QList<ProcessEntry> processes{
+            {"bash", 7}, {"winkwell", 7}, {"bash", 7}, {"bash", 8}, {"winkwell", 7}};
+        QCOMPARE(processListLine(processes), QString(" bash-7 winkwell-7 bash-8"));
+        QCOMPARE(processListLine({}), QString());
+    }
+
+    void readsTheRealProcessTable()
+    {
+        const QList<ProcessEntry> processes = ProcProcessLister().runningProcesses();
+        bool foundSelf = false;
+        for (const ProcessEntry& process : processes) {
+            foundSelf = foundSelf || process.name == QStringLiteral("test_processlister");
+        }
+        QVERIFY(foundSelf);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestProcessLister)
+#include "test_processlister.moc"
