@@ -70,11 +70,7 @@ double mean(const std::vector<double>& values, size_t frames)
 int main(int argc, char* argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
-        if (type >= QtWarningMsg) {
-            std::fprintf(stderr, "%s\n", qPrintable(text));
-        }
-    });
+    BlinkAnalysis::keepOnlyWarnings();
     QGuiApplication app(argc, argv);
     QCommandLineParser parser;
     parser.addPositionalArgument("video", "Recorded clips.");
@@ -96,15 +92,8 @@ int main(int argc, char* argv[])
     StageRecorder recorder;
     QString detector;
     for (const QString& video : parser.positionalArguments()) {
-        BlinkAnalysis::Options options;
-        options.videoPath = video;
-        const ModelOptions defaults = ModelOptions::defaults();
-        options.landmarkModelPath =
-            parser.isSet("landmarks") ? parser.value("landmarks") : defaults.landmarkModelPath;
-        options.faceModelCandidates = defaults.faceModelCandidates;
-        if (parser.isSet("face-model")) {
-            options.faceModelCandidates.prepend(parser.value("face-model"));
-        }
+        BlinkAnalysis::Options options =
+            BlinkAnalysis::optionsFor(video, parser.value("landmarks"), parser.value("face-model"));
         options.profiler = &recorder;
         BlinkAnalysis analysis(options);
         if (!analysis.run()) {

@@ -2,6 +2,7 @@
 #include "model/RecordedFrameSource.h"
 #include "support/FakeFaceDetector.h"
 #include "support/FakeFrameSource.h"
+#include "support/SharedData.h"
 #include "support/TinyLandmarkModel.h"
 
 #include <QFile>
@@ -166,15 +167,12 @@ private slots:
 
     void trainingEndsWithTheBlinkAfterTheReminder()
     {
-        const QString clip = QStringLiteral(WINKWELL_SHARED_DIR "/data/synthetic/dev_08.avi");
-        const QString faceModel =
-            QStringLiteral(WINKWELL_SHARED_DIR "/models/face_detection_yunet_2022mar.onnx");
-        const QString landmarks = QStringLiteral(WINKWELL_BIN_DIR "/data.dat");
-        if (!QFile::exists(clip) || !QFile::exists(faceModel)) {
-            QSKIP("the shared face clips and face model are not beside this checkout");
-        }
-        if (!QFile::exists(landmarks)) {
-            QSKIP("data.dat was not built (the dlib landmark model is not installed)");
+        const QString clip = sharedFile("data/synthetic/dev_08.avi");
+        const QString faceModel = cnnFaceModel();
+        const QString landmarks = builtLandmarkModel();
+        const QString missing = missingFiles({clip, faceModel, landmarks});
+        if (!missing.isEmpty()) {
+            QSKIP(qPrintable(missing));
         }
         // The clip's first blink ends 4.1 s in: the reminder comes first, then the blink.
         auto clock = std::make_shared<SimulatedEngineClock>();

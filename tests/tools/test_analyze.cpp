@@ -1,3 +1,4 @@
+#include "support/SharedData.h"
 #include "tools/analyze/BlinkAnalysis.h"
 
 #include <QFile>
@@ -13,15 +14,12 @@ class TestAnalyze : public QObject
 private slots:
     void analysesARecordedClip()
     {
-        const QString clip = QStringLiteral(WINKWELL_SHARED_DIR "/data/real/clip06/clip06.mp4");
-        const QString faceModel =
-            QStringLiteral(WINKWELL_SHARED_DIR "/models/face_detection_yunet_2022mar.onnx");
-        const QString landmarks = QStringLiteral(WINKWELL_BIN_DIR "/data.dat");
-        if (!QFile::exists(clip) || !QFile::exists(faceModel)) {
-            QSKIP("the shared face clips and face model are not beside this checkout");
-        }
-        if (!QFile::exists(landmarks)) {
-            QSKIP("data.dat was not built (the dlib landmark model is not installed)");
+        const QString clip = sharedFile("data/real/clip06/clip06.mp4");
+        const QString faceModel = cnnFaceModel();
+        const QString landmarks = builtLandmarkModel();
+        const QString missing = missingFiles({clip, faceModel, landmarks});
+        if (!missing.isEmpty()) {
+            QSKIP(qPrintable(missing));
         }
         BlinkAnalysis::Options options;
         options.videoPath = clip;

@@ -5,11 +5,37 @@
 #include <QEventLoop>
 #include <QFileInfo>
 #include <QJsonArray>
+#include <cstdio>
 #include <utility>
 
 BlinkAnalysis::BlinkAnalysis(Options options, QObject* parent)
     : QObject(parent), m_options(std::move(options))
 {
+}
+
+BlinkAnalysis::Options BlinkAnalysis::optionsFor(const QString& videoPath,
+                                                 const QString& landmarkModelPath,
+                                                 const QString& faceModelPath)
+{
+    const ModelOptions defaults = ModelOptions::defaults();
+    Options options;
+    options.videoPath = videoPath;
+    options.landmarkModelPath =
+        landmarkModelPath.isEmpty() ? defaults.landmarkModelPath : landmarkModelPath;
+    options.faceModelCandidates = defaults.faceModelCandidates;
+    if (!faceModelPath.isEmpty()) {
+        options.faceModelCandidates.prepend(faceModelPath);
+    }
+    return options;
+}
+
+void BlinkAnalysis::keepOnlyWarnings()
+{
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
+        if (type >= QtWarningMsg && !text.startsWith(QLatin1String("QStandardPaths:"))) {
+            std::fprintf(stderr, "%s\n", qPrintable(text));
+        }
+    });
 }
 
 bool BlinkAnalysis::run()

@@ -35,6 +35,12 @@ public:
 
     explicit BlinkAnalysis(Options options, QObject* parent = nullptr);
 
+    // The engine's own model files, unless others are named (empty names keep the defaults).
+    static Options optionsFor(const QString& videoPath, const QString& landmarkModelPath,
+                              const QString& faceModelPath);
+    // Lets only warnings through to standard error: the engine logs every frame event.
+    static void keepOnlyWarnings();
+
     // Processes the whole recording; false (with errorText) when it cannot be analysed.
     bool run();
 

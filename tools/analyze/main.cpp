@@ -17,11 +17,7 @@ int main(int argc, char* argv[])
         verbose = verbose || qstrcmp(argv[i], "--verbose") == 0;
     }
     if (!verbose) {
-        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext&, const QString& text) {
-            if (type >= QtWarningMsg && !text.startsWith(QLatin1String("QStandardPaths:"))) {
-                std::fprintf(stderr, "%s\n", qPrintable(text));
-            }
-        });
+        BlinkAnalysis::keepOnlyWarnings();
     }
     QGuiApplication app(argc, argv);
     QCommandLineParser parser;
@@ -41,17 +37,9 @@ int main(int argc, char* argv[])
         parser.showHelp(2);
     }
 
-    BlinkAnalysis::Options options;
-    options.videoPath = parser.positionalArguments().first();
-    const ModelOptions defaults = ModelOptions::defaults();
-    options.landmarkModelPath =
-        parser.isSet("landmarks") ? parser.value("landmarks") : defaults.landmarkModelPath;
-    options.faceModelCandidates = defaults.faceModelCandidates;
-    if (parser.isSet("face-model")) {
-        options.faceModelCandidates.prepend(parser.value("face-model"));
-    }
-
-    BlinkAnalysis analysis(options);
+    BlinkAnalysis analysis(BlinkAnalysis::optionsFor(parser.positionalArguments().first(),
+                                                     parser.value("landmarks"),
+                                                     parser.value("face-model")));
     if (!analysis.run()) {
         std::fprintf(stderr, "winkwell-analyze: %s\n", qPrintable(analysis.errorText()));
         return 1;
