@@ -213,6 +213,34 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(model.cameraUse(), 0, 2000);
     }
 
+    void previewImagesAreNotRewrittenWhileTheInterfaceReadsThem()
+    {
+        auto engine = makeEngine(true);
+        engine->camera->numberedFrames = true;
+        Model& model = *engine->model;
+        QThread thread;
+        model.moveToThread(&thread);
+        thread.start();
+        // A slow interface: while it looks at an image, the engine goes on with later frames.
+        int received = 0;
+        int changedWhileRead = 0;
+        connect(&model, &Model::frameReceived, this, [&](QImage* image) {
+            const QRgb before = image->pixel(200, 150);
+            QThread::msleep(20);
+            changedWhileRead += image->pixel(200, 150) != before;
+            ++received;
+        });
+        QMetaObject::invokeMethod(&model, "startLivePreview", Qt::QueuedConnection);
+        QTRY_VERIFY_WITH_TIMEOUT(received >= 10, 10000);
+        QMetaObject::invokeMethod(&model, "stop", Qt::QueuedConnection);
+        QTRY_COMPARE_WITH_TIMEOUT(model.cameraUse(), 0, 5000);
+        thread.quit();
+        QVERIFY(thread.wait(5000));
+        QCOMPARE(changedWhileRead, 0);
+        // Pictures the interface had no time for were dropped, not queued up.
+        QVERIFY(model.frameCounter() > quint64(received));
+    }
+
     void missingOrGarbageLandmarkModel_data()
     {
         QTest::addColumn<QByteArray>("content");

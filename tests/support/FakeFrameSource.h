@@ -19,6 +19,7 @@ public:
     double fps = 30.0;
     qint64 emptyFromFrame = -1; // read() fails from this frame index on
     int warmUp = 7;
+    bool numberedFrames = false; // grey level = frame index, so each frame can be told apart
     SimulatedEngineClock* clock;
 
     int openCalls = 0;
@@ -59,7 +60,11 @@ public:
             clock->advanceMs(1000.0 / fps);
         }
         frame.create(size, CV_8UC3);
-        frame.setTo(cv::Scalar(90, 120, 150));
+        if (numberedFrames) {
+            frame.setTo(cv::Scalar::all(static_cast<double>(m_index % 256)));
+        } else {
+            frame.setTo(cv::Scalar(90, 120, 150));
+        }
         return true;
     }
     int warmUpFrames() const override { return warmUp; }
