@@ -22,7 +22,7 @@ struct MeasurementRecord
     // Accepts an offset or "Z"; the result is local time, invalid when the text is unreadable.
     static QDateTime parseDateTime(const QString& text);
     // The local wall time of an instant. It carries the local offset of that instant instead of
-    // the local-time spec: the same date, time and instant, but made without asking the C
+    // Qt::LocalTime: the same date, time and instant, but made without asking the C
     // library for the zone once per date-time, which dominates loading a long history.
     static QDateTime localTime(qint64 msecsSinceEpoch);
     // Picks up a change of the system zone before a run of localTime() calls.
