@@ -1,0 +1,16 @@
+# winkwell_add_subfolders([ONLY folder...])
+#   Adds every subfolder of the current folder that has a CMakeLists.txt; with ONLY, just those
+#   named (an empty list means all).
+function(winkwell_add_subfolders)
+    cmake_parse_arguments(S "" "" "ONLY" ${ARGN})
+    file(GLOB entries LIST_DIRECTORIES true ${CMAKE_CURRENT_SOURCE_DIR}/*)
+    foreach(dir ${entries})
+        get_filename_component(folder ${dir} NAME)
+        if(S_ONLY AND NOT folder IN_LIST S_ONLY)
+            continue()
+        endif()
+        if(IS_DIRECTORY ${dir} AND EXISTS ${dir}/CMakeLists.txt)
+            add_subdirectory(${dir})
+        endif()
+    endforeach()
+endfunction()
