@@ -5,5 +5,5 @@ set -euo pipefail
 cd "$(dirname "$0")"
 scripts/install-deps.sh
 scripts/fetch-face-model.sh
-scripts/build.sh build
+scripts/build.sh build --target winkwell_program
 exec build/bin/winkwell "$@"

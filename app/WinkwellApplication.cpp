@@ -104,7 +104,9 @@ void WinkwellApplication::finishThread(QThread*& thread, QPointer<Controller>& c
     if (!thread) {
         return;
     }
-    if (thread->isRunning() && !thread->wait(5000)) {
+    // wait(), not isRunning(): a thread counts as not running while it still emits finished()
+    // and deletes its controller, and a thread that never started returns at once.
+    if (!thread->wait(5000)) {
         // Deleting a running thread would abort the process; leave both to the process end.
         qDebug() << "WinkwellApplication: thread" << name << "did not finish in time";
         thread = nullptr;
