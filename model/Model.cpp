@@ -9,6 +9,7 @@
 #include <QThread>
 #include <QTimer>
 #include <cmath>
+#include <cstring>
 #include <exception>
 #include <opencv2/imgproc.hpp>
 
@@ -258,7 +259,16 @@ void Model::sendImage(const QImage& image)
     if (slot < 0) {
         return; // the interface is behind; drop this picture rather than queue stale ones
     }
-    m_sentImages[slot] = image.copy();
+    QImage& sent = m_sentImages[slot];
+    if (sent.size() == image.size() && sent.format() == image.format()) {
+        // Same picture size as last time: reuse the buffer rather than allocate per frame.
+        const int bytes = qMin(sent.bytesPerLine(), image.bytesPerLine());
+        for (int y = 0; y < image.height(); ++y) {
+            std::memcpy(sent.scanLine(y), image.constScanLine(y), static_cast<size_t>(bytes));
+        }
+    } else {
+        sent = image.copy();
+    }
     m_sentImageBusy[slot]->store(true);
     emit frameReceived(&m_sentImages[slot]);
     std::shared_ptr<std::atomic<bool>> busy = m_sentImageBusy[slot];
