@@ -48,7 +48,7 @@ private slots:
         addProcess(root.path(), 1000, "1000 (bash) S 1 1000 7 0", QString(), QByteArray(),
                    QByteArray("/bin/bash\0-l\0", 12));
         QVERIFY(QDir().mkpath(root.path() + "/self")); // not a process folder
-        addProcess(root.path(), 999, "garbage");       // unreadable stat: session 0
+        addProcess(root.path(), 999, "garbage");       // no name to be had: left out
 
         const QList<ProcessEntry> processes = ProcProcessLister(root.path()).runningProcesses();
         QCOMPARE(processes.size(), 3);
