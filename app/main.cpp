@@ -12,6 +12,7 @@
 #include <QStandardPaths>
 #include <QVector>
 #include <cstdio>
+#include <unistd.h>
 
 namespace {
 
@@ -44,7 +45,12 @@ int main(int argc, char* argv[])
 
     // Diagnostics the libraries print on standard error end up in a file of their own.
     const QString stderrLogPath = logFolder + QStringLiteral("/stderr.log");
-    std::FILE* stderrLog = std::freopen(QFile::encodeName(stderrLogPath).constData(), "w", stderr);
+    // Opened on its own first: when it cannot be opened, standard error stays as it was.
+    std::FILE* stderrLog = std::fopen(QFile::encodeName(stderrLogPath).constData(), "w");
+    if (stderrLog) {
+        std::fflush(stderr);
+        ::dup2(::fileno(stderrLog), STDERR_FILENO);
+    }
 
     startCrashReporter(dumpFolder, QString::fromLocal8Bit(argc > 0 ? argv[0] : ""), stderrLogPath);
     const QStringList crashReports = takeUnreportedCrashReports(dumpFolder);
