@@ -14,7 +14,6 @@
 namespace {
 
 const QString kDataKey = QStringLiteral("data");
-const QString kDateTimeKey = QStringLiteral("datetime");
 const QString kPcidKey = QStringLiteral("pcid");
 const QString kVersionKey = QStringLiteral("version");
 constexpr int kSmallStatisticsSize = 8;
@@ -150,7 +149,7 @@ void StatisticsController::addMeasurement(double blinkRate, QString note, int le
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
     record.dateTime = MeasurementRecord::localTime(now - now % 1000);
     const QJsonObject element = record.toJson();
-    qDebug() << "StC: add measurment" << element.value(kDateTimeKey).toString();
+    qDebug() << "StC: add measurment" << MeasurementRecord::renderDateTime(record.dateTime);
 
     // Taking the array out leaves it unshared, so appending does not copy the history.
     QJsonArray data = m_document.take(kDataKey).toArray();
@@ -205,8 +204,7 @@ void StatisticsController::createJsonData(QString lastDateTime, QString pcid)
         if (serverNewest.isValid()) {
             const QJsonArray data = m_document.value(kDataKey).toArray();
             for (const QJsonValue& element : data) {
-                const QDateTime taken = MeasurementRecord::parseDateTime(
-                    element.toObject().value(kDateTimeKey).toString());
+                const QDateTime taken = MeasurementRecord::fromJson(element.toObject()).dateTime;
                 // An unreadable moment cannot be shown to be new.
                 if (taken.isValid() && serverNewest < taken)
                     selected.append(element);
