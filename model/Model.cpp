@@ -87,29 +87,31 @@ void Model::init()
     m_previewFrame.fill(Qt::black);
     m_runTimer.invalidate();
 
+    // A failed start leaves the engine unusable (every run answers error 1), but the rest of the
+    // program must still start: breaks, statistics and settings do not need the camera.
+    loadDetectors();
+    emit modelInitialized();
+}
+
+void Model::loadDetectors()
+{
     // The detector's own result storage replaces a raw result buffer: its presence marks the
     // engine usable.
     m_faceDetector = m_options.faceDetectorFactory
                          ? m_options.faceDetectorFactory()
                          : createFaceDetector(m_options.faceModelCandidates);
-    // A failed start leaves the engine unusable (every run answers error 1), but the rest of the
-    // program must still start: breaks, statistics and settings do not need the camera.
     if (!m_faceDetector) {
         qDebug() << "Model::init low memory for face detection";
-        emit modelInitialized();
         return;
     }
-
     std::string message;
     if (!m_eyeCorners.load(m_options.landmarkModelPath.toStdString(), message)) {
         qDebug() << "Model::init"
                  << "Unable to read file data.dat." << QString::fromStdString(message);
         m_faceDetector.reset();
-        emit modelInitialized();
         return;
     }
     m_roiFactor = 2.0f;
-    emit modelInitialized();
 }
 
 void Model::drawTexts()

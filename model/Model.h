@@ -107,6 +107,7 @@ private:
     };
 
     bool isUsable() const { return m_faceDetector != nullptr; }
+    void loadDetectors();
     void beginRun(CameraUse use, int noFaceLimitMs, bool livePreview);
     bool openCamera();
     bool endCheck();
