@@ -1,5 +1,7 @@
 #include "LanguageCatalog.h"
 
+#include "common/SettingsStore.h"
+
 #include <QDebug>
 #include <QDir>
 #include <QTranslator>
@@ -47,17 +49,18 @@ QString LanguageCatalog::localeNameForInstallerLanguage(int languageId)
 
 int LanguageCatalog::savedLanguageIndex(QSettings& settings) const
 {
-    const int installerLanguage = settings.value(QStringLiteral("INSTALLER_LANG_ID"), 1033).toInt();
-    settings.beginGroup(QStringLiteral("G"));
-    if (settings.value(QStringLiteral("QT_locale_name"), QString()).toString().isEmpty()) {
+    const int installerLanguage = readSetting(settings, SettingKeys::installerLanguage).toInt();
+    const QString localeKey = SettingKeys::localeName.path();
+    if (readSetting(settings, SettingKeys::localeName).toString().isEmpty()) {
         const QString chosen = localeNameForInstallerLanguage(installerLanguage);
         if (!chosen.isEmpty()) {
-            settings.setValue(QStringLiteral("QT_locale_name"), chosen);
+            settings.setValue(localeKey, chosen);
         }
     }
-    const QString name =
-        settings.value(QStringLiteral("QT_locale_name"), QLocale::system().name()).toString();
-    settings.endGroup();
+    QString name = readSetting(settings, SettingKeys::localeName).toString();
+    if (name.isEmpty()) {
+        name = QLocale::system().name();
+    }
     qDebug() << "AP: "
              << "locale " << name;
 

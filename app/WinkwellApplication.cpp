@@ -1,7 +1,8 @@
 #include "WinkwellApplication.h"
 
+#include "EngineSchedulerWiring.h"
 #include "SingleInstance.h"
-#include "gui/SettingsStore.h"
+#include "common/SettingsStore.h"
 #include "gui/WinkwellGUI.h"
 
 #include <QDateTime>
@@ -248,72 +249,69 @@ void WinkwellApplication::logScreens(QScreen* screen)
     qDebug() << "WinkwellApplication:: qscreens" << all;
 }
 
-// Every connection between the windows and the controllers is made here and nowhere else.
+// Every connection between the windows and the controllers is made here and nowhere else, one
+// function for each pair that talks.
 void WinkwellApplication::connectControllers()
 {
-    Model* model = m_model;
-    StatisticsController* statistics = m_statistics;
-    ServerController* server = m_server;
-    ApplicationController* controller = m_controller;
-    WinkwellGUI* gui = m_gui;
+    connectThreads();
+    connectModelAndGui();
+    connectEngineAndScheduler(m_model.data(), m_controller.data(), Qt::QueuedConnection);
+    connectControllerAndGui();
+    connectControllerAndStatistics();
+    connectStatisticsAndServer();
+    connectStatisticsAndGui();
+    connectServerAndGui();
+    connect(this, &WinkwellApplication::instanceStarted, m_gui, &WinkwellGUI::openWindow);
+}
+
+// Each controller is initialised when its thread starts. At shutdown each controller quits in
+// its thread, its finished() ends the thread, and the ended thread deletes the controller.
+void WinkwellApplication::connectThreads()
+{
     const auto queued = Qt::QueuedConnection;
     const auto direct = Qt::DirectConnection;
-
-    // Shutdown: each controller quits in its thread, its finished() ends the thread, and the
-    // ended thread deletes the controller.
-    connect(this, &QCoreApplication::aboutToQuit, controller, &ApplicationController::quit, queued);
-    connect(this, &QCoreApplication::aboutToQuit, model, &Model::quit, queued);
-    connect(this, &QCoreApplication::aboutToQuit, statistics, &StatisticsController::quit, queued);
-    connect(this, &QCoreApplication::aboutToQuit, server, &ServerController::quit, queued);
-    connect(statistics, &StatisticsController::finished, m_statisticsThread, &QThread::quit,
-            direct);
-    connect(m_statisticsThread, &QThread::finished, statistics, &QObject::deleteLater);
-    connect(m_statisticsThread, &QThread::started, statistics, &StatisticsController::init, queued);
-    connect(server, &ServerController::finished, m_serverThread, &QThread::quit, direct);
-    connect(m_serverThread, &QThread::finished, server, &QObject::deleteLater);
-    connect(m_serverThread, &QThread::started, server, &ServerController::init, queued);
-    connect(model, &Model::finished, m_modelThread, &QThread::quit, direct);
-    connect(m_modelThread, &QThread::finished, model, &QObject::deleteLater);
-    connect(m_modelThread, &QThread::started, model, &Model::init, queued);
-    connect(controller, &ApplicationController::finished, m_controllerThread, &QThread::quit,
-            direct);
-    connect(m_controllerThread, &QThread::finished, controller, &QObject::deleteLater);
-    connect(m_controllerThread, &QThread::started, controller, &ApplicationController::init,
+    connect(this, &QCoreApplication::aboutToQuit, m_controller, &ApplicationController::quit,
             queued);
-    connect(controller, &ApplicationController::controllerInitialized, gui, &WinkwellGUI::init,
+    connect(this, &QCoreApplication::aboutToQuit, m_model, &Model::quit, queued);
+    connect(this, &QCoreApplication::aboutToQuit, m_statistics, &StatisticsController::quit,
             queued);
+    connect(this, &QCoreApplication::aboutToQuit, m_server, &ServerController::quit, queued);
+    connect(m_statistics, &StatisticsController::finished, m_statisticsThread, &QThread::quit,
+            direct);
+    connect(m_statisticsThread, &QThread::finished, m_statistics, &QObject::deleteLater);
+    connect(m_statisticsThread, &QThread::started, m_statistics, &StatisticsController::init,
+            queued);
+    connect(m_server, &ServerController::finished, m_serverThread, &QThread::quit, direct);
+    connect(m_serverThread, &QThread::finished, m_server, &QObject::deleteLater);
+    connect(m_serverThread, &QThread::started, m_server, &ServerController::init, queued);
+    connect(m_model, &Model::finished, m_modelThread, &QThread::quit, direct);
+    connect(m_modelThread, &QThread::finished, m_model, &QObject::deleteLater);
+    connect(m_modelThread, &QThread::started, m_model, &Model::init, queued);
+    connect(m_controller, &ApplicationController::finished, m_controllerThread, &QThread::quit,
+            direct);
+    connect(m_controllerThread, &QThread::finished, m_controller, &QObject::deleteLater);
+    connect(m_controllerThread, &QThread::started, m_controller, &ApplicationController::init,
+            queued);
+    connect(m_controller, &ApplicationController::controllerInitialized, m_gui, &WinkwellGUI::init,
+            queued);
+}
 
-    // Camera engine and main window.
+void WinkwellApplication::connectModelAndGui()
+{
+    Model* model = m_model;
+    WinkwellGUI* gui = m_gui;
     connect(model, &Model::frameReceived, gui, &WinkwellGUI::showImage);
     connect(model, &Model::errorOccurred, gui, &WinkwellGUI::showError);
     connect(model, &Model::webcamActivated, gui,
             &WinkwellGUI::adjustSystemTrayBasedOnFunctionalityAccessingCamera);
     connect(gui, &WinkwellGUI::languageChanged, model, &Model::drawTexts);
+}
 
-    // Camera engine and scheduler.
-    connect(model, &Model::blinkDetected, controller, &ApplicationController::processDetectedBlink,
-            queued);
-    connect(model, &Model::errorOccurred, controller, &ApplicationController::processError, queued);
-    connect(model, &Model::stopped, controller,
-            &ApplicationController::processStoppedBlinkDetection, queued);
-    connect(model, &Model::trainingStarted, controller,
-            &ApplicationController::adjustBlinkTrainingForMGD, queued);
-    connect(model, &Model::blinkReactionToReminder, controller,
-            &ApplicationController::processBlinkForTraining, queued);
-    connect(model, &Model::measurementSuccessful, controller,
-            &ApplicationController::processMeasurement, queued);
-    connect(controller, &ApplicationController::startLivePreviewRequested, model,
-            &Model::startLivePreview, queued);
-    connect(controller, &ApplicationController::stopCameraUseRequested, model, &Model::stop,
-            queued);
-    connect(controller, &ApplicationController::cameraIDchanged, model, &Model::setCameraID,
-            queued);
-    connect(controller, &ApplicationController::blinkMeasurementRequested, model,
-            &Model::startBlinkMeasurement, queued);
-    connect(controller, &ApplicationController::blinkInteractiveTrainingRequested, model,
-            &Model::startTraining, queued);
-
-    // Scheduler to main window.
+void WinkwellApplication::connectControllerAndGui()
+{
+    ApplicationController* controller = m_controller;
+    WinkwellGUI* gui = m_gui;
+    // What the scheduler asks the windows to show.
     connect(controller, &ApplicationController::blinkReminderRequested, gui,
             &WinkwellGUI::showReminder);
     connect(controller, &ApplicationController::userBlinked, gui, &WinkwellGUI::responceToBlink);
@@ -335,7 +333,7 @@ void WinkwellApplication::connectControllers()
     connect(controller, &ApplicationController::HWbrightnessControlDetected, gui,
             &WinkwellGUI::enableHWbrightnessControl);
 
-    // Main window to scheduler: the user's choices.
+    // The user's choices.
     connect(gui, &WinkwellGUI::powerSaverActivated, controller,
             &ApplicationController::enableBrightnessSaver);
     connect(gui, &WinkwellGUI::includeNaturalBreaksChanged, controller,
@@ -382,21 +380,37 @@ void WinkwellApplication::connectControllers()
             &ApplicationController::setBlinkReminderPeriod);
     connect(gui, &WinkwellGUI::measurementRequested, controller,
             &ApplicationController::takeMeasurementNow);
+}
 
-    // Measurements, their history and the research upload.
-    connect(controller, &ApplicationController::measurementCompleted, statistics,
+void WinkwellApplication::connectControllerAndStatistics()
+{
+    connect(m_controller, &ApplicationController::measurementCompleted, m_statistics,
             &StatisticsController::addMeasurement);
-    connect(server, &ServerController::lastDateTimeObtained, statistics,
+}
+
+void WinkwellApplication::connectStatisticsAndServer()
+{
+    connect(m_server, &ServerController::lastDateTimeObtained, m_statistics,
             &StatisticsController::createJsonData);
-    connect(statistics, &StatisticsController::measurementsUploadReady, server,
+    connect(m_statistics, &StatisticsController::measurementsUploadReady, m_server,
             &ServerController::uploadStats);
-    connect(gui, &WinkwellGUI::showStatisticsRequired, statistics,
+}
+
+void WinkwellApplication::connectStatisticsAndGui()
+{
+    connect(m_gui, &WinkwellGUI::showStatisticsRequired, m_statistics,
             &StatisticsController::createStatistics);
-    connect(statistics, &StatisticsController::smallStatisticsChanged, gui,
+    connect(m_statistics, &StatisticsController::smallStatisticsChanged, m_gui,
             &WinkwellGUI::updateHealthStatus);
-    connect(server, &ServerController::noInternetConnection, gui,
+}
+
+void WinkwellApplication::connectServerAndGui()
+{
+    connect(m_server, &ServerController::noInternetConnection, m_gui,
             &WinkwellGUI::showInternetUnreachable);
-    connect(this, &WinkwellApplication::instanceStarted, gui, &WinkwellGUI::openWindow);
+    connect(m_gui, &WinkwellGUI::computerWakenUp, m_server, &ServerController::startResearchUpload,
+            Qt::QueuedConnection);
+    connect(m_server, &ServerController::errorOccurred, m_gui, &WinkwellGUI::showError);
 }
 
 // The controllers start one after the other, each once the previous one is ready.
@@ -411,9 +425,6 @@ void WinkwellApplication::connectStartupChain()
     // After the row above, so that the controller thread starts before the first upload cycle.
     connect(m_server, &ServerController::serverControllerInitialized, m_server,
             &ServerController::startResearchUpload, Qt::DirectConnection);
-    connect(m_gui, &WinkwellGUI::computerWakenUp, m_server, &ServerController::startResearchUpload,
-            Qt::QueuedConnection);
-    connect(m_server, &ServerController::errorOccurred, m_gui, &WinkwellGUI::showError);
 }
 
 void WinkwellApplication::handleCommandLine()

@@ -71,6 +71,13 @@ private:
     void loadFonts();
     void prepareDataFolder();
     void connectControllers();
+    void connectThreads();
+    void connectModelAndGui();
+    void connectControllerAndGui();
+    void connectControllerAndStatistics();
+    void connectStatisticsAndServer();
+    void connectStatisticsAndGui();
+    void connectServerAndGui();
     void connectStartupChain();
     void handleCommandLine();
     template <typename Controller>

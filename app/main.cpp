@@ -2,9 +2,8 @@
 #include "LogHandler.h"
 #include "TerminationSignals.h"
 #include "WinkwellApplication.h"
-#include "model/Error.h"
-#include "model/Feature.h"
-#include "platform/linux/ProcProcessLister.h"
+#include "common/SharedTypes.h"
+#include "platform/ProcessLister.h"
 
 #include <QDateTime>
 #include <QDebug>
@@ -13,21 +12,6 @@
 #include <QVector>
 #include <cstdio>
 #include <unistd.h>
-
-namespace {
-
-void registerMetaTypes()
-{
-    qRegisterMetaType<QVector<double>>("QVector<double>");
-    qRegisterMetaType<QVector<QString>>("QVector<QString>");
-    qRegisterMetaType<QVector<QDateTime>>("QVector<QDateTime>");
-    qRegisterMetaType<Feature>("Feature");
-    qRegisterMetaType<Error>("Error");
-    qRegisterMetaType<QVector<uint>>("QVector<uint>");
-    qRegisterMetaType<QVector<int>>("QVector<int>");
-}
-
-} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -58,8 +42,8 @@ int main(int argc, char* argv[])
         qDebug() << "crash reports from earlier runs:" << crashReports;
     }
 
-    registerMetaTypes();
-    qDebug() << processListLine(ProcProcessLister().runningProcesses());
+    registerSharedTypes();
+    qDebug() << processListLine(createProcessLister()->runningProcesses());
 
     QCoreApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
 

@@ -1,8 +1,8 @@
 #include "controller/ApplicationController.h"
 
-#include "controller/CameraCatalog.h"
 #include "controller/SchedulerClock.h"
 #include "controller/SettingsSummary.h"
+#include "platform/CameraCatalog.h"
 #include "platform/IdleMonitor.h"
 
 #include <QDebug>

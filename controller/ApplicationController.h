@@ -1,8 +1,8 @@
 #pragma once
 
+#include "common/Error.h"
+#include "common/Feature.h"
 #include "controller/ControllerServices.h"
-#include "model/Error.h"
-#include "model/Feature.h"
 
 #include <QDateTime>
 #include <QObject>

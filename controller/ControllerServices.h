@@ -14,6 +14,6 @@ struct ControllerServices
     std::shared_ptr<IdleMonitor> idleMonitor;
     std::shared_ptr<CameraCatalog> cameras;
 
-    // The real UTC clock and QTimers, the desktop's idle monitor and the multimedia camera list.
+    // The real UTC clock and QTimers, the desktop's idle monitor and the system's camera list.
     static ControllerServices system();
 };

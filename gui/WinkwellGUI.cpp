@@ -1,6 +1,6 @@
 #include "WinkwellGUI.h"
 
-#include "SettingsStore.h"
+#include "common/SettingsStore.h"
 
 #include <QApplication>
 #include <QDebug>
@@ -42,28 +42,23 @@ void WinkwellGUI::init()
 void WinkwellGUI::loadSettings()
 {
     qDebug() << "WinkwellGUI::loadSettings()";
-    auto settings = openSettingsStore();
-    settings->beginGroup(QStringLiteral("G"));
-    const auto flag = [&](const char* key, bool fallback) {
-        return settings->value(QLatin1String(key), fallback).toBool();
-    };
-    const auto number = [&](const char* key, int fallback) {
-        return settings->value(QLatin1String(key), fallback).toInt();
-    };
-    emit training_mgd_status_changed(flag("TMGD", false));
-    emit reminderInteractivityChanged(flag("IR", true));
-    emit measurementEnabled(flag("M", true));
-    emit trainingEnabled(flag("T", true));
-    emit includeNaturalBreaksChanged(flag("INB", true));
-    emit trainingPeriodChanged(number("TP", 30) * 1000);
-    emit timeBetweenBreaksChanged(number("TBRR", 50));
-    emit naturalBreakDurationChanged(static_cast<uint>(number("NBD", 3)));
-    emit eyeExerciseReminderEnabled(flag("REER", true));
-    emit breakReminderEnabled(flag("BRE", true));
-    emit cameraIDchanged(qMax(0, number("CID", 0)));
-    emit colorTemperatureSliderPositionChanged(number("CT", 66));
-    emit screenControlEnabled(flag("SC", true), 1000);
-    settings->endGroup();
+    auto store = openSettingsStore();
+    const auto flag = [&](const SettingKey& key) { return readSetting(*store, key).toBool(); };
+    const auto number = [&](const SettingKey& key) { return readSetting(*store, key).toInt(); };
+    using namespace SettingKeys;
+    emit training_mgd_status_changed(flag(mgdTraining));
+    emit reminderInteractivityChanged(flag(interactiveReminder));
+    emit measurementEnabled(flag(measurement));
+    emit trainingEnabled(flag(training));
+    emit includeNaturalBreaksChanged(flag(includeNaturalBreaks));
+    emit trainingPeriodChanged(number(trainingPeriod) * 1000);
+    emit timeBetweenBreaksChanged(number(timeBetweenBreaks));
+    emit naturalBreakDurationChanged(static_cast<uint>(number(naturalBreakDuration)));
+    emit eyeExerciseReminderEnabled(flag(eyeExercises));
+    emit breakReminderEnabled(flag(computerBreaks));
+    emit cameraIDchanged(qMax(0, number(cameraId)));
+    emit colorTemperatureSliderPositionChanged(number(colorTemperature));
+    emit screenControlEnabled(flag(screenControl), 1000);
 }
 
 void WinkwellGUI::openWindow()

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "model/Error.h"
-#include "model/Feature.h"
+#include "common/Error.h"
+#include "common/Feature.h"
 
 #include <QDateTime>
 #include <QLabel>

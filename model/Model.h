@@ -3,14 +3,14 @@
 #include "BlinkDetector.h"
 #include "EngineClock.h"
 #include "EngineProfiler.h"
-#include "Error.h"
 #include "EyeMotionMeter.h"
 #include "FaceDetector.h"
 #include "FaceLocator.h"
-#include "Feature.h"
 #include "FrameSource.h"
 #include "PreviewRenderer.h"
 #include "StatusImages.h"
+#include "common/Error.h"
+#include "common/Feature.h"
 
 #include <QImage>
 #include <QMutex>

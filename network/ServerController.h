@@ -1,6 +1,6 @@
 #pragma once
 
-#include "model/Error.h"
+#include "common/Error.h"
 
 #include <QObject>
 #include <QString>

@@ -17,4 +17,4 @@ public:
 };
 
 // The desktop's own monitor: X11 on Linux.
-std::unique_ptr<IdleMonitor> createSystemIdleMonitor();
+std::unique_ptr<IdleMonitor> createIdleMonitor();

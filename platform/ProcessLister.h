@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <memory>
 
 // One entry per running process: its executable name and its session, as "name-session".
 struct ProcessEntry
@@ -16,6 +17,9 @@ public:
     virtual ~ProcessLister() = default;
     virtual QList<ProcessEntry> runningProcesses() const = 0;
 };
+
+// The system's process table: /proc on Linux.
+std::unique_ptr<ProcessLister> createProcessLister();
 
 // Distinct "name-session" texts in order of first appearance, each preceded by one blank.
 QString processListLine(const QList<ProcessEntry>& processes);

@@ -37,8 +37,6 @@ StatisticsController::StatisticsController(QString dataDirectory)
     : m_dataDirectory(std::move(dataDirectory)),
       m_filePath(m_dataDirectory + QStringLiteral("statistics.json")), m_file(m_filePath)
 {
-    // The upload text crosses to the network thread by pointer through a queued connection.
-    qRegisterMetaType<QString*>("QString*");
     m_document = loadMeasurementsFromJson(m_filePath);
 }
 

@@ -74,3 +74,8 @@ QList<ProcessEntry> ProcProcessLister::runningProcesses() const
     }
     return processes;
 }
+
+std::unique_ptr<ProcessLister> createProcessLister()
+{
+    return std::make_unique<ProcProcessLister>();
+}

@@ -65,7 +65,7 @@ std::optional<quint32> X11IdleMonitor::idleMilliseconds()
     return static_cast<quint32>(info->idle);
 }
 
-std::unique_ptr<IdleMonitor> createSystemIdleMonitor()
+std::unique_ptr<IdleMonitor> createIdleMonitor()
 {
     return std::make_unique<X11IdleMonitor>();
 }

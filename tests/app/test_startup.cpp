@@ -1,4 +1,5 @@
 #include "app/WinkwellApplication.h"
+#include "common/SharedTypes.h"
 #include "controller/ApplicationController.h"
 #include "gui/WinkwellGUI.h"
 #include "network/ServerController.h"
@@ -53,13 +54,7 @@ int main(int argc, char* argv[])
     const QString landmarks = dir.filePath("data.dat");
     writeTinyLandmarkModel(landmarks);
 
-    qRegisterMetaType<Error>("Error");
-    qRegisterMetaType<Feature>("Feature");
-    qRegisterMetaType<QVector<double>>("QVector<double>");
-    qRegisterMetaType<QVector<int>>("QVector<int>");
-    qRegisterMetaType<QVector<QDateTime>>("QVector<QDateTime>");
-    qRegisterMetaType<QVector<QString>>("QVector<QString>");
-    qRegisterMetaType<QVector<uint>>("QVector<uint>");
+    registerSharedTypes();
 
     ApplicationEnvironment environment;
     ModelOptions options;

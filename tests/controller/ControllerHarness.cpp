@@ -1,5 +1,7 @@
 #include "ControllerHarness.h"
 
+#include "app/EngineSchedulerWiring.h"
+
 #include <QMetaMethod>
 
 void SimulatedUser::moveMouse()
@@ -103,17 +105,7 @@ ControllerHarness::ControllerHarness(bool initialise)
     controller = std::make_unique<ApplicationController>(services);
 
     ApplicationController* c = controller.get();
-    QObject::connect(&model, &FakeModel::blinkDetected, c,
-                     &ApplicationController::processDetectedBlink);
-    QObject::connect(&model, &FakeModel::errorOccurred, c, &ApplicationController::processError);
-    QObject::connect(&model, &FakeModel::stopped, c,
-                     &ApplicationController::processStoppedBlinkDetection);
-    QObject::connect(&model, &FakeModel::trainingStarted, c,
-                     &ApplicationController::adjustBlinkTrainingForMGD);
-    QObject::connect(&model, &FakeModel::blinkReactionToReminder, c,
-                     &ApplicationController::processBlinkForTraining);
-    QObject::connect(&model, &FakeModel::measurementSuccessful, c,
-                     &ApplicationController::processMeasurement);
+    connectEngineAndScheduler(&model, c, Qt::DirectConnection);
 
     log = std::make_unique<SignalLog>(c, clock.get());
     if (initialise) {

@@ -1,9 +1,10 @@
 #pragma once
 
 #include "controller/ApplicationController.h"
-#include "controller/CameraCatalog.h"
 #include "controller/SimulatedSchedulerClock.h"
+#include "platform/CameraCatalog.h"
 #include "platform/IdleMonitor.h"
+#include "platform/fake/FakeCameraCatalog.h"
 
 #include <QObject>
 #include <QSignalSpy>
@@ -11,10 +12,18 @@
 #include <memory>
 #include <vector>
 
-// The engine as the controller sees it: only the signals it sends.
+// The engine as the controller sees it: the signals it sends, and slots that do nothing (the
+// controller's requests are in its own signal log).
 class FakeModel : public QObject
 {
     Q_OBJECT
+public slots:
+    void startLivePreview() {}
+    void stop() {}
+    void setCameraID(int) {}
+    void startBlinkMeasurement() {}
+    void startTraining() {}
+
 signals:
     void blinkDetected();
     void errorOccurred(Error e);
@@ -22,13 +31,6 @@ signals:
     void trainingStarted();
     void blinkReactionToReminder(bool blinked);
     void measurementSuccessful(float blinkRate, int length);
-};
-
-class FakeCameraCatalog : public CameraCatalog
-{
-public:
-    QStringList cameras;
-    QStringList cameraDescriptions() const override { return cameras; }
 };
 
 // A user at the desk: mouse and keyboard input at moments of the simulated clock.

@@ -1,3 +1,4 @@
+#include "common/SharedTypes.h"
 #include "model/Model.h"
 #include "support/FakeFaceDetector.h"
 #include "support/FakeFrameSource.h"
@@ -50,8 +51,7 @@ private:
 private slots:
     void initTestCase()
     {
-        qRegisterMetaType<Error>("Error");
-        qRegisterMetaType<Feature>("Feature");
+        registerSharedTypes();
         QVERIFY(m_dir.isValid());
         m_landmarks = m_dir.filePath("data.dat");
         QVERIFY(writeTinyLandmarkModel(m_landmarks));

@@ -1,3 +1,4 @@
+#include "common/SharedTypes.h"
 #include "model/Model.h"
 #include "model/RecordedFrameSource.h"
 #include "support/FakeFaceDetector.h"
@@ -47,8 +48,7 @@ private:
 private slots:
     void initTestCase()
     {
-        qRegisterMetaType<Error>("Error");
-        qRegisterMetaType<Feature>("Feature");
+        registerSharedTypes();
         m_landmarks = m_dir.filePath("data.dat");
         QVERIFY(writeTinyLandmarkModel(m_landmarks));
     }

@@ -1,3 +1,4 @@
+#include "common/SharedTypes.h"
 #include "statistics/MeasurementFile.h"
 #include "statistics/StatisticsController.h"
 
@@ -226,9 +227,7 @@ private slots:
 
 void StatisticsControllerTest::initTestCase()
 {
-    qRegisterMetaType<QVector<double>>("QVector<double>");
-    qRegisterMetaType<QVector<int>>("QVector<int>");
-    qRegisterMetaType<QVector<QDateTime>>("QVector<QDateTime>");
+    registerSharedTypes();
     QCoreApplication::setApplicationVersion("3.6.24.0");
 }
 

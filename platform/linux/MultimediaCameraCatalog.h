@@ -1,6 +1,6 @@
 #pragma once
 
-#include "controller/CameraCatalog.h"
+#include "platform/CameraCatalog.h"
 
 // The multimedia module's camera list, cameras of any position.
 class MultimediaCameraCatalog : public CameraCatalog

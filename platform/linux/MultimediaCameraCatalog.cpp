@@ -1,4 +1,4 @@
-#include "controller/MultimediaCameraCatalog.h"
+#include "platform/linux/MultimediaCameraCatalog.h"
 
 #include <QCameraInfo>
 
@@ -9,4 +9,9 @@ QStringList MultimediaCameraCatalog::cameraDescriptions() const
     for (const QCameraInfo& camera : cameras)
         descriptions.append(camera.description());
     return descriptions;
+}
+
+std::unique_ptr<CameraCatalog> createCameraCatalog()
+{
+    return std::make_unique<MultimediaCameraCatalog>();
 }

@@ -40,4 +40,4 @@ void X11IdleMonitorTest::readsPointerAndIdleTimeFromTheServer()
 }
 
 QTEST_GUILESS_MAIN(X11IdleMonitorTest)
-#include "tst_X11IdleMonitor.moc"
+#include "test_x11_idle_monitor.moc"

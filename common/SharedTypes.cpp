@@ -1,5 +1,10 @@
+#include "SharedTypes.h"
+
 #include "Error.h"
 #include "Feature.h"
+
+#include <QDateTime>
+#include <QVector>
 
 QString errorName(int error)
 {
@@ -43,4 +48,16 @@ QString featureName(int feature)
     default:
         return QStringLiteral("unspecified");
     }
+}
+
+void registerSharedTypes()
+{
+    qRegisterMetaType<QVector<double>>("QVector<double>");
+    qRegisterMetaType<QVector<QString>>("QVector<QString>");
+    qRegisterMetaType<QVector<QDateTime>>("QVector<QDateTime>");
+    qRegisterMetaType<Feature>("Feature");
+    qRegisterMetaType<Error>("Error");
+    qRegisterMetaType<QVector<uint>>("QVector<uint>");
+    qRegisterMetaType<QVector<int>>("QVector<int>");
+    qRegisterMetaType<QString*>("QString*");
 }
