@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <atomic>
 #include <cstdio>
 #include <memory>
 #include <utility>
@@ -58,13 +59,23 @@ QString LogFiles::formatMessage(QtMsgType type, const QString& message)
     return QString();
 }
 
-void LogFiles::cleanUp(const QString& folder, int keptFiles)
+void LogFiles::cleanUp(const QString& folder, int keptFiles, const QString& inUse)
 {
     const QFileInfoList files =
         QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::NoSymLinks, QDir::Time);
-    // QDir::Time lists the newest first.
-    for (int i = keptFiles; i < files.size(); ++i) {
-        QFile::remove(files.at(i).absoluteFilePath());
+    const QString inUsePath = inUse.isEmpty() ? QString() : QFileInfo(inUse).absoluteFilePath();
+    // QDir::Time lists the newest first; deleting the stderr log would only unlink it while
+    // descriptor 2 goes on writing into the nameless file.
+    int count = files.size();
+    for (int i = files.size() - 1; i >= 0 && count > keptFiles; --i) {
+        const QFileInfo& file = files.at(i);
+        if (file.fileName() == QLatin1String(stderrLogName) ||
+            file.absoluteFilePath() == inUsePath) {
+            continue;
+        }
+        if (QFile::remove(file.absoluteFilePath())) {
+            --count;
+        }
     }
 }
 
@@ -72,7 +83,7 @@ void LogFiles::write(QtMsgType type, const QString& message)
 {
     QMutexLocker lock(&m_mutex);
     if (QFileInfo(m_currentPath).size() > m_maxBytes) {
-        cleanUp(m_folder, m_keptFiles);
+        cleanUp(m_folder, m_keptFiles, m_currentPath);
         m_currentPath = newFilePath();
     }
     const QString text = formatMessage(type, message);
@@ -89,16 +100,13 @@ void LogFiles::write(QtMsgType type, const QString& message)
 
 namespace {
 
-// Process-wide by nature: the framework's message handler is a plain function.
-std::unique_ptr<LogFiles>& installedLogFiles()
-{
-    static std::unique_ptr<LogFiles> logFiles;
-    return logFiles;
-}
+// Process-wide by nature: the framework's message handler is a plain function. Never deleted: a
+// thread that outlives main() may still log while static objects are destroyed.
+std::atomic<LogFiles*> g_installedLogFiles{nullptr};
 
 void messageHandler(QtMsgType type, const QMessageLogContext&, const QString& message)
 {
-    if (LogFiles* logFiles = installedLogFiles().get()) {
+    if (LogFiles* logFiles = g_installedLogFiles.load()) {
         logFiles->write(type, message);
     }
 }
@@ -111,13 +119,14 @@ bool installLogHandler(const QString& logFolder)
     if (!logFiles->start()) {
         return false;
     }
-    installedLogFiles() = std::move(logFiles);
+    // A handler installed earlier (tests install several) is left alive for the same reason.
+    g_installedLogFiles.store(logFiles.release());
     qInstallMessageHandler(messageHandler);
     return true;
 }
 
 QString currentLogFilePath()
 {
-    const LogFiles* logFiles = installedLogFiles().get();
+    const LogFiles* logFiles = g_installedLogFiles.load();
     return logFiles ? logFiles->currentPath() : QString();
 }

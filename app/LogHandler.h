@@ -22,8 +22,11 @@ public:
     QString currentPath() const;
 
     static QString formatMessage(QtMsgType type, const QString& message);
-    // Deletes the oldest files until at most keptFiles remain.
-    static void cleanUp(const QString& folder, int keptFiles);
+    // Deletes the oldest files until at most keptFiles remain. Every file counts, but the files
+    // still written to (the standard-error log, and the path given) are never deleted.
+    static void cleanUp(const QString& folder, int keptFiles, const QString& inUse = QString());
+
+    static constexpr const char* stderrLogName = "stderr.log";
 
 private:
     QString newFilePath() const;
@@ -36,7 +39,8 @@ private:
 };
 
 // Sends every message of the framework to the log files of this folder. False (and the default
-// output stays) when no log file can be opened there.
+// output stays) when no log file can be opened there. The log files live until the process
+// ends, so that threads still running during static destruction can log safely.
 bool installLogHandler(const QString& logFolder);
 
 // The file the installed handler writes to now; empty when none is installed.

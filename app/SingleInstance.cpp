@@ -4,6 +4,7 @@
 #include <QDeadlineTimer>
 #include <QDebug>
 #include <QDir>
+#include <QFileInfo>
 #include <QLocalSocket>
 #include <QStandardPaths>
 #include <QThread>
@@ -27,7 +28,11 @@ SingleInstance::SingleInstance(const QString& key, const QString& folder, QObjec
         qDebug() << "SingleInstance: no lock file in" << folder << "- running unguarded";
         m_primary = true;
     }
-    if (!m_primary) {
+}
+
+void SingleInstance::listen()
+{
+    if (!m_primary || m_server.isListening()) {
         return;
     }
     // Only the lock holder may clear a socket file that a crashed primary left behind.
@@ -88,6 +93,11 @@ QString SingleInstance::keyFor(const QString& applicationName, const QString& or
             .toUtf8();
     return QString::fromLatin1(
         QCryptographicHash::hash(identity, QCryptographicHash::Sha256).toHex().left(16));
+}
+
+QString SingleInstance::keyForProgram(const QString& executablePath)
+{
+    return keyFor(QFileInfo(executablePath).fileName(), QString(), QString(), executablePath);
 }
 
 QString SingleInstance::defaultFolder()

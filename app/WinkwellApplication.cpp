@@ -1,5 +1,6 @@
 #include "WinkwellApplication.h"
 
+#include "CrashReportingThread.h"
 #include "EngineSchedulerWiring.h"
 #include "SingleInstance.h"
 #include "common/SettingsStore.h"
@@ -22,18 +23,20 @@ WinkwellApplication::WinkwellApplication(int& argc, char** argv, std::FILE* stde
                                          ApplicationEnvironment environment)
     : QApplication(argc, argv), m_stderrLog(stderrLog)
 {
-    // One copy per user and installation; the names are not set yet, as the key expects.
-    const QString key = SingleInstance::keyFor(applicationName(), organizationName(),
-                                               applicationVersion(), applicationFilePath());
-    const QString instanceFolder = environment.instanceFolder.isEmpty()
-                                       ? SingleInstance::defaultFolder()
-                                       : environment.instanceFolder;
-    m_singleInstance = std::make_unique<SingleInstance>(key, instanceFolder);
+    // One copy per user and installation.
+    m_singleInstance = environment.singleInstance;
+    if (!m_singleInstance) {
+        m_singleInstance = std::make_shared<SingleInstance>(
+            SingleInstance::keyForProgram(applicationFilePath()),
+            environment.instanceFolder.isEmpty() ? SingleInstance::defaultFolder()
+                                                 : environment.instanceFolder);
+    }
     if (!m_singleInstance->isPrimary()) {
         m_secondary = true;
         m_singleInstance->notifyPrimary(1000);
         return;
     }
+    m_singleInstance->listen();
     connect(m_singleInstance.get(), &SingleInstance::instanceStarted, this,
             &WinkwellApplication::instanceStarted);
 
@@ -57,7 +60,7 @@ WinkwellApplication::WinkwellApplication(int& argc, char** argv, std::FILE* stde
     m_controller = new ApplicationController();
 
     const auto makeThread = [](const char* name, QObject* controller) {
-        auto* thread = new QThread();
+        auto* thread = new CrashReportingThread();
         thread->setObjectName(QLatin1String(name));
         controller->moveToThread(thread);
         return thread;

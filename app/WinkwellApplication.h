@@ -24,6 +24,9 @@ class QScreen;
 struct ApplicationEnvironment
 {
     std::optional<ModelOptions> modelOptions;
+    // The entry point decides the single instance before it touches any file; without one, the
+    // application takes the lock itself in this folder (the user's runtime folder when empty).
+    std::shared_ptr<SingleInstance> singleInstance;
     QString instanceFolder;
 };
 
@@ -86,7 +89,7 @@ private:
     static WinkwellApplication* s_instance;
 
     bool m_secondary = false;
-    std::unique_ptr<SingleInstance> m_singleInstance;
+    std::shared_ptr<SingleInstance> m_singleInstance;
     std::FILE* m_stderrLog;
     QIcon m_icon;
     QString m_fontFamily;

@@ -1,21 +1,24 @@
 #include "CrashReporter.h"
 #include "LogHandler.h"
+#include "SingleInstance.h"
 #include "TerminationSignals.h"
 #include "WinkwellApplication.h"
 #include "common/SharedTypes.h"
+#include "platform/ExecutablePath.h"
 #include "platform/ProcessLister.h"
 
-#include <QDateTime>
 #include <QDebug>
 #include <QDir>
 #include <QStandardPaths>
-#include <QVector>
 #include <cstdio>
 #include <unistd.h>
 
-int main(int argc, char* argv[])
+namespace {
+
+// The per-user data folder, log files, standard-error log and crash reports. Only the running
+// copy sets them up: a second launch must not truncate, rotate or mark the first one's files.
+std::FILE* setUpFilesAndCrashReports(const char* programPath)
 {
-    // Taken before any application object exists: the bare per-user data folder.
     const QString dataRoot =
         QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) +
         QStringLiteral("/winkwell/");
@@ -28,7 +31,7 @@ int main(int argc, char* argv[])
     installLogHandler(logFolder);
 
     // Diagnostics the libraries print on standard error end up in a file of their own.
-    const QString stderrLogPath = logFolder + QStringLiteral("/stderr.log");
+    const QString stderrLogPath = logFolder + QLatin1Char('/') + LogFiles::stderrLogName;
     // Opened on its own first: when it cannot be opened, standard error stays as it was.
     std::FILE* stderrLog = std::fopen(QFile::encodeName(stderrLogPath).constData(), "w");
     if (stderrLog) {
@@ -36,20 +39,36 @@ int main(int argc, char* argv[])
         ::dup2(::fileno(stderrLog), STDERR_FILENO);
     }
 
-    startCrashReporter(dumpFolder, QString::fromLocal8Bit(argc > 0 ? argv[0] : ""), stderrLogPath);
+    startCrashReporter(dumpFolder, QString::fromLocal8Bit(programPath), stderrLogPath);
     const QStringList crashReports = takeUnreportedCrashReports(dumpFolder);
     if (!crashReports.isEmpty()) {
         qDebug() << "crash reports from earlier runs:" << crashReports;
     }
+    return stderrLog;
+}
 
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    ApplicationEnvironment environment;
+    environment.singleInstance = std::make_shared<SingleInstance>(
+        SingleInstance::keyForProgram(currentExecutablePath()), SingleInstance::defaultFolder());
+
+    std::FILE* stderrLog = nullptr;
+    if (environment.singleInstance->isPrimary()) {
+        stderrLog = setUpFilesAndCrashReports(argc > 0 ? argv[0] : "");
+    }
     registerSharedTypes();
-    qDebug() << processListLine(createProcessLister()->runningProcesses());
+    if (environment.singleInstance->isPrimary()) {
+        qDebug() << processListLine(createProcessLister()->runningProcesses());
+    }
 
     QCoreApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
 
     int result = 0;
     {
-        WinkwellApplication app(argc, argv, stderrLog);
+        WinkwellApplication app(argc, argv, stderrLog, std::move(environment));
         if (app.isSecondary()) {
             return 0;
         }

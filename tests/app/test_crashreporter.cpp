@@ -1,4 +1,5 @@
 #include "app/CrashReporter.h"
+#include "app/CrashReportingThread.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,6 +14,16 @@ class TestCrashReporter : public QObject
     Q_OBJECT
 
 private:
+    // Never returns: each call keeps its frame alive until the stack runs out. Called through
+    // a volatile pointer, which the compiler cannot see through.
+    static int recurse(int depth)
+    {
+        static int (*volatile next)(int) = recurse;
+        volatile char frame[4096];
+        frame[0] = static_cast<char>(depth);
+        return next(depth + 1) + frame[0];
+    }
+
     // Crashes a child process with the signal and returns the status it ended with.
     static int crashChild(const QString& dumpFolder, int signal)
     {
@@ -59,6 +70,33 @@ private slots:
         QVERIFY(text.contains("program /opt/winkwell/winkwell"));
         QVERIFY(text.contains("backtrace:\n"));
         QVERIFY(text.section("backtrace:\n", 1).count('\n') >= 2);
+    }
+
+    // The program's controller threads overflow their stacks like any other; the handler then
+    // needs a stack of its own in that thread.
+    void stackOverflowInAWorkerThreadIsReported()
+    {
+        QTemporaryDir dir;
+        const QString dumps = dir.filePath("dumps");
+        const pid_t pid = fork();
+        if (pid == 0) {
+            startCrashReporter(dumps, QStringLiteral("/opt/winkwell/winkwell"),
+                               QStringLiteral("/tmp/stderr.log"));
+            CrashReportingThread thread;
+            QObject worker;
+            worker.moveToThread(&thread);
+            thread.start();
+            QMetaObject::invokeMethod(
+                &worker, [] { recurse(1); }, Qt::QueuedConnection);
+            thread.wait(20000);
+            _exit(0);
+        }
+        int status = 0;
+        waitpid(pid, &status, 0);
+        QVERIFY(WIFSIGNALED(status));
+        QCOMPARE(WTERMSIG(status), SIGSEGV);
+        const QStringList reports = QDir(dumps).entryList({"crash-*.txt"}, QDir::Files);
+        QCOMPARE(reports.size(), 1);
     }
 
     void reportsAreLoggedOnce()

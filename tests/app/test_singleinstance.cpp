@@ -68,6 +68,7 @@ private slots:
         QTemporaryDir folder;
         SingleInstance first("key", folder.path());
         QVERIFY(first.isPrimary());
+        first.listen();
         QSignalSpy started(&first, &SingleInstance::instanceStarted);
         SingleInstance second("key", folder.path());
         QVERIFY(!second.isPrimary());
@@ -95,12 +96,28 @@ private slots:
         const int opened = logText().count("WinkwellGUI::openWindow()");
         QCOMPARE(opened, 1);
 
+        // The second launch must leave the running copy's files alone: its standard-error log,
+        // its log files and a crash report it has not logged yet.
+        const QString logs = home() + "/data/winkwell/logs";
+        QFile stderrLog(logs + "/stderr.log");
+        QVERIFY(stderrLog.open(QIODevice::Append));
+        stderrLog.write("written by the first copy\n");
+        stderrLog.close();
+        const QStringList logFiles = QDir(logs).entryList(QDir::Files);
+        QFile report(home() + "/data/winkwell/dumps/crash-1-1.txt");
+        QVERIFY(report.open(QIODevice::WriteOnly));
+        report.close();
+
         auto second = launch();
         QVERIFY(second->waitForFinished(15000));
         QCOMPARE(second->exitStatus(), QProcess::NormalExit);
         QCOMPARE(second->exitCode(), 0);
         QTRY_COMPARE_WITH_TIMEOUT(logText().count("WinkwellGUI::openWindow()"), 2, 10000);
         QCOMPARE(first->state(), QProcess::Running);
+        QVERIFY(stderrLog.open(QIODevice::ReadOnly));
+        QVERIFY(stderrLog.readAll().contains("written by the first copy"));
+        QCOMPARE(QDir(logs).entryList(QDir::Files), logFiles);
+        QVERIFY(report.exists());
 
         // A killed first copy leaves its lock and socket behind; they must not block a start.
         first->kill();
