@@ -211,14 +211,14 @@ def checkmark():
 def cup():
     """A steaming cup on a saucer, white for the black break window, the steam in the accent green."""
     body = strokes(WHITE, "\n".join([
-        path("M15 26h30v10a12 12 0 0 1-12 12h-6a12 12 0 0 1-12-12z"),
-        path("M45 29h2.5a6 6 0 0 1 0 12h-3.2"),
-        path("M10 54h40"),
+        path("M15 29h30v10a12 12 0 0 1-12 12h-6a12 12 0 0 1-12-12z"),
+        path("M45 32h2.5a6 6 0 0 1 0 12h-3.2"),
+        path("M10 57h40"),
     ]))
     steam = strokes(GREEN, "\n".join([
-        path("M23 20c-3-3 3-5 0-8s3-5 0-8"),
-        path("M31 20c-3-3 3-5 0-8s3-5 0-8"),
-        path("M39 20c-3-3 3-5 0-8s3-5 0-8"),
+        path("M23 23c-3-3 3-5 0-8s3-5 0-8"),
+        path("M31 23c-3-3 3-5 0-8s3-5 0-8"),
+        path("M39 23c-3-3 3-5 0-8s3-5 0-8"),
     ]))
     return svg(96, 96, body + "\n" + steam, (0, 0, 64, 64))
 
@@ -386,7 +386,7 @@ def looking_out(work):
 def squeeze(work):
     """Lids squeezed shut, the skin creasing at the corners, then opened again."""
     g = Gif(work, "squeeze", 100, 100)
-    cx, cy, w, h = 50, 50, 66, 34
+    cx, cy, w, h = 50, 50, 64, 34     # narrower than the others to leave room for the creases
 
     def eye(c):
         return frame_eye(cx, cy, w, h, c, line=EX_LINE)
@@ -399,7 +399,7 @@ def squeeze(work):
             for ang in (-35, 0, 35):
                 a = math.radians(ang)
                 dx, dy = side * math.cos(a), math.sin(a)
-                r0, r1 = 5, 5 + 2 + 5 * t
+                r0, r1 = 5, 7 + 6 * t
                 ox, oy = cx + side * w / 2, cy + 1
                 lines.append(path(f"M{n(ox + r0 * dx)} {n(oy + r0 * dy)}L{n(ox + r1 * dx)} {n(oy + r1 * dy)}"))
         return eye(1.0) + "\n" + strokes(WHITE, "\n".join(lines), EX_LINE)
