@@ -94,12 +94,6 @@ def almond_d(upper, lower):
     return f"{bez_d(upper)}C{pt(back[1])} {pt(back[2])} {pt(back[3])}Z"
 
 
-def bez_at(c, t):
-    u = 1 - t
-    return tuple(u * u * u * c[0][i] + 3 * u * u * t * c[1][i] + 3 * u * t * t * c[2][i] + t * t * t * c[3][i]
-                 for i in range(2))
-
-
 def icon_eye(cx, cy, w, h, r, color, scale=1.0):
     """The eye as an icon: almond outline and a solid iris with a highlight cut out of it."""
     upper, lower = lids(cx, cy, w, h)
@@ -134,12 +128,6 @@ def frame_eye(cx, cy, w, h, closed=0.0, gaze=(0.0, 0.0), r=None, line=3.0, gap=N
     return "\n".join(out)
 
 
-def ease(t):
-    """Smooth 0..1 ramp (slow in, slow out)."""
-    t = min(max(t, 0.0), 1.0)
-    return t * t * (3 - 2 * t)
-
-
 # ---------------------------------------------------------------------------------------------
 # Icons
 
@@ -159,7 +147,7 @@ def gear_d():
         a = 2 * math.pi * i / teeth
         for da, rr in ((-0.27, ri), (-0.17, ro), (0.17, ro), (0.27, ri)):
             pts.append((12 + rr * math.cos(a + da), 12 + rr * math.sin(a + da)))
-    # the root between two teeth follows the hub circle
+    # tooth tops and the roots between them are arcs about the centre
     d = f"M{pt(pts[0])}"
     for i in range(teeth):
         p = pts[4 * i: 4 * i + 4]
@@ -171,7 +159,7 @@ def gear_d():
 
 SETTINGS = path(gear_d()) + circle((12, 12), 3)
 BACK = path("M19 12H5M11 6l-6 6 6 6")
-WEBCAM = circle((12, 10), 6.5) + circle((12, 10), 2.5) + path("M12 16.5V20M8 20.5h8")
+WEBCAM = circle((12, 10), 6.5) + circle((12, 10), 2.5) + path("M12 16.5v4M8 20.5h8")
 WEBCAM_OFF = WEBCAM + path("M3.5 3.5l17 17")
 INFO = circle((12, 12), 9.5) + path("M12 11v6")
 INFO_DOT = (12, 7.5)
