@@ -11,7 +11,7 @@ PACKAGES=(
     libopencv-dev libdlib-dev libblas-dev liblapack-dev
     libx11-dev libxss-dev libxrandr-dev libxcb1-dev libxcb-keysyms1-dev
     # run
-    libqt5multimedia5-plugins opencv-data libdlib-data fonts-roboto dbus
+    libqt5multimedia5-plugins libqt5svg5 opencv-data libdlib-data fonts-roboto dbus
     # test
     xvfb xauth xdotool python3-dbusmock
     # fetching the face-detection model
