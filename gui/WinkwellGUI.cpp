@@ -1,16 +1,26 @@
 #include "WinkwellGUI.h"
 
 #include "common/SettingsStore.h"
+#include "platform/Autostart.h"
+#include "reminders/BlinkReminderWidget.h"
+#include "reminders/BreakReminderWidget.h"
+#include "reminders/ExerciseReminderWidget.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QDebug>
 #include <QDesktopWidget>
 #include <QEvent>
+#include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
 
 WinkwellGUI::WinkwellGUI(QWidget* parent)
-    : QWidget(parent), m_image(new QLabel(this)), m_status(new QLabel(this))
+    : QWidget(parent), m_image(new QLabel(this)), m_status(new QLabel(this)),
+      m_changeReminderPosition(new QPushButton(tr("CHANGE REMINDER POSITION"), this)),
+      m_blinkReminder(new BlinkReminderWidget(this)),
+      m_breakReminder(new BreakReminderWidget(this)),
+      m_exerciseReminder(new ExerciseReminderWidget(this)), m_autostart(createAutostart())
 {
     setWindowTitle(QStringLiteral("Winkwell"));
     auto* layout = new QVBoxLayout(this);
@@ -18,7 +28,28 @@ WinkwellGUI::WinkwellGUI(QWidget* parent)
     m_image->setAlignment(Qt::AlignCenter);
     layout->addWidget(m_image);
     layout->addWidget(m_status);
-    resize(440, 380);
+    m_changeReminderPosition->setObjectName(
+        QStringLiteral("pushButton_changeBlinkReminderPosition"));
+    m_changeReminderPosition->setCheckable(true);
+    layout->addWidget(m_changeReminderPosition);
+    resize(440, 420);
+
+    connect(m_changeReminderPosition, &QPushButton::toggled, this,
+            &WinkwellGUI::on_pushButton_changeBlinkReminderPosition_toggled);
+    connect(m_blinkReminder, &BlinkReminderWidget::hideBlinkReminderByMouseRequested, this,
+            &WinkwellGUI::hideBlinkReminderByMouseRequested);
+    connect(m_breakReminder, &BreakReminderWidget::skipClicked, this,
+            &WinkwellGUI::skipBreakClicked);
+    connect(m_breakReminder, &BreakReminderWidget::snoozeClicked, this,
+            &WinkwellGUI::snoozeBreakClicked);
+    connect(m_exerciseReminder, &ExerciseReminderWidget::exerciseFinished, this,
+            &WinkwellGUI::exerciseFinished);
+}
+
+WinkwellGUI::~WinkwellGUI()
+{
+    m_closing = true;
+    hideBlinkReminder();
 }
 
 QString WinkwellGUI::statusText() const
@@ -58,6 +89,11 @@ void WinkwellGUI::loadSettings()
     emit breakReminderEnabled(flag(computerBreaks));
     emit cameraIDchanged(qMax(0, number(cameraId)));
     emit colorTemperatureSliderPositionChanged(number(colorTemperature));
+    m_reminderSound = flag(reminderSound);
+    // Written again at each start, so the entry follows the program when it moves.
+    if (flag(startWithSystem)) {
+        on_checkBox_settingsStartOnStartUp_toggled(true);
+    }
     emit screenControlEnabled(flag(screenControl), 1000);
 }
 
@@ -113,37 +149,69 @@ void WinkwellGUI::showInternetUnreachable()
 void WinkwellGUI::showReminder()
 {
     qDebug() << "WinkwellGUI::showReminder()";
-    setStatus(tr("Blink!"));
+    if (m_closing) {
+        return;
+    }
+    m_blinkReminder->rollOut(m_reminderSound);
 }
 
 void WinkwellGUI::responceToBlink()
 {
     qDebug() << "WinkwellGUI::responceToBlink()";
-    setStatus(QString());
+    hideBlinkReminder();
+}
+
+void WinkwellGUI::hideBlinkReminder()
+{
+    qDebug() << "WinkwellGUI::hideBlinkReminder()";
+    if (m_blinkReminder->isVisible()) {
+        m_blinkReminder->rollIn();
+    }
+}
+
+void WinkwellGUI::on_pushButton_changeBlinkReminderPosition_toggled(bool checked)
+{
+    if (checked) {
+        m_changeReminderPosition->setText(tr("SAVE NEW POSITION"));
+        m_blinkReminder->enterPositionChangeMode();
+    } else {
+        m_changeReminderPosition->setText(tr("CHANGE REMINDER POSITION"));
+        m_blinkReminder->leavePositionChangeMode();
+    }
+}
+
+void WinkwellGUI::on_checkBox_settingsStartOnStartUp_toggled(bool isChecked)
+{
+    saveSetting(SettingKeys::startWithSystem, isChecked);
+    if (isChecked) {
+        m_autostart->enable(QCoreApplication::applicationFilePath());
+    } else {
+        m_autostart->disable();
+    }
 }
 
 void WinkwellGUI::showBreakReminder()
 {
     qDebug() << "WinkwellGUI::showBreakReminder()";
-    setStatus(tr("Time for a break"));
+    m_breakReminder->popUp();
 }
 
 void WinkwellGUI::hideBreakReminder()
 {
     qDebug() << "WinkwellGUI::hideBreakReminder()";
-    setStatus(QString());
+    m_breakReminder->hide();
 }
 
 void WinkwellGUI::showExercise()
 {
     qDebug() << "WinkwellGUI::showExercise()";
-    setStatus(tr("Eye exercise"));
+    m_exerciseReminder->fadeIn();
 }
 
 void WinkwellGUI::hideExerciseReminder()
 {
     qDebug() << "WinkwellGUI::hideExerciseReminder()";
-    setStatus(QString());
+    m_exerciseReminder->stop();
 }
 
 void WinkwellGUI::updateHealthStatus(QVector<double> blinkRates, QVector<int>, QVector<QDateTime>)
@@ -175,6 +243,13 @@ void WinkwellGUI::on_toolButton_titleBarClose_clicked()
 {
     qDebug() << "WinkwellGUI::on_toolButton_titleBarClose_clicked()";
     hide();
+}
+
+void WinkwellGUI::closeEvent(QCloseEvent* event)
+{
+    m_closing = true;
+    hideBlinkReminder();
+    QWidget::closeEvent(event);
 }
 
 void WinkwellGUI::changeEvent(QEvent* event)

@@ -7,6 +7,13 @@
 #include <QLabel>
 #include <QVector>
 #include <QWidget>
+#include <memory>
+
+class Autostart;
+class BlinkReminderWidget;
+class BreakReminderWidget;
+class ExerciseReminderWidget;
+class QPushButton;
 
 // The main window. For now a plain window with the camera picture and a status line; it already
 // carries every slot and signal the application wires, so the full window can take its place.
@@ -16,11 +23,15 @@ class WinkwellGUI : public QWidget
 
 public:
     explicit WinkwellGUI(QWidget* parent = nullptr);
+    ~WinkwellGUI() override;
 
     // What the window last showed, for tests and the log.
     QString statusText() const;
     QImage lastImage() const { return m_lastImage; }
     int initCount() const { return m_initCount; }
+    BlinkReminderWidget* blinkReminder() const { return m_blinkReminder; }
+    BreakReminderWidget* breakReminder() const { return m_breakReminder; }
+    ExerciseReminderWidget* exerciseReminder() const { return m_exerciseReminder; }
 
 public slots:
     void init();
@@ -44,6 +55,9 @@ public slots:
     void disableHWbrightnessControl();
     void enableHWbrightnessControl(int brightness);
     void on_toolButton_titleBarClose_clicked();
+    void hideBlinkReminder();
+    void on_pushButton_changeBlinkReminderPosition_toggled(bool checked);
+    void on_checkBox_settingsStartOnStartUp_toggled(bool isChecked);
 
 signals:
     void languageChanged();
@@ -79,12 +93,20 @@ signals:
 
 protected:
     void changeEvent(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void setStatus(const QString& text);
 
     QLabel* m_image;
     QLabel* m_status;
+    QPushButton* m_changeReminderPosition;
+    BlinkReminderWidget* m_blinkReminder;
+    BreakReminderWidget* m_breakReminder;
+    ExerciseReminderWidget* m_exerciseReminder;
+    std::unique_ptr<Autostart> m_autostart;
+    bool m_closing = false;
+    bool m_reminderSound = false;
     QImage m_lastImage;
     int m_initCount = 0;
 };

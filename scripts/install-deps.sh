@@ -5,7 +5,7 @@ set -euo pipefail
 
 PACKAGES=(
     # build
-    build-essential cmake pkg-config ninja-build clang-format
+    build-essential cmake pkg-config ninja-build clang-format clang-tidy
     qtbase5-dev qtbase5-dev-tools qtmultimedia5-dev libqt5x11extras5-dev
     qttools5-dev qttools5-dev-tools
     libopencv-dev libdlib-dev libblas-dev liblapack-dev
@@ -13,7 +13,7 @@ PACKAGES=(
     # run
     libqt5multimedia5-plugins libqt5svg5 opencv-data libdlib-data fonts-roboto dbus
     # test
-    xvfb xauth xdotool python3-dbusmock
+    xvfb xauth xdotool python3-dbusmock x11-utils openbox pulseaudio pulseaudio-utils desktop-file-utils
     # fetching the face-detection model
     curl ca-certificates
 )

@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
 # Runs CTest in the built trees inside a private X display and D-Bus session.
+# Mode: plain (build/), sanitize (build-sanitize/), all (both), tsan (build-tsan/); further
+# arguments go to ctest.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 mode=${1:-all}
+shift || true
 
 cleanup_pids=()
 tmp=$(mktemp -d)
@@ -25,6 +28,13 @@ if [ -z "${DISPLAY:-}" ]; then
         cleanup_pids+=($!)
         export DISPLAY=":$n"
         for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+        # A real window manager, so that focus and stacking behave as on a desktop.
+        openbox --sm-disable >"$tmp/openbox.log" 2>&1 &
+        cleanup_pids+=($!)
+        for _ in $(seq 50); do
+            xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
+            sleep 0.1
+        done
         break
     done
 fi
@@ -32,13 +42,21 @@ fi
 # ASan's leak checker cannot follow Qt's and the GL stack's process-lifetime allocations.
 export ASAN_OPTIONS="detect_leaks=0:abort_on_error=0"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+export TSAN_OPTIONS="halt_on_error=0:second_deadlock_stack=1:suppressions=$PWD/scripts/tsan.supp"
 
 jobs=$(nproc)
 status=0
 run_ctest() {
-    echo "== ctest in $1"
-    dbus-run-session -- ctest --test-dir "$1" --output-on-failure -j "$jobs" || status=1
+    local dir=$1
+    shift
+    echo "== ctest in $dir"
+    dbus-run-session -- ctest --test-dir "$dir" --output-on-failure -j "$jobs" "$@" || status=1
 }
-[ "$mode" != sanitize ] && run_ctest build
-[ "$mode" != plain ] && run_ctest build-sanitize
+case "$mode" in
+    plain) run_ctest build "$@" ;;
+    sanitize) run_ctest build-sanitize "$@" ;;
+    all) run_ctest build "$@"; run_ctest build-sanitize "$@" ;;
+    tsan) run_ctest build-tsan "$@" ;;
+    *) echo "unknown mode $mode" >&2; exit 2 ;;
+esac
 exit $status

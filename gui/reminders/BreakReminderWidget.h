@@ -1,0 +1,39 @@
+#pragma once
+
+#include "ReminderWindow.h"
+
+#include <memory>
+
+namespace Ui {
+class BreakReminderWidget;
+}
+
+// Asks the user to stand up for a computer break; stays until the scheduler ends the break or the
+// user skips or snoozes it.
+class BreakReminderWidget : public ReminderWindow
+{
+    Q_OBJECT
+
+public:
+    explicit BreakReminderWidget(QWidget* parent = nullptr);
+    ~BreakReminderWidget() override;
+
+    void popUp();
+
+signals:
+    void skipClicked();
+    void snoozeClicked();
+
+protected:
+    QPoint defaultPosition() const override;
+    void changeEvent(QEvent* event) override;
+
+private slots:
+    void on_pushButton_skip_clicked();
+    void on_pushButton_snooze_clicked();
+
+private:
+    void hideWithMainWindow();
+
+    std::unique_ptr<Ui::BreakReminderWidget> m_ui;
+};
