@@ -2,7 +2,7 @@
 
 namespace {
 // Room for the handler's own frames and backtrace(); SIGSTKSZ is too small for that.
-constexpr size_t kStackSize = 64 * 1024;
+constexpr size_t kStackSize = size_t{64} * 1024;
 } // namespace
 
 AlternateSignalStack::AlternateSignalStack() : m_memory(new char[kStackSize])

@@ -57,8 +57,9 @@ void MeasurementFile::adopt(const ParseResult& parsed)
 {
     m_text = parsed.text;
     // A file without "data" or with a layout the scan does not follow is written anew.
-    if (!locateDataEnd())
+    if (!locateDataEnd()) {
         reset(parsed.root);
+    }
 }
 
 void MeasurementFile::append(const QJsonObject& root, const QJsonObject& element)
@@ -93,8 +94,9 @@ MeasurementFile::WriteResult MeasurementFile::write() const
     }
     file.write(m_text);
     file.flush();
-    if (m_beforeCommit)
+    if (m_beforeCommit) {
         m_beforeCommit(file);
+    }
     // commit() renames only when every byte reached the temporary file; otherwise it removes
     // the temporary file and the previous history stays as it was.
     if (!file.commit()) {
@@ -110,8 +112,9 @@ QString MeasurementFile::setAside() const
         QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
     const QString base = m_path + QStringLiteral(".corrupt-") + stamp;
     QString target = base;
-    for (int n = 1; QFileInfo::exists(target); ++n)
+    for (int n = 1; QFileInfo::exists(target); ++n) {
         target = base + QLatin1Char('-') + QString::number(n);
+    }
     return QFile::rename(m_path, target) ? target : QString();
 }
 
@@ -128,12 +131,14 @@ MeasurementFile::ParseResult MeasurementFile::parse(const QByteArray& content)
     result.root = emptyHistory();
     QByteArray text = content;
     // Editors on Windows like to prepend a byte-order mark, which the JSON parser rejects.
-    if (text.startsWith("\xEF\xBB\xBF"))
+    if (text.startsWith("\xEF\xBB\xBF")) {
         text.remove(0, 3);
+    }
     // Outside strings a carriage return is only white space, and inside them it is escaped; the
     // kept text must not have it, or text-mode writing would double it.
-    if (text.contains('\r'))
+    if (text.contains('\r')) {
         text.replace("\r", "");
+    }
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(text, &error);
     if (error.error != QJsonParseError::NoError) {
@@ -154,8 +159,9 @@ MeasurementFile::ParseResult MeasurementFile::parse(const QByteArray& content)
         result.root.insert(kDataKey, QJsonArray());
         return result;
     }
-    if (data.isUndefined())
+    if (data.isUndefined()) {
         result.root.insert(kDataKey, QJsonArray());
+    }
     result.usable = true;
     result.text = std::move(text);
     return result;
@@ -191,11 +197,14 @@ int skipString(const char* text, int size, int i, bool* hasEscape)
 int skipValue(const char* text, int size, int i)
 {
     bool escape = false;
-    if (text[i] == '"')
+    if (text[i] == '"') {
         return skipString(text, size, i, &escape);
+    }
     if (text[i] != '{' && text[i] != '[') {
-        while (i < size && !isSpace(text[i]) && text[i] != ',' && text[i] != '}' && text[i] != ']')
+        while (i < size && !isSpace(text[i]) && text[i] != ',' && text[i] != '}' &&
+               text[i] != ']') {
             ++i;
+        }
         return i;
     }
     int depth = 0;
@@ -203,15 +212,17 @@ int skipValue(const char* text, int size, int i)
         const char c = text[i];
         if (c == '"') {
             i = skipString(text, size, i, &escape);
-            if (i < 0)
+            if (i < 0) {
                 return -1;
+            }
             continue;
         }
         if (c == '{' || c == '[') {
             ++depth;
         } else if (c == '}' || c == ']') {
-            if (--depth == 0)
+            if (--depth == 0) {
                 return i + 1;
+            }
         }
         ++i;
     }
@@ -227,43 +238,52 @@ bool MeasurementFile::locateDataEnd()
     const int size = m_text.size();
     int i = 0;
     auto skipSpace = [&] {
-        while (i < size && isSpace(text[i]))
+        while (i < size && isSpace(text[i])) {
             ++i;
+        }
     };
     skipSpace();
-    if (i >= size || text[i] != '{')
+    if (i >= size || text[i] != '{') {
         return false;
+    }
     ++i;
     int insertAt = -1;
     bool empty = true;
     for (;;) {
         skipSpace();
-        if (i >= size || text[i] != '"')
+        if (i >= size || text[i] != '"') {
             return false;
+        }
         bool escaped = false;
         const int keyEnd = skipString(text, size, i, &escaped);
-        if (keyEnd < 0 || escaped)
+        if (keyEnd < 0 || escaped) {
             return false; // a key spelt with escapes might be "data" in disguise
+        }
         const bool isData = QByteArray::fromRawData(text + i + 1, keyEnd - i - 2) == "data";
         i = keyEnd;
         skipSpace();
-        if (i >= size || text[i] != ':')
+        if (i >= size || text[i] != ':') {
             return false;
+        }
         ++i;
         skipSpace();
-        if (i >= size)
+        if (i >= size) {
             return false;
+        }
         const int valueStart = i;
         i = skipValue(text, size, i);
-        if (i < 0)
+        if (i < 0) {
             return false;
+        }
         if (isData) {
             // A repeated key leaves it unclear which array the parser kept.
-            if (insertAt >= 0 || text[valueStart] != '[')
+            if (insertAt >= 0 || text[valueStart] != '[') {
                 return false;
+            }
             int last = i - 2; // before the closing bracket
-            while (last > valueStart && isSpace(text[last]))
+            while (last > valueStart && isSpace(text[last])) {
                 --last;
+            }
             insertAt = last + 1;
             empty = last == valueStart;
         }
@@ -272,12 +292,14 @@ bool MeasurementFile::locateDataEnd()
             ++i;
             continue;
         }
-        if (i < size && text[i] == '}')
+        if (i < size && text[i] == '}') {
             break;
+        }
         return false;
     }
-    if (insertAt < 0)
+    if (insertAt < 0) {
         return false;
+    }
     m_insertAt = insertAt;
     m_dataEmpty = empty;
     return true;

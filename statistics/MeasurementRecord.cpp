@@ -29,8 +29,9 @@ bool digitsAt(const QString& text, int from, int count, int* value)
     int result = 0;
     for (int i = from; i < from + count; ++i) {
         const ushort c = text.at(i).unicode();
-        if (c < '0' || c > '9')
+        if (c < '0' || c > '9') {
             return false;
+        }
         result = result * 10 + (c - '0');
     }
     *value = result;
@@ -42,20 +43,24 @@ bool digitsAt(const QString& text, int from, int count, int* value)
 bool parseWrittenForm(const QString& text, qint64* msecsSinceEpoch)
 {
     if (text.size() != 25 || text.at(4) != '-' || text.at(7) != '-' || text.at(10) != 'T' ||
-        text.at(13) != ':' || text.at(16) != ':' || text.at(22) != ':')
+        text.at(13) != ':' || text.at(16) != ':' || text.at(22) != ':') {
         return false;
+    }
     const QChar sign = text.at(19);
-    if (sign != '+' && sign != '-')
+    if (sign != '+' && sign != '-') {
         return false;
+    }
     int year, month, day, hour, minute, second, offsetHours, offsetMinutes;
     if (!digitsAt(text, 0, 4, &year) || !digitsAt(text, 5, 2, &month) ||
         !digitsAt(text, 8, 2, &day) || !digitsAt(text, 11, 2, &hour) ||
         !digitsAt(text, 14, 2, &minute) || !digitsAt(text, 17, 2, &second) ||
-        !digitsAt(text, 20, 2, &offsetHours) || !digitsAt(text, 23, 2, &offsetMinutes))
+        !digitsAt(text, 20, 2, &offsetHours) || !digitsAt(text, 23, 2, &offsetMinutes)) {
         return false;
+    }
     if (month < 1 || month > 12 || day < 1 || day > QDate(year, month, 1).daysInMonth() ||
-        hour > 23 || minute > 59 || second > 59 || offsetHours > 23 || offsetMinutes > 59)
+        hour > 23 || minute > 59 || second > 59 || offsetHours > 23 || offsetMinutes > 59) {
         return false;
+    }
     const int offset = (sign == '+' ? 1 : -1) * (offsetHours * 3600 + offsetMinutes * 60);
     const qint64 wallSeconds = (hour * 60 + minute) * 60 + second;
     *msecsSinceEpoch =
@@ -98,11 +103,13 @@ QString MeasurementRecord::renderDateTime(const QDateTime& moment)
 
 QDateTime MeasurementRecord::parseDateTime(const QString& text)
 {
-    if (text.isEmpty())
+    if (text.isEmpty()) {
         return QDateTime();
+    }
     qint64 msecs = 0;
-    if (parseWrittenForm(text, &msecs))
+    if (parseWrittenForm(text, &msecs)) {
         return localTime(msecs);
+    }
     const QDateTime parsed = QDateTime::fromString(text, Qt::ISODate);
     return parsed.isValid() ? localTime(parsed.toMSecsSinceEpoch()) : QDateTime();
 }
@@ -115,9 +122,10 @@ QDateTime MeasurementRecord::localTime(qint64 msecsSinceEpoch)
         msecsSinceEpoch >= 0 ? msecsSinceEpoch / 1000 : -((-msecsSinceEpoch + 999) / 1000);
     const time_t clock = time_t(seconds);
     std::tm broken;
-    if (localtime_r(&clock, &broken))
+    if (localtime_r(&clock, &broken)) {
         return QDateTime::fromMSecsSinceEpoch(msecsSinceEpoch, Qt::OffsetFromUTC,
                                               int(broken.tm_gmtoff));
+    }
 #endif
     const QDateTime local = QDateTime::fromMSecsSinceEpoch(msecsSinceEpoch, Qt::LocalTime);
     return local.toOffsetFromUtc(local.offsetFromUtc());

@@ -26,8 +26,9 @@ QString threadId()
 template <typename T> QVector<T> slice(const QVector<T>& list, int start, int end)
 {
     const int last = std::min(end, list.size() - 1);
-    if (start > last)
+    if (start > last) {
         return QVector<T>();
+    }
     return list.mid(start, last - start + 1);
 }
 
@@ -48,8 +49,9 @@ StatisticsController::~StatisticsController()
 QJsonObject StatisticsController::loadMeasurementsFromJson(const QString& path)
 {
     qDebug() << "StatisticsController::loadMeasurementsFromJson " << threadId() << "path" << path;
-    if (m_file.path() != path)
+    if (m_file.path() != path) {
         m_file = MeasurementFile(path);
+    }
     const MeasurementFile::ReadResult read = m_file.read();
 
     if (read.status == MeasurementFile::ReadStatus::Missing) {
@@ -79,9 +81,10 @@ QJsonObject StatisticsController::loadMeasurementsFromJson(const QString& path)
         if (read.content.trimmed().isEmpty()) {
             m_file.reset(root);
             const MeasurementFile::WriteResult written = m_file.write();
-            if (!written.ok())
+            if (!written.ok()) {
                 qWarning() << "StatisticsController: file cannot be opened" << path
                            << written.error;
+            }
             return root;
         }
         const MeasurementFile::ParseResult parsed = MeasurementFile::parse(read.content);
@@ -107,8 +110,9 @@ QJsonObject StatisticsController::loadMeasurementsFromJson(const QString& path)
         qWarning().noquote() << QStringLiteral("StatisticsController: %1 file set aside as \"%2\"")
                                     .arg(damage, aside);
         const MeasurementFile::WriteResult written = m_file.write();
-        if (!written.ok())
+        if (!written.ok()) {
             qWarning() << "StatisticsController: file cannot be opened" << path << written.error;
+        }
     }
     return root;
 }
@@ -204,8 +208,9 @@ void StatisticsController::createJsonData(QString lastDateTime, QString pcid)
             for (const QJsonValue& element : data) {
                 const QDateTime taken = MeasurementRecord::fromJson(element.toObject()).dateTime;
                 // An unreadable moment cannot be shown to be new.
-                if (taken.isValid() && serverNewest < taken)
+                if (taken.isValid() && serverNewest < taken) {
                     selected.append(element);
+                }
             }
         } else {
             qWarning() << "SC: unreadable last date-time from the server" << lastDateTime;

@@ -39,8 +39,9 @@ bool writeHistory(const QString& path, int count)
         data.append(element);
     }
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         return false;
+    }
     file.write(QJsonDocument(QJsonObject{{"data", data}}).toJson(QJsonDocument::Indented));
     return true;
 }

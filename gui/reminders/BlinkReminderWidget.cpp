@@ -47,8 +47,8 @@ BlinkReminderWidget::BlinkReminderWidget(QWidget* parent) : QWidget(parent)
     m_animation->setDuration(kAnimationMs);
     connect(m_animation, &QPropertyAnimation::finished, this, &BlinkReminderWidget::hideReminder);
 
-    m_sound = new ReminderSound(QStringLiteral(":/audio/marimba2500ms.wav"),
-                                QSoundEffect::Infinite, this);
+    m_sound = new ReminderSound(QStringLiteral(":/audio/marimba2500ms.wav"), QSoundEffect::Infinite,
+                                this);
     m_positionChangeMode = false;
 
     m_anchorX = ScreenPlacement::clampCoordinate(

@@ -6,8 +6,9 @@ QStringList MultimediaCameraCatalog::cameraDescriptions() const
 {
     QStringList descriptions;
     const QList<QCameraInfo> cameras = QCameraInfo::availableCameras(QCamera::UnspecifiedPosition);
-    for (const QCameraInfo& camera : cameras)
+    for (const QCameraInfo& camera : cameras) {
         descriptions.append(camera.description());
+    }
     return descriptions;
 }
 

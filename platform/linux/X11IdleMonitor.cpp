@@ -30,16 +30,18 @@ X11IdleMonitor::X11IdleMonitor(const char* displayName) : m_display(XOpenDisplay
         return;
     }
     m_info.reset(XScreenSaverAllocInfo());
-    if (!m_info)
+    if (!m_info) {
         qWarning() << "X11IdleMonitor: XScreenSaverAllocInfo failed, idle time counts as 0";
+    }
 }
 
 X11IdleMonitor::~X11IdleMonitor() = default;
 
 QPoint X11IdleMonitor::cursorPosition()
 {
-    if (!m_display)
+    if (!m_display) {
         return m_lastPosition;
+    }
     Window root = 0;
     Window child = 0;
     int rootX = 0;
@@ -50,18 +52,21 @@ QPoint X11IdleMonitor::cursorPosition()
     // False only means that the pointer is on another screen; the root coordinates still hold.
     XQueryPointer(m_display.get(), DefaultRootWindow(m_display.get()), &root, &child, &rootX,
                   &rootY, &windowX, &windowY, &mask);
-    if (root != 0)
+    if (root != 0) {
         m_lastPosition = QPoint(rootX, rootY);
+    }
     return m_lastPosition;
 }
 
 std::optional<quint32> X11IdleMonitor::idleMilliseconds()
 {
-    if (!m_info)
+    if (!m_info) {
         return std::nullopt;
+    }
     auto* info = static_cast<XScreenSaverInfo*>(m_info.get());
-    if (!XScreenSaverQueryInfo(m_display.get(), DefaultRootWindow(m_display.get()), info))
+    if (!XScreenSaverQueryInfo(m_display.get(), DefaultRootWindow(m_display.get()), info)) {
         return std::nullopt;
+    }
     return static_cast<quint32>(info->idle);
 }
 

@@ -4,7 +4,8 @@
 
 #include <memory>
 
-struct _XDisplay;
+// Xlib's own name for Display, declared here to keep Xlib out of this header.
+struct _XDisplay; // NOLINT(bugprone-reserved-identifier)
 
 // Reads the pointer with XQueryPointer and the idle time with the XScreenSaver extension over a
 // display connection of its own, so that the thread using it needs no other X client.

@@ -46,7 +46,7 @@ void check(bool condition, const char* what)
 
 } // namespace
 
-int main(int argc, char* argv[])
+int main(int argc, char* argv[]) // NOLINT(bugprone-exception-escape): a test ends on any throw
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QStandardPaths::setTestModeEnabled(true);

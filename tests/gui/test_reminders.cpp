@@ -28,8 +28,8 @@ private:
     static void drag(QWidget* window, QPoint from, QPoint by)
     {
         QTest::mousePress(window, Qt::LeftButton, Qt::NoModifier, from);
-        QMouseEvent move(QEvent::MouseMove, from + by, window->mapToGlobal(from + by),
-                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QMouseEvent move(QEvent::MouseMove, from + by, window->mapToGlobal(from + by), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(window, &move);
         QTest::mouseRelease(window, Qt::LeftButton, Qt::NoModifier, from + by);
     }
@@ -67,7 +67,7 @@ private slots:
         QTRY_COMPARE(reminder.geometry().right() + 1, screen().width());
         QCOMPARE(reminder.y(), 200);
         QTRY_VERIFY(reminder.width() > 169); // slid out to its full width
-        QTest::qWait(200); // the window manager would have moved the focus by now
+        QTest::qWait(200);                   // the window manager would have moved the focus by now
         QCOMPARE(xdotool({"getwindowfocus"}).toULongLong(), quint64(typing.winId()));
         QVERIFY(typing.hasFocus());
 
@@ -170,7 +170,8 @@ private slots:
         reminder->popUp();
         QVERIFY(QTest::qWaitForWindowExposed(reminder));
         // Bottom right of the primary screen, 100 pixels above the bottom edge.
-        QCOMPARE(reminder->position(), QPoint(screen().width() - 481, screen().height() - 168 - 100));
+        QCOMPARE(reminder->position(),
+                 QPoint(screen().width() - 481, screen().height() - 168 - 100));
 
         // A plain click stores the position as it is, a drag the new one.
         QTest::mouseClick(reminder, Qt::LeftButton, Qt::NoModifier, {20, 20});

@@ -23,8 +23,9 @@ void X11IdleMonitorTest::withoutDisplayIdleIsUnknown()
 
 void X11IdleMonitorTest::readsPointerAndIdleTimeFromTheServer()
 {
-    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+    if (qEnvironmentVariableIsEmpty("DISPLAY")) {
         QSKIP("needs an X server");
+    }
     X11IdleMonitor monitor;
     QVERIFY(monitor.hasDisplay());
     QVERIFY2(monitor.hasIdleTime(), "the server lacks the XScreenSaver extension");

@@ -40,8 +40,9 @@ public:
         QMutexLocker lock(&s_mutex);
         const QRegularExpression re(pattern);
         for (const QString& line : s_lines) {
-            if (re.match(line).hasMatch())
+            if (re.match(line).hasMatch()) {
                 return true;
+            }
         }
         return false;
     }
@@ -76,10 +77,11 @@ public:
     }
     ~ZoneScope()
     {
-        if (m_had)
+        if (m_had) {
             qputenv("TZ", m_old);
-        else
+        } else {
             qunsetenv("TZ");
+        }
         tzset();
     }
 
@@ -120,8 +122,9 @@ QString dataDir(const QTemporaryDir& dir)
 QByteArray readFile(const QString& path)
 {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    if (!file.open(QIODevice::ReadOnly)) {
         return QByteArray();
+    }
     return file.readAll();
 }
 
@@ -153,8 +156,9 @@ QJsonObject element(int i)
 QJsonObject history(int count)
 {
     QJsonArray data;
-    for (int i = 0; i < count; ++i)
+    for (int i = 0; i < count; ++i) {
         data.append(element(i));
+    }
     QJsonObject root;
     root.insert("data", data);
     return root;
@@ -173,8 +177,9 @@ QVector<int> lengthsOf(const QList<QVariant>& arguments)
 QVector<int> expectedLengths(int first, int last)
 {
     QVector<int> lengths;
-    for (int i = first; i <= last; ++i)
+    for (int i = first; i <= last; ++i) {
         lengths.append(100 + i);
+    }
     return lengths;
 }
 
@@ -246,8 +251,9 @@ void StatisticsControllerTest::startsFromEmptyHistory()
     QFETCH(QByteArray, content);
     QTemporaryDir dir;
     const QString path = dataDir(dir) + "statistics.json";
-    if (exists)
+    if (exists) {
         writeFile(path, content);
+    }
 
     LogCapture log;
     StatisticsController controller(dataDir(dir));
@@ -338,8 +344,9 @@ void StatisticsControllerTest::readsDateTimesAsLocalTime_data()
         "garbage",
         ""};
     for (const QByteArray& zone : zones) {
-        for (const QString& text : texts)
+        for (const QString& text : texts) {
             QTest::newRow(qPrintable(zone + " " + text)) << zone << text;
+        }
     }
 }
 
@@ -450,20 +457,23 @@ void StatisticsControllerTest::keepsEveryLayoutValid()
     controller.addMeasurement(12.0, "two", 502);
     const QByteArray text = readFile(path);
     QVERIFY(!text.contains('\r'));
-    if (!keptPrefix.isEmpty())
+    if (!keptPrefix.isEmpty()) {
         QVERIFY2(text.startsWith(keptPrefix), text.constData());
+    }
     QJsonParseError error;
     const QJsonObject after = QJsonDocument::fromJson(text, &error).object();
     QCOMPARE(error.error, QJsonParseError::NoError);
     QCOMPARE(after, controller.document());
     const QJsonArray data = after.value("data").toArray();
     QCOMPARE(data.size(), stored.size() + 2);
-    for (int i = 0; i < stored.size(); ++i)
+    for (int i = 0; i < stored.size(); ++i) {
         QCOMPARE(data.at(i), stored.at(i));
+    }
     QCOMPARE(data.at(stored.size() + 1).toObject().value("length").toInt(), 502);
     for (const QString& key : before.keys()) {
-        if (key != "data")
+        if (key != "data") {
             QCOMPARE(after.value(key), before.value(key));
+        }
     }
     QVERIFY(leftoverFiles(dir.path()).isEmpty());
 
@@ -580,8 +590,9 @@ void StatisticsControllerTest::slicesStatistics()
     QCOMPARE(lengthsOf(args), expectedLengths(first, last));
     const QVector<double> rates = args.at(0).value<QVector<double>>();
     QCOMPARE(rates.size(), last - first + 1);
-    if (!rates.isEmpty())
+    if (!rates.isEmpty()) {
         QCOMPARE(rates.first(), 10.0 + first);
+    }
     QCOMPARE(args.at(2).value<QVector<QDateTime>>().size(), last - first + 1);
     QCOMPARE(args.at(3).toInt(), 20);
 }
@@ -752,8 +763,9 @@ void StatisticsControllerTest::toleratesMalformedElements()
     QCOMPARE(controller.lengths(), QVector<int>({100, 120, 0, 0, 0, 105}));
     QCOMPARE(controller.dateTimes().size(), 6);
     QVERIFY(controller.dateTimes().at(0).isValid());
-    for (int i = 1; i <= 4; ++i)
+    for (int i = 1; i <= 4; ++i) {
         QVERIFY(!controller.dateTimes().at(i).isValid());
+    }
 
     QSignalSpy statistics(&controller, &StatisticsController::statisticsChanged);
     controller.createStatistics();
@@ -763,8 +775,9 @@ void StatisticsControllerTest::toleratesMalformedElements()
     controller.addMeasurement(11.0, "n", 140);
     const QJsonArray after = readRoot(controller.filePath()).value("data").toArray();
     QCOMPARE(after.size(), 7);
-    for (int i = 0; i < data.size(); ++i)
+    for (int i = 0; i < data.size(); ++i) {
         QCOMPARE(after.at(i), data.at(i));
+    }
 
     QString* last = nullptr;
     connect(&controller, &StatisticsController::measurementsUploadReady, this,

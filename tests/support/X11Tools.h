@@ -26,8 +26,8 @@ inline bool hasXdotool()
 inline bool hasWindowManager()
 {
     QProcess process;
-    process.start(QStringLiteral("xprop"), {QStringLiteral("-root"),
-                                            QStringLiteral("_NET_SUPPORTING_WM_CHECK")});
+    process.start(QStringLiteral("xprop"),
+                  {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")});
     process.waitForFinished(5000);
     return process.readAllStandardOutput().contains("window id");
 }
