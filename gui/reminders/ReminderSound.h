@@ -3,6 +3,7 @@
 #include <QObject>
 #include <QSoundEffect>
 #include <QString>
+#include <QTimer>
 
 // A reminder's sound, played through the desktop's sound server. The program never waits for
 // it: a missing file or an absent sound server is logged once and the reminder goes on silent.
@@ -20,8 +21,11 @@ public:
 
 private:
     void reportStatus();
+    void reportFailureOnce(const char* why);
 
     QSoundEffect m_effect;
+    // Without a sound server the effect stays "loading" for good, and says nothing.
+    QTimer m_loadCheck;
     QString m_resource;
     bool m_failureLogged = false;
 };

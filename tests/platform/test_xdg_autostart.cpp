@@ -1,0 +1,82 @@
+#include "platform/linux/XdgAutostart.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QtTest>
+
+// The autostart entry as a desktop session reads it.
+class TestXdgAutostart : public QObject
+{
+    Q_OBJECT
+
+private:
+    static QString read(const QString& path)
+    {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    }
+
+private slots:
+    void entryIsValidForAnyPathAndGoesAway_data()
+    {
+        QTest::addColumn<QString>("program");
+        QTest::addColumn<QString>("exec");
+        QTest::newRow("plain") << "/usr/bin/winkwell" << "\"/usr/bin/winkwell\" /m";
+        QTest::newRow("spaces") << "/opt/My Apps/winkwell" << "\"/opt/My Apps/winkwell\" /m";
+        // Quoting escapes ", $, ` and \ with a backslash; the entry's string escaping then
+        // doubles every backslash, and % is doubled.
+        QTest::newRow("specials") << "/opt/a\"b$c`d\\e%f/winkwell"
+                                  << "\"/opt/a\\\\\"b\\\\$c\\\\`d\\\\\\\\e%%f/winkwell\" /m";
+    }
+
+    void entryIsValidForAnyPathAndGoesAway()
+    {
+        QFETCH(QString, program);
+        QFETCH(QString, exec);
+        QTemporaryDir dir;
+        XdgAutostart autostart(dir.filePath("config/autostart"));
+        QVERIFY(!autostart.isEnabled());
+        QVERIFY(autostart.enable(program));
+        QVERIFY(autostart.isEnabled());
+        const QString text = read(autostart.entryPath());
+        QVERIFY2(text.contains("\nExec=" + exec + "\n"), qPrintable(text));
+
+        if (!QStandardPaths::findExecutable("desktop-file-validate").isEmpty()) {
+            QProcess validate;
+            validate.setProcessChannelMode(QProcess::MergedChannels);
+            validate.start("desktop-file-validate", {autostart.entryPath()});
+            QVERIFY(validate.waitForFinished(10000));
+            QVERIFY2(validate.exitCode() == 0, validate.readAll().constData());
+        }
+        // Written again (a moved program) replaces the entry.
+        QVERIFY(autostart.enable("/usr/local/bin/winkwell"));
+        QVERIFY(read(autostart.entryPath()).contains("Exec=\"/usr/local/bin/winkwell\" /m"));
+        QVERIFY(autostart.disable());
+        QVERIFY(!QFile::exists(autostart.entryPath()));
+        QVERIFY(autostart.disable()); // nothing left is fine
+    }
+
+    void unwritableFolderFailsAndSaysSo()
+    {
+        QTemporaryDir dir;
+        QFile blocker(dir.filePath("config"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        XdgAutostart autostart(dir.filePath("config/autostart"));
+        QTest::ignoreMessage(QtDebugMsg, QRegularExpression("Autostart: cannot create"));
+        QVERIFY(!autostart.enable("/usr/bin/winkwell"));
+        QVERIFY(!autostart.isEnabled());
+    }
+
+    void defaultFolderFollowsXdgConfigHome()
+    {
+        QTemporaryDir dir;
+        qputenv("XDG_CONFIG_HOME", dir.path().toLocal8Bit());
+        QCOMPARE(XdgAutostart().entryPath(), dir.filePath("autostart/winkwell.desktop"));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestXdgAutostart)
+#include "test_xdg_autostart.moc"
