@@ -53,9 +53,8 @@ private slots:
                        {"--daemonize=no", "--exit-idle-time=-1", "-n", "--use-pid-file=no",
                         "--disable-shm=yes", "--load=module-null-sink sink_name=winkwell_test",
                         "--load=module-native-protocol-unix auth-anonymous=1 socket=" + socket()});
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(socket()) ||
-                                     m_server.state() == QProcess::NotRunning,
-                                 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            QFile::exists(socket()) || m_server.state() == QProcess::NotRunning, 10000);
         if (!QFile::exists(socket())) {
             QSKIP(qPrintable("PulseAudio cannot start here: " + m_server.readAll()));
         }

@@ -23,8 +23,10 @@ private slots:
     {
         QTest::addColumn<QString>("program");
         QTest::addColumn<QString>("exec");
-        QTest::newRow("plain") << "/usr/bin/winkwell" << "\"/usr/bin/winkwell\" /m";
-        QTest::newRow("spaces") << "/opt/My Apps/winkwell" << "\"/opt/My Apps/winkwell\" /m";
+        QTest::newRow("plain") << "/usr/bin/winkwell"
+                               << "\"/usr/bin/winkwell\" /m";
+        QTest::newRow("spaces") << "/opt/My Apps/winkwell"
+                                << "\"/opt/My Apps/winkwell\" /m";
         // Quoting escapes ", $, ` and \ with a backslash; the entry's string escaping then
         // doubles every backslash, and % is doubled.
         QTest::newRow("specials") << "/opt/a\"b$c`d\\e%f/winkwell"
