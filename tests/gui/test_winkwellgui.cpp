@@ -1,6 +1,10 @@
 #include "gui/WinkwellGUI.h"
+#include "gui/reminders/BlinkReminderWidget.h"
+#include "gui/reminders/BreakReminderWidget.h"
+#include "gui/reminders/ExerciseReminderWidget.h"
 
 #include <QApplication>
+#include <QPushButton>
 #include <QScreen>
 #include <QSettings>
 #include <QSignalSpy>
@@ -62,7 +66,69 @@ private slots:
         QCOMPARE(period.at(0).at(0).toInt(), 12000);
         QCOMPARE(measurement.at(0).at(0).toBool(), false);
         QCOMPARE(breaks.at(0).at(0).toInt(), 50); // the default of a first start
+        // Starting with the system is on by default, and its entry is written at each start.
+        const QString entry =
+            QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+            "/autostart/winkwell.desktop";
+        QVERIFY(QFile::exists(entry));
+        gui.on_checkBox_settingsStartOnStartUp_toggled(false);
+        QVERIFY(!QFile::exists(entry));
+        QCOMPARE(settings.value("G/WS").toBool(), false);
         settings.clear();
+    }
+
+    // The scheduler's requests reach the real reminder windows, and their answers come back as
+    // the main window's own signals.
+    void remindersShowAndAnswerThroughTheMainWindow()
+    {
+        WinkwellGUI gui;
+        gui.openWindow();
+        QSignalSpy skipped(&gui, &WinkwellGUI::skipBreakClicked);
+        QSignalSpy snoozed(&gui, &WinkwellGUI::snoozeBreakClicked);
+        QSignalSpy exerciseDone(&gui, &WinkwellGUI::exerciseFinished);
+        QSignalSpy touched(&gui, &WinkwellGUI::hideBlinkReminderByMouseRequested);
+
+        gui.showReminder();
+        QVERIFY(gui.blinkReminder()->isVisible());
+        gui.responceToBlink();
+        QVERIFY(!gui.blinkReminder()->isVisible());
+        gui.showReminder();
+        QEvent enter(QEvent::Enter);
+        QCoreApplication::sendEvent(gui.blinkReminder(), &enter);
+        QCOMPARE(touched.count(), 1);
+
+        gui.showBreakReminder();
+        QVERIFY(gui.breakReminder()->isVisible());
+        QTest::mouseClick(gui.breakReminder()->findChild<QPushButton*>("pushButton_skip"),
+                          Qt::LeftButton);
+        QCOMPARE(skipped.count(), 1);
+        QVERIFY(!gui.isVisible()); // the break is meant to be taken away from the screen
+        gui.openWindow();
+        gui.showBreakReminder();
+        QTest::mouseClick(gui.breakReminder()->findChild<QPushButton*>("pushButton_snooze"),
+                          Qt::LeftButton);
+        QCOMPARE(snoozed.count(), 1);
+        QVERIFY(!gui.isVisible());
+        gui.showBreakReminder();
+        gui.hideBreakReminder();
+        QVERIFY(!gui.breakReminder()->isVisible());
+
+        gui.showExercise();
+        QVERIFY(gui.exerciseReminder()->isVisible());
+        gui.hideExerciseReminder();
+        QVERIFY(!gui.exerciseReminder()->isVisible());
+        QCOMPARE(exerciseDone.count(), 1);
+        gui.hideExerciseReminder(); // nothing shown: nothing more to report
+        QCOMPARE(exerciseDone.count(), 1);
+
+        // The position button puts the reminder into its position-change mode and back.
+        auto* button = gui.findChild<QPushButton*>("pushButton_changeBlinkReminderPosition");
+        button->click();
+        QVERIFY(gui.blinkReminder()->isInPositionChangeMode());
+        QCOMPARE(button->text(), QStringLiteral("SAVE NEW POSITION"));
+        button->click();
+        QVERIFY(!gui.blinkReminder()->isInPositionChangeMode());
+        QCOMPARE(button->text(), QStringLiteral("CHANGE REMINDER POSITION"));
     }
 
     void languageChangeReachesTheEngine()

@@ -35,8 +35,8 @@ void save(const QString& name, const QRect& area)
 
 void loadFonts()
 {
-    for (const char* face : {":/font/Roboto-Regular.ttf", ":/font/Roboto-Medium.ttf",
-                             ":/font/Roboto-Bold.ttf"}) {
+    for (const char* face :
+         {":/font/Roboto-Regular.ttf", ":/font/Roboto-Medium.ttf", ":/font/Roboto-Bold.ttf"}) {
         QFontDatabase::addApplicationFont(QLatin1String(face));
     }
     QApplication::setFont(QFont(QStringLiteral("Roboto"), 11));
