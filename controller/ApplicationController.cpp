@@ -55,6 +55,35 @@ ApplicationController::ApplicationController(ControllerServices services)
     m_resumeTime = now;
     m_nextBreakTime = now.addMSecs(m_breakPeriod * kMinuteMs);
     m_nextExerciseTime = now.addMSecs(kExerciseGapMs);
+
+    // Made here rather than in init(): the settings page sends its choices as soon as it has
+    // read them, which may be before this thread has run init(). Children move to the
+    // controller's thread with it; none is started before init() or a slot runs there.
+    SchedulerClock& clock = *m_services.clock;
+    m_reminderHideTimer = clock.createTimer(this);
+    m_reminderHideTimer->setSingleShot(true);
+    connect(m_reminderHideTimer, &CountdownTimer::timeout, this,
+            &ApplicationController::hideBlinkReminder);
+
+    m_delayLoop = new QEventLoop(this);
+    m_delayTimer = clock.createTimer(this);
+    m_delayTimer->setSingleShot(true);
+    connect(m_delayTimer, &CountdownTimer::timeout, m_delayLoop, &QEventLoop::quit);
+
+    m_schedulerTimer = clock.createTimer(this);
+    m_schedulerTimer->setInterval(kSchedulerTickMs);
+    connect(m_schedulerTimer, &CountdownTimer::timeout, this,
+            &ApplicationController::accessFeature);
+
+    // Countdowns: due when not running, so nothing listens to them.
+    m_measurementTimer = clock.createTimer(this);
+    m_measurementTimer->setSingleShot(true);
+    m_reminderTimer = clock.createTimer(this);
+    m_reminderTimer->setSingleShot(true);
+
+    m_presenceTimer = clock.createTimer(this);
+    m_presenceTimer->setInterval(kPresenceCheckMs);
+    connect(m_presenceTimer, &CountdownTimer::timeout, this, &ApplicationController::checkPresence);
     qDebug() << "ApplicationController::ApplicationController";
 }
 
@@ -87,34 +116,7 @@ QString ApplicationController::settingsSummary() const
 void ApplicationController::init()
 {
     qDebug() << "ApplicationController::init()";
-    SchedulerClock& clock = *m_services.clock;
-
-    m_reminderHideTimer = clock.createTimer(this);
-    m_reminderHideTimer->setSingleShot(true);
-    connect(m_reminderHideTimer, &CountdownTimer::timeout, this,
-            &ApplicationController::hideBlinkReminder);
-
-    m_delayLoop = new QEventLoop(this);
-    m_delayTimer = clock.createTimer(this);
-    m_delayTimer->setSingleShot(true);
-    connect(m_delayTimer, &CountdownTimer::timeout, m_delayLoop, &QEventLoop::quit);
-
-    m_schedulerTimer = clock.createTimer(this);
-    m_schedulerTimer->setInterval(kSchedulerTickMs);
-    connect(m_schedulerTimer, &CountdownTimer::timeout, this,
-            &ApplicationController::accessFeature);
     m_schedulerTimer->start();
-
-    // Countdowns: due when not running, so nothing listens to them.
-    m_measurementTimer = clock.createTimer(this);
-    m_measurementTimer->setSingleShot(true);
-    m_reminderTimer = clock.createTimer(this);
-    m_reminderTimer->setSingleShot(true);
-
-    m_presenceTimer = clock.createTimer(this);
-    m_presenceTimer->setInterval(kPresenceCheckMs);
-    connect(m_presenceTimer, &CountdownTimer::timeout, this, &ApplicationController::checkPresence);
-
     emit controllerInitialized();
     qDebug() << "ApplicationController::emit controllerInitialized()";
 }
@@ -450,11 +452,9 @@ void ApplicationController::quit()
     m_isCameraPreviewOn.exchange(false);
     m_measurementEnabled.exchange(false);
     for (CountdownTimer* timer :
-         {m_reminderTimer, m_measurementTimer, m_schedulerTimer, m_delayTimer}) {
-        if (timer)
-            timer->stop();
-    }
-    if (m_delayLoop && m_delayLoop->isRunning()) {
+         {m_reminderTimer, m_measurementTimer, m_schedulerTimer, m_delayTimer})
+        timer->stop();
+    if (m_delayLoop->isRunning()) {
         // Its timer is stopped, so end the wait here; the waiting call emits finished().
         m_delayLoop->quit();
         return;
@@ -607,7 +607,7 @@ void ApplicationController::checkPresence()
 
 void ApplicationController::detectScreensWindows(int delay)
 {
-    if (delay >= kShortestDelayMs && m_delayLoop && !m_delayLoop->isRunning()) {
+    if (delay >= kShortestDelayMs && !m_delayLoop->isRunning()) {
         // Other queued slots, scheduler ticks and quit() included, run during the wait.
         m_delayTimer->start(delay);
         m_delayLoop->exec();

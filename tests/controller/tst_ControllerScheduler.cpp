@@ -65,6 +65,7 @@ private slots:
     void pauseProgramEndsEachFeature_data();
     void pauseProgramEndsEachFeature();
     void resumeRestartsScheduleAndPreview();
+    void settingsBeforeInitTakeEffectOnceRunning();
     void cameraChoiceFallsBackToFirstCamera();
     void quitWhileScreenDetectionWaitsFinishesAfterTheWait();
     void screenDetectionWaitLetsTheSchedulerRun();
@@ -561,6 +562,51 @@ void ControllerSchedulerTest::resumeRestartsScheduleAndPreview()
     QCOMPARE(h.log->take(), QStringList{"startLivePreviewRequested"});
     QCOMPARE(c.nextBreakTime(), h.at(5000000 + 50 * 60000));
     QCOMPARE(c.nextExerciseTime(), h.at(5000000 + 1140000));
+}
+
+void ControllerSchedulerTest::settingsBeforeInitTakeEffectOnceRunning()
+{
+    // The settings page sends every choice while the engine still loads, before init().
+    ControllerHarness h(false);
+    ApplicationController& c = *h.controller;
+    c.setBlinkReminderPeriod(20000);
+    c.enableInteractiveBlinkReminder(false);
+    c.enableMGDblinkTraining(false);
+    c.enableBlinkTraining(true);
+    c.setBlinkRate(12.5f);
+    c.enableMeasurement(true);
+    c.takeMeasurementNow();
+    c.enableComputerBreaks(true);
+    c.enableEyeExercisebreaks(true);
+    c.changeTimeBetweenBreakReminders(1);
+    c.includeNaturalBreaks(true);
+    c.setNaturalBreakDuration(2);
+    c.useWebcamInComputerBreaks(true);
+    c.setCameraIDpreffered(1);
+    c.pauseProgram(false);
+    c.pauseCameraFeatures(false);
+    c.enableLivePreview(false);
+    c.enableScreenControl(true, 0);
+    c.setBrightness(5);
+    c.setColorTemperature(55);
+    c.enableBrightnessSaver(false);
+    c.setLidOpenStatus(false);
+    c.processInternalScreenBrightnessChange(50);
+    QCOMPARE(h.log->take(), (QStringList{"cameraIDchanged(1)", "stopCameraUseRequested"}));
+    emit h.model.stopped();
+
+    c.init();
+    h.advanceTo(17000);
+    emit h.model.measurementSuccessful(10.0f, 180000);
+    h.advanceTo(63000);
+    QCOMPARE(
+        h.log->takeTimed(),
+        (QStringList{"0 controllerInitialized", "16000 blinkMeasurementRequested",
+                     "17000 measurementCompleted(10,Screen;Temp55;Brightness5;Train;"
+                     "TrainPeriod20;Exer;Break;BreakPeriod1;IncludeNatBreak;"
+                     "NatBreakDuration2;,180000)",
+                     "20000 blinkReminderRequested", "23000 userBlinked",
+                     "44000 blinkReminderRequested", "47000 userBlinked", "62000 breakRequested"}));
 }
 
 void ControllerSchedulerTest::cameraChoiceFallsBackToFirstCamera()

@@ -220,11 +220,17 @@ void ControllerSupportTest::runsInItsOwnThreadWithRealTimers()
     connect(controller, &ApplicationController::finished, this, [&] { finished = true; });
     connect(controller, &QObject::destroyed, this, [&] { destroyed = true; });
 
-    thread.start();
-    QTRY_VERIFY_WITH_TIMEOUT(initialized, 10000);
+    // Settings queued before the thread starts run there before init(), and the screen
+    // detection waits in its own loop, made on this thread.
     QMetaObject::invokeMethod(controller, "enableBlinkTraining", Qt::QueuedConnection,
                               Q_ARG(bool, true));
     QMetaObject::invokeMethod(controller, "enableComputerBreaks", Qt::QueuedConnection,
+                              Q_ARG(bool, true));
+    QMetaObject::invokeMethod(controller, "enableScreenControl", Qt::QueuedConnection,
+                              Q_ARG(bool, true), Q_ARG(int, 50));
+    thread.start();
+    QTRY_VERIFY_WITH_TIMEOUT(initialized, 10000);
+    QMetaObject::invokeMethod(controller, "enableMeasurement", Qt::QueuedConnection,
                               Q_ARG(bool, true));
     QMetaObject::invokeMethod(controller, "quit", Qt::QueuedConnection);
     QVERIFY(thread.wait(10000));
