@@ -124,7 +124,7 @@ void ApplicationController::init()
 void ApplicationController::accessFeature()
 {
     if (m_featureInUse.load() != FeatureFreeCamera || m_isCameraPreviewOn || m_programPaused ||
-        m_quitting)
+        m_quitting || m_cameraStopPending)
         return;
 
     const QDateTime now = m_services.clock->nowUtc();
@@ -243,16 +243,39 @@ void ApplicationController::processStoppedBlinkDetection()
     qDebug().noquote() << "ApplicationController::processStoppedBlinkDetection() isCameraPreviewOn"
                        << m_isCameraPreviewOn.load() << "featureInUse"
                        << featureName(m_featureInUse.load());
+    m_cameraStopPending = false;
     if (m_featureInUse.load() == FeatureInteractiveTraining) {
         hideBlinkReminder();
     } else if (m_featureInUse.load() == FeatureMeasurement) {
         m_measurementTimer->start(kMeasurementRetryMs);
         setFeatureInUse(FeatureFreeCamera);
     }
-    if (m_isCameraPreviewOn) {
-        reloadCameras();
-        emit startLivePreviewRequested();
-    }
+    startLivePreviewIfAllowed();
+}
+
+void ApplicationController::requestCameraStop()
+{
+    // One stop at a time: each stop() of the engine is answered by one stopped(), and until it
+    // arrives nothing new starts, so that the answer cannot be taken for the end of a later run.
+    if (m_cameraStopPending)
+        return;
+    m_cameraStopPending = true;
+    emit stopCameraUseRequested();
+}
+
+bool ApplicationController::livePreviewMayRun() const
+{
+    return m_isCameraPreviewOn && !m_programPaused && !m_cameraFeaturesPaused;
+}
+
+void ApplicationController::startLivePreviewIfAllowed()
+{
+    // Privacy first: no pause ever restarts the camera. A pending stop restarts the preview
+    // itself, from processStoppedBlinkDetection().
+    if (!livePreviewMayRun() || m_cameraStopPending)
+        return;
+    reloadCameras();
+    emit startLivePreviewRequested();
 }
 
 void ApplicationController::quitBlinkTraining()
@@ -261,7 +284,7 @@ void ApplicationController::quitBlinkTraining()
     if (feature == FeatureInteractiveTraining) {
         qDebug() << "ApplicationController::forceQuitBlinkTraining() (by mouse) emit "
                     "stopCameraUseRequested();";
-        emit stopCameraUseRequested();
+        requestCameraStop();
     } else if (feature == FeatureTraining) {
         qDebug() << "ApplicationController::forceQuitBlinkTraining() (by mouse)";
         m_reminderHideTimer->stop();
@@ -295,7 +318,7 @@ void ApplicationController::enableBlinkTraining(bool isEnabled)
     m_reminderTimer->stop();
     const int feature = m_featureInUse.load();
     if (feature == FeatureInteractiveTraining) {
-        emit stopCameraUseRequested();
+        requestCameraStop();
     } else if (feature == FeatureTraining) {
         m_reminderHideTimer->stop();
         emit userBlinked();
@@ -326,7 +349,7 @@ void ApplicationController::enableMeasurement(bool isEnabled)
     } else {
         m_measurementTimer->stop();
         if (m_featureInUse.load() == FeatureMeasurement)
-            emit stopCameraUseRequested();
+            requestCameraStop();
     }
 }
 
@@ -346,33 +369,28 @@ void ApplicationController::enableLivePreview(bool isEnabled)
                        << "feature in use" << featureName(feature);
     m_isCameraPreviewOn.exchange(isEnabled);
     if (!isEnabled) {
-        emit stopCameraUseRequested();
+        requestCameraStop();
         return;
     }
     switch (feature) {
     case FeatureBreak:
         quitBreak();
-        emit startLivePreviewRequested();
         break;
     case FeatureExercise:
         emit exerciseFinished();
-        emit startLivePreviewRequested();
-        break;
-    case FeatureFreeCamera:
-        emit startLivePreviewRequested();
         break;
     case FeatureTraining:
         hideBlinkReminder();
-        emit startLivePreviewRequested();
         break;
     case FeatureInteractiveTraining:
     case FeatureMeasurement:
         // The preview starts once the engine reports that it stopped.
-        emit stopCameraUseRequested();
-        break;
+        requestCameraStop();
+        return;
     default:
         break;
     }
+    startLivePreviewIfAllowed();
 }
 
 void ApplicationController::pauseProgram(bool isPaused)
@@ -392,7 +410,7 @@ void ApplicationController::pauseProgram(bool isPaused)
         case FeatureFreeCamera:
         case FeatureInteractiveTraining:
         case FeatureMeasurement:
-            emit stopCameraUseRequested();
+            requestCameraStop();
             break;
         case FeatureTraining:
             hideBlinkReminder();
@@ -405,8 +423,7 @@ void ApplicationController::pauseProgram(bool isPaused)
     const QDateTime now = m_services.clock->nowUtc();
     restartBreakAndExerciseSchedule(now);
     m_resumeTime = now;
-    if (m_isCameraPreviewOn)
-        emit startLivePreviewRequested();
+    startLivePreviewIfAllowed();
 }
 
 void ApplicationController::pauseCameraFeatures(bool isPaused)
@@ -414,9 +431,12 @@ void ApplicationController::pauseCameraFeatures(bool isPaused)
     if (m_cameraFeaturesPaused == isPaused)
         return;
     qDebug() << "ApplicationController::pauseCameraFeatures" << isPaused;
+    const bool previewRan = livePreviewMayRun();
     m_cameraFeaturesPaused.exchange(isPaused);
-    if (isPaused && !m_isCameraPreviewOn && m_featureInUse.load() != FeatureFreeCamera)
-        emit stopCameraUseRequested();
+    if (!isPaused)
+        startLivePreviewIfAllowed();
+    else if (previewRan || m_featureInUse.load() != FeatureFreeCamera)
+        requestCameraStop();
 }
 
 void ApplicationController::setCameraIDpreffered(int id)

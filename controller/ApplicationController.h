@@ -111,6 +111,9 @@ private:
     void restartBreakAndExerciseSchedule(const QDateTime& now);
     void updatePresenceTimer();
     void emitFinishedOnce();
+    void requestCameraStop();
+    bool livePreviewMayRun() const;
+    void startLivePreviewIfAllowed();
     void restoreScreen();
 
     ControllerServices m_services;
@@ -125,6 +128,8 @@ private:
     std::atomic<bool> m_programPaused{false};
     std::atomic<bool> m_cameraFeaturesPaused{false};
     std::atomic<bool> m_quitting{false};
+    // The engine was asked to stop and has not confirmed it yet.
+    bool m_cameraStopPending = false;
     bool m_finishedEmitted = false;
     QDateTime m_resumeTime;
     float m_blinkRate = 10.0f;

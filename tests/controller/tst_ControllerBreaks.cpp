@@ -129,6 +129,7 @@ void ControllerBreaksTest::exerciseHeldBackWhileBreakIsThreeHundredSecondsAway()
     c.enableLivePreview(true);
     h.advanceTo(previewOffMs);
     c.enableLivePreview(false);
+    emit h.model.stopped();
     h.log->take();
     h.advanceTo(3002000);
     QCOMPARE(h.log->takeTimed(), expected);

@@ -64,8 +64,10 @@ private slots:
     void processErrorByFeature();
     void pauseProgramEndsEachFeature_data();
     void pauseProgramEndsEachFeature();
-    void resumeRestartsScheduleAndPreview();
+    void pausesKeepThePreviewOffUntilTheyAllEnd();
     void settingsBeforeInitTakeEffectOnceRunning();
+    void lateStopConfirmationEndsNoNewRun_data();
+    void lateStopConfirmationEndsNoNewRun();
     void cameraChoiceFallsBackToFirstCamera();
     void quitWhileScreenDetectionWaitsFinishesAfterTheWait();
     void screenDetectionWaitLetsTheSchedulerRun();
@@ -409,6 +411,7 @@ void ControllerSchedulerTest::livePreviewBlocksEverythingAndEchoesBlinks()
     c.enableLivePreview(false);
     emit h.model.blinkDetected();
     QCOMPARE(h.log->take(), QStringList{"stopCameraUseRequested"});
+    emit h.model.stopped();
     h.advanceMs(2000);
     QCOMPARE(h.log->takeTimed(), QStringList{"3602000 blinkMeasurementRequested"});
 }
@@ -549,19 +552,31 @@ void ControllerSchedulerTest::pauseProgramEndsEachFeature()
     QCOMPARE(h.log->take(), QStringList{});
 }
 
-void ControllerSchedulerTest::resumeRestartsScheduleAndPreview()
+void ControllerSchedulerTest::pausesKeepThePreviewOffUntilTheyAllEnd()
 {
+    // The camera test page stays open while the screen is locked.
     ControllerHarness h;
     ApplicationController& c = *h.controller;
     c.enableLivePreview(true);
     c.pauseProgram(true);
     QCOMPARE(h.log->take(), (QStringList{"startLivePreviewRequested", "stopCameraUseRequested"}));
-
+    emit h.model.stopped();
     h.advanceTo(5000000);
+    QCOMPARE(h.log->take(), QStringList{});
     c.pauseProgram(false);
     QCOMPARE(h.log->take(), QStringList{"startLivePreviewRequested"});
     QCOMPARE(c.nextBreakTime(), h.at(5000000 + 50 * 60000));
     QCOMPARE(c.nextExerciseTime(), h.at(5000000 + 1140000));
+
+    // A camera pause stops it as well, and only its own end restarts it.
+    c.pauseCameraFeatures(true);
+    QCOMPARE(h.log->take(), QStringList{"stopCameraUseRequested"});
+    c.pauseProgram(true);
+    emit h.model.stopped();
+    c.pauseProgram(false);
+    QCOMPARE(h.log->take(), QStringList{});
+    c.pauseCameraFeatures(false);
+    QCOMPARE(h.log->take(), QStringList{"startLivePreviewRequested"});
 }
 
 void ControllerSchedulerTest::settingsBeforeInitTakeEffectOnceRunning()
@@ -607,6 +622,41 @@ void ControllerSchedulerTest::settingsBeforeInitTakeEffectOnceRunning()
                      "NatBreakDuration2;,180000)",
                      "20000 blinkReminderRequested", "23000 userBlinked",
                      "44000 blinkReminderRequested", "47000 userBlinked", "62000 breakRequested"}));
+}
+
+void ControllerSchedulerTest::lateStopConfirmationEndsNoNewRun_data()
+{
+    QTest::addColumn<bool>("measurement");
+    QTest::addColumn<QString>("request");
+    QTest::addColumn<int>("feature");
+    QTest::newRow("measurement") << true << "blinkMeasurementRequested" << int(FeatureMeasurement);
+    QTest::newRow("interactive training")
+        << false << "blinkInteractiveTrainingRequested" << int(FeatureInteractiveTraining);
+}
+
+void ControllerSchedulerTest::lateStopConfirmationEndsNoNewRun()
+{
+    QFETCH(bool, measurement);
+    QFETCH(QString, request);
+    QFETCH(int, feature);
+
+    ControllerHarness h;
+    ApplicationController& c = *h.controller;
+    c.enableMeasurement(measurement);
+    c.enableInteractiveBlinkReminder(true);
+    c.enableBlinkTraining(!measurement);
+    c.enableLivePreview(true);
+    h.advanceTo(200000); // overdue
+    h.log->take();
+
+    // Until the engine confirms that the preview stopped, the camera is not free.
+    c.enableLivePreview(false);
+    h.advanceTo(204000);
+    QCOMPARE(h.log->takeTimed(), QStringList{"200000 stopCameraUseRequested"});
+    emit h.model.stopped();
+    h.advanceTo(206000);
+    QCOMPARE(h.log->takeTimed(), QStringList{"206000 " + request});
+    QCOMPARE(c.featureInUse(), feature);
 }
 
 void ControllerSchedulerTest::cameraChoiceFallsBackToFirstCamera()
