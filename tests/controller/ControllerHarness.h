@@ -1,7 +1,7 @@
 #pragma once
 
+#include "SimulatedSchedulerClock.h"
 #include "controller/ApplicationController.h"
-#include "controller/SimulatedSchedulerClock.h"
 #include "platform/CameraCatalog.h"
 #include "platform/IdleMonitor.h"
 #include "platform/fake/FakeCameraCatalog.h"
