@@ -573,6 +573,7 @@ void ControllerSchedulerTest::pausesKeepThePreviewOffUntilTheyAllEnd()
     c.pauseProgram(true);
     emit h.model.stopped();
     c.pauseProgram(false);
+    c.enableLivePreview(true); // another camera chosen on the page
     QCOMPARE(h.log->take(), QStringList{});
     c.pauseCameraFeatures(false);
     QCOMPARE(h.log->take(), QStringList{"startLivePreviewRequested"});
