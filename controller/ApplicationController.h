@@ -33,7 +33,6 @@ public:
 
     int featureInUse() const { return m_featureInUse.load(); }
     const BreakSchedule& breakSchedule() const { return m_breakSchedule; }
-    const ScreenControl& screenControl() const { return m_screen; }
 
 public slots:
     void init();
