@@ -19,10 +19,6 @@ constexpr int kMeasurementRetryMs = 480000;
 constexpr int kReminderAfterBreakMs = 20000;
 constexpr int kReminderShownMs = 3000;
 constexpr int kPresenceCheckMs = 60000;
-constexpr qint64 kExerciseGapMs = 1140000;
-constexpr qint64 kSnoozeMs = 300000;
-constexpr qint64 kExerciseHoldBackS = 300;
-constexpr qint64 kMinuteMs = 60000;
 // Shorter waits are not worth a nested event loop.
 constexpr int kShortestDelayMs = 11;
 
@@ -48,47 +44,13 @@ ApplicationController::ApplicationController() : ApplicationController(Controlle
 }
 
 ApplicationController::ApplicationController(ControllerServices services)
-    : QObject(nullptr), m_services(std::move(services))
+    : QObject(nullptr), m_services(std::move(services)), m_resumeTime(m_services.clock->nowUtc()),
+      m_breakSchedule(m_resumeTime, m_services.idleMonitor->cursorPosition())
 {
-    const QDateTime now = m_services.clock->nowUtc();
-    m_lastCursorPos = m_services.idleMonitor->cursorPosition();
-    m_resumeTime = now;
-    m_nextBreakTime = now.addMSecs(m_breakPeriod * kMinuteMs);
-    m_nextExerciseTime = now.addMSecs(kExerciseGapMs);
-    qDebug() << "ApplicationController::ApplicationController";
-}
-
-ApplicationController::~ApplicationController()
-{
-    qDebug() << "ApplicationController::~ApplicationController() thread"
-             << QThread::currentThreadId();
-    if (m_screenControlEnabled)
-        restoreScreen();
-}
-
-QString ApplicationController::settingsSummary() const
-{
-    FeatureSettings s;
-    s.screenControlEnabled = m_screenControlEnabled;
-    s.colorTemperature = m_colorTemperature;
-    s.brightnessSlider = m_HWbrightnessSlider;
-    s.trainingEnabled = m_trainingEnabled;
-    s.blinkReminderPeriodMs = m_blinkReminderPeriod;
-    s.interactiveReminder = m_interactiveReminder;
-    s.mgdEnabled = m_mgdEnabled;
-    s.exercisesEnabled = m_exercisesEnabled;
-    s.breaksEnabled = m_breaksEnabled;
-    s.breakPeriodMinutes = m_breakPeriod;
-    s.includeNaturalBreaks = m_includeNaturalBreaks;
-    s.naturalBreakDurationMinutes = m_naturalBreakDuration;
-    return ::settingsSummary(s);
-}
-
-void ApplicationController::init()
-{
-    qDebug() << "ApplicationController::init()";
+    // Made here rather than in init(): the settings page sends its choices as soon as it has
+    // read them, which may be before this thread has run init(). Children move to the
+    // controller's thread with it; none is started before init() or a slot runs there.
     SchedulerClock& clock = *m_services.clock;
-
     m_reminderHideTimer = clock.createTimer(this);
     m_reminderHideTimer->setSingleShot(true);
     connect(m_reminderHideTimer, &CountdownTimer::timeout, this,
@@ -103,7 +65,6 @@ void ApplicationController::init()
     m_schedulerTimer->setInterval(kSchedulerTickMs);
     connect(m_schedulerTimer, &CountdownTimer::timeout, this,
             &ApplicationController::accessFeature);
-    m_schedulerTimer->start();
 
     // Countdowns: due when not running, so nothing listens to them.
     m_measurementTimer = clock.createTimer(this);
@@ -114,7 +75,38 @@ void ApplicationController::init()
     m_presenceTimer = clock.createTimer(this);
     m_presenceTimer->setInterval(kPresenceCheckMs);
     connect(m_presenceTimer, &CountdownTimer::timeout, this, &ApplicationController::checkPresence);
+    qDebug() << "ApplicationController::ApplicationController";
+}
 
+ApplicationController::~ApplicationController()
+{
+    // m_screen undoes the screen changes when it goes.
+    qDebug() << "ApplicationController::~ApplicationController() thread"
+             << QThread::currentThreadId();
+}
+
+QString ApplicationController::settingsSummary() const
+{
+    FeatureSettings s;
+    s.screenControlEnabled = m_screen.isEnabled();
+    s.colorTemperature = m_screen.colorTemperature();
+    s.brightnessSlider = m_screen.brightnessSlider();
+    s.trainingEnabled = m_trainingEnabled;
+    s.blinkReminderPeriodMs = m_blinkReminderPeriod;
+    s.interactiveReminder = m_interactiveReminder;
+    s.mgdEnabled = m_mgdEnabled;
+    s.exercisesEnabled = m_breakSchedule.exercisesEnabled();
+    s.breaksEnabled = m_breakSchedule.breaksEnabled();
+    s.breakPeriodMinutes = m_breakSchedule.breakPeriod();
+    s.includeNaturalBreaks = m_breakSchedule.naturalBreaksIncluded();
+    s.naturalBreakDurationMinutes = m_breakSchedule.naturalBreakDuration();
+    return ::settingsSummary(s);
+}
+
+void ApplicationController::init()
+{
+    qDebug() << "ApplicationController::init()";
+    m_schedulerTimer->start();
     emit controllerInitialized();
     qDebug() << "ApplicationController::emit controllerInitialized()";
 }
@@ -122,7 +114,7 @@ void ApplicationController::init()
 void ApplicationController::accessFeature()
 {
     if (m_featureInUse.load() != FeatureFreeCamera || m_isCameraPreviewOn || m_programPaused ||
-        m_quitting)
+        m_quitting || m_cameraStopPending)
         return;
 
     const QDateTime now = m_services.clock->nowUtc();
@@ -137,25 +129,21 @@ void ApplicationController::accessFeature()
         return;
     }
 
-    const qint64 secondsToExercise = now.secsTo(m_nextExerciseTime);
-    const qint64 secondsToBreak = now.secsTo(m_nextBreakTime);
-
-    if (m_breaksEnabled && secondsToBreak < 0) {
+    switch (m_breakSchedule.due(now)) {
+    case BreakSchedule::Due::Break:
         setFeatureInUse(FeatureBreak);
         m_reminderTimer->start(kReminderAfterBreakMs);
         qDebug() << "ApplicationController::accessFeature() emit breakRequested()";
         emit breakRequested();
         return;
-    }
-
-    // An exercise right before a break is pointless; with breaks off there is none to wait for.
-    const bool breakClose = m_breaksEnabled && secondsToBreak <= kExerciseHoldBackS;
-    if (m_exercisesEnabled && secondsToExercise < 0 && !breakClose) {
+    case BreakSchedule::Due::Exercise:
         setFeatureInUse(FeatureExercise);
         m_reminderTimer->start(kReminderAfterBreakMs);
         qDebug() << "ApplicationController::accessFeature() emit exerciseRequested();";
         emit exerciseRequested();
         return;
+    case BreakSchedule::Due::Nothing:
+        break;
     }
 
     if (m_trainingEnabled && !m_reminderTimer->isActive()) {
@@ -241,16 +229,39 @@ void ApplicationController::processStoppedBlinkDetection()
     qDebug().noquote() << "ApplicationController::processStoppedBlinkDetection() isCameraPreviewOn"
                        << m_isCameraPreviewOn.load() << "featureInUse"
                        << featureName(m_featureInUse.load());
+    m_cameraStopPending = false;
     if (m_featureInUse.load() == FeatureInteractiveTraining) {
         hideBlinkReminder();
     } else if (m_featureInUse.load() == FeatureMeasurement) {
         m_measurementTimer->start(kMeasurementRetryMs);
         setFeatureInUse(FeatureFreeCamera);
     }
-    if (m_isCameraPreviewOn) {
-        reloadCameras();
-        emit startLivePreviewRequested();
-    }
+    startLivePreviewIfAllowed();
+}
+
+void ApplicationController::requestCameraStop()
+{
+    // One stop at a time: each stop() of the engine is answered by one stopped(), and until it
+    // arrives nothing new starts, so that the answer cannot be taken for the end of a later run.
+    if (m_cameraStopPending)
+        return;
+    m_cameraStopPending = true;
+    emit stopCameraUseRequested();
+}
+
+bool ApplicationController::livePreviewMayRun() const
+{
+    return m_isCameraPreviewOn && !m_programPaused && !m_cameraFeaturesPaused;
+}
+
+void ApplicationController::startLivePreviewIfAllowed()
+{
+    // Privacy first: no pause ever restarts the camera. A pending stop restarts the preview
+    // itself, from processStoppedBlinkDetection().
+    if (!livePreviewMayRun() || m_cameraStopPending)
+        return;
+    reloadCameras();
+    emit startLivePreviewRequested();
 }
 
 void ApplicationController::quitBlinkTraining()
@@ -259,7 +270,7 @@ void ApplicationController::quitBlinkTraining()
     if (feature == FeatureInteractiveTraining) {
         qDebug() << "ApplicationController::forceQuitBlinkTraining() (by mouse) emit "
                     "stopCameraUseRequested();";
-        emit stopCameraUseRequested();
+        requestCameraStop();
     } else if (feature == FeatureTraining) {
         qDebug() << "ApplicationController::forceQuitBlinkTraining() (by mouse)";
         m_reminderHideTimer->stop();
@@ -293,7 +304,7 @@ void ApplicationController::enableBlinkTraining(bool isEnabled)
     m_reminderTimer->stop();
     const int feature = m_featureInUse.load();
     if (feature == FeatureInteractiveTraining) {
-        emit stopCameraUseRequested();
+        requestCameraStop();
     } else if (feature == FeatureTraining) {
         m_reminderHideTimer->stop();
         emit userBlinked();
@@ -324,7 +335,7 @@ void ApplicationController::enableMeasurement(bool isEnabled)
     } else {
         m_measurementTimer->stop();
         if (m_featureInUse.load() == FeatureMeasurement)
-            emit stopCameraUseRequested();
+            requestCameraStop();
     }
 }
 
@@ -344,33 +355,28 @@ void ApplicationController::enableLivePreview(bool isEnabled)
                        << "feature in use" << featureName(feature);
     m_isCameraPreviewOn.exchange(isEnabled);
     if (!isEnabled) {
-        emit stopCameraUseRequested();
+        requestCameraStop();
         return;
     }
     switch (feature) {
     case FeatureBreak:
         quitBreak();
-        emit startLivePreviewRequested();
         break;
     case FeatureExercise:
         emit exerciseFinished();
-        emit startLivePreviewRequested();
-        break;
-    case FeatureFreeCamera:
-        emit startLivePreviewRequested();
         break;
     case FeatureTraining:
         hideBlinkReminder();
-        emit startLivePreviewRequested();
         break;
     case FeatureInteractiveTraining:
     case FeatureMeasurement:
         // The preview starts once the engine reports that it stopped.
-        emit stopCameraUseRequested();
-        break;
+        requestCameraStop();
+        return;
     default:
         break;
     }
+    startLivePreviewIfAllowed();
 }
 
 void ApplicationController::pauseProgram(bool isPaused)
@@ -390,7 +396,7 @@ void ApplicationController::pauseProgram(bool isPaused)
         case FeatureFreeCamera:
         case FeatureInteractiveTraining:
         case FeatureMeasurement:
-            emit stopCameraUseRequested();
+            requestCameraStop();
             break;
         case FeatureTraining:
             hideBlinkReminder();
@@ -401,10 +407,9 @@ void ApplicationController::pauseProgram(bool isPaused)
         return;
     }
     const QDateTime now = m_services.clock->nowUtc();
-    restartBreakAndExerciseSchedule(now);
+    m_breakSchedule.restart(now);
     m_resumeTime = now;
-    if (m_isCameraPreviewOn)
-        emit startLivePreviewRequested();
+    startLivePreviewIfAllowed();
 }
 
 void ApplicationController::pauseCameraFeatures(bool isPaused)
@@ -412,9 +417,12 @@ void ApplicationController::pauseCameraFeatures(bool isPaused)
     if (m_cameraFeaturesPaused == isPaused)
         return;
     qDebug() << "ApplicationController::pauseCameraFeatures" << isPaused;
+    const bool previewRan = livePreviewMayRun();
     m_cameraFeaturesPaused.exchange(isPaused);
-    if (isPaused && !m_isCameraPreviewOn && m_featureInUse.load() != FeatureFreeCamera)
-        emit stopCameraUseRequested();
+    if (!isPaused)
+        startLivePreviewIfAllowed();
+    else if (previewRan || m_featureInUse.load() != FeatureFreeCamera)
+        requestCameraStop();
 }
 
 void ApplicationController::setCameraIDpreffered(int id)
@@ -450,11 +458,9 @@ void ApplicationController::quit()
     m_isCameraPreviewOn.exchange(false);
     m_measurementEnabled.exchange(false);
     for (CountdownTimer* timer :
-         {m_reminderTimer, m_measurementTimer, m_schedulerTimer, m_delayTimer}) {
-        if (timer)
-            timer->stop();
-    }
-    if (m_delayLoop && m_delayLoop->isRunning()) {
+         {m_reminderTimer, m_measurementTimer, m_schedulerTimer, m_delayTimer})
+        timer->stop();
+    if (m_delayLoop->isRunning()) {
         // Its timer is stopped, so end the wait here; the waiting call emits finished().
         m_delayLoop->quit();
         return;
@@ -471,20 +477,14 @@ void ApplicationController::emitFinishedOnce()
     emit finished();
 }
 
-// Breaks and exercises.
-
-void ApplicationController::restartBreakAndExerciseSchedule(const QDateTime& now)
-{
-    m_nextBreakTime = now.addMSecs(m_breakPeriod * kMinuteMs);
-    m_nextExerciseTime = now.addMSecs(kExerciseGapMs);
-}
+// Breaks and exercises: their timing is m_breakSchedule's; here is what they occupy.
 
 void ApplicationController::quitBreak()
 {
     if (m_featureInUse.load() != FeatureBreak)
         return;
     qDebug() << "ApplicationController::quitBreak() emit breakFinished();";
-    restartBreakAndExerciseSchedule(m_services.clock->nowUtc());
+    m_breakSchedule.restart(m_services.clock->nowUtc());
     setFeatureInUse(FeatureFreeCamera);
     emit breakFinished();
 }
@@ -492,7 +492,7 @@ void ApplicationController::quitBreak()
 void ApplicationController::skipBreak()
 {
     qDebug() << "ApplicationController::skipBreak()";
-    m_nextBreakTime = m_services.clock->nowUtc().addMSecs(m_breakPeriod * kMinuteMs);
+    m_breakSchedule.skipBreak(m_services.clock->nowUtc());
     // A click that arrives after the break already ended must not free another feature.
     if (m_featureInUse.load() == FeatureBreak)
         setFeatureInUse(FeatureFreeCamera);
@@ -500,7 +500,7 @@ void ApplicationController::skipBreak()
 
 void ApplicationController::snoozeBreak()
 {
-    m_nextBreakTime = m_services.clock->nowUtc().addMSecs(kSnoozeMs);
+    m_breakSchedule.snoozeBreak(m_services.clock->nowUtc());
     if (m_featureInUse.load() == FeatureBreak)
         setFeatureInUse(FeatureFreeCamera);
     qDebug() << "ApplicationController::snoozeBreak()";
@@ -511,87 +511,71 @@ void ApplicationController::quitExercise()
     if (m_featureInUse.load() != FeatureExercise)
         return;
     qDebug() << "ApplicationController::quitExercise()";
-    m_nextExerciseTime = m_services.clock->nowUtc().addMSecs(kExerciseGapMs);
+    m_breakSchedule.exerciseEnded(m_services.clock->nowUtc());
     setFeatureInUse(FeatureFreeCamera);
 }
 
 void ApplicationController::useWebcamInComputerBreaks(bool isEnabled)
 {
     qDebug() << "ApplicationController::useWebcamInComputerBreaks()" << isEnabled;
-    m_useWebcamInBreaks = isEnabled;
+    m_breakSchedule.useWebcamInBreaks(isEnabled);
 }
 
 void ApplicationController::includeNaturalBreaks(bool isEnabled)
 {
     qDebug() << "ApplicationController::includeNaturalBreaks" << isEnabled;
-    m_includeNaturalBreaks = isEnabled;
+    m_breakSchedule.includeNaturalBreaks(isEnabled);
 }
 
 void ApplicationController::setNaturalBreakDuration(uint duration)
 {
     qDebug() << "ApplicationController::setNaturalBreakDuration" << duration;
-    m_naturalBreakDuration = duration;
+    m_breakSchedule.setNaturalBreakDuration(duration);
 }
 
 void ApplicationController::enableComputerBreaks(bool isEnabled)
 {
     qDebug() << "ApplicationController::enableComputerBreaks()" << isEnabled;
-    if (m_breaksEnabled == isEnabled)
-        return;
-    m_breaksEnabled.exchange(isEnabled);
-    updatePresenceTimer();
+    if (m_breakSchedule.enableBreaks(isEnabled))
+        updatePresenceTimer();
 }
 
 void ApplicationController::enableEyeExercisebreaks(bool isEnabled)
 {
     qDebug() << "ApplicationController::enableEyeExercisebreaks" << isEnabled;
-    if (m_exercisesEnabled == isEnabled)
-        return;
-    m_exercisesEnabled.exchange(isEnabled);
-    updatePresenceTimer();
+    if (m_breakSchedule.enableExercises(isEnabled))
+        updatePresenceTimer();
 }
 
 void ApplicationController::updatePresenceTimer()
 {
-    if (!m_breaksEnabled && !m_exercisesEnabled)
-        m_presenceTimer->stop();
-    else
+    if (m_breakSchedule.presenceCheckWanted())
         m_presenceTimer->start(kPresenceCheckMs);
+    else
+        m_presenceTimer->stop();
 }
 
 void ApplicationController::changeTimeBetweenBreakReminders(int time)
 {
     qDebug() << "ApplicationController::changeTimeBetweenBreakReminders" << time;
-    // A pending break keeps its start and takes the new length.
-    m_nextBreakTime = m_nextBreakTime.addMSecs((qint64(time) - m_breakPeriod) * kMinuteMs);
-    m_breakPeriod = time;
+    m_breakSchedule.setBreakPeriod(time);
 }
 
 void ApplicationController::checkPresence()
 {
     const QPoint cursor = m_services.idleMonitor->cursorPosition();
     const QDateTime now = m_services.clock->nowUtc();
-    // Where the system cannot tell, the cursor alone decides.
-    const quint32 idleMs = m_services.idleMonitor->idleMilliseconds().value_or(0);
-
-    if (cursor != m_lastCursorPos) {
-        m_lastCursorPos = cursor;
-        m_lastCursorMoveTime = now;
-    }
-
-    const qint64 threshold = qint64(m_naturalBreakDuration) * kMinuteMs;
-    const qint64 sinceMove = m_lastCursorMoveTime.isValid() ? m_lastCursorMoveTime.msecsTo(now) : 0;
-    const bool isBreak = sinceMove > threshold && (idleMs == 0 || idleMs > threshold);
-
-    if (isBreak != m_isBreak)
-        qDebug() << "ApplicationController::checkPresence()is break" << isBreak
-                 << m_lastCursorMoveTime << now << sinceMove << threshold << idleMs;
-    m_isBreak = isBreak;
-    if (!isBreak)
+    const std::optional<quint32> idleMs = m_services.idleMonitor->idleMilliseconds();
+    const BreakSchedule::Presence presence = m_breakSchedule.checkPresence(cursor, idleMs, now);
+    if (presence.changed)
+        qDebug() << "ApplicationController::checkPresence()is break" << presence.isBreak
+                 << m_breakSchedule.lastCursorMoveTime() << now << presence.sinceMoveMs
+                 << presence.thresholdMs << idleMs.value_or(0);
+    if (!presence.isBreak)
         return;
 
-    if (m_includeNaturalBreaks)
-        restartBreakAndExerciseSchedule(now);
+    // The user rested: the shown window goes, whether or not natural breaks also count for
+    // the schedule.
     const int feature = m_featureInUse.load();
     if (feature == FeatureBreak) {
         quitBreak();
@@ -601,20 +585,19 @@ void ApplicationController::checkPresence()
     }
 }
 
-// Screen control. The hardware brightness and the gamma ramp are driven by later work; for now
-// these slots keep the state that the settings summary reports, and the detection keeps its
-// wait, which quit() depends on.
+// Screen control: m_screen keeps the state; the detection keeps its wait here, since quit()
+// depends on it.
 
 void ApplicationController::detectScreensWindows(int delay)
 {
-    if (delay >= kShortestDelayMs && m_delayLoop && !m_delayLoop->isRunning()) {
+    if (delay >= kShortestDelayMs && !m_delayLoop->isRunning()) {
         // Other queued slots, scheduler ticks and quit() included, run during the wait.
         m_delayTimer->start(delay);
         m_delayLoop->exec();
     }
     if (m_quitting)
         emitFinishedOnce();
-    if (!m_screenControlEnabled)
+    if (!m_screen.isEnabled())
         return;
     qDebug() << "ApplicationController::detectScreens() after delay" << delay
              << "no screen brightness control available";
@@ -623,55 +606,43 @@ void ApplicationController::detectScreensWindows(int delay)
 void ApplicationController::processInternalScreenBrightnessChange(int newBrightness)
 {
     qDebug() << "ApplicationController::processInternalScreenBrightnessChange current brightness"
-             << m_currentHWbrightness << "new" << newBrightness;
+             << m_screen.currentHWbrightness() << "new" << newBrightness;
 }
 
 void ApplicationController::setLidOpenStatus(bool isOpened)
 {
     qDebug() << "ac is lid opened" << isOpened;
-    m_lidOpen = isOpened;
+    m_screen.setLidOpen(isOpened);
     if (isOpened)
         detectScreensWindows(3000);
 }
 
 void ApplicationController::enableBrightnessSaver(bool isEnabled)
 {
-    m_brightnessFactor = isEnabled ? 0.7f : 1.0f;
-    if (m_HWbrightnessSlider >= 0) {
-        m_currentHWbrightness = static_cast<int>(m_HWbrightnessSlider * 10.0f * m_brightnessFactor);
-        qDebug() << "ApplicationController::enableBrightnessSaver" << m_expectedSliderPositions;
-    }
-    qDebug() << "ApplicationController::enableBrightnessSaver" << m_brightnessFactor;
+    m_screen.enableBrightnessSaver(isEnabled);
+    if (m_screen.brightnessSlider() >= 0)
+        qDebug() << "ApplicationController::enableBrightnessSaver"
+                 << m_screen.expectedSliderPositions();
+    qDebug() << "ApplicationController::enableBrightnessSaver" << m_screen.brightnessFactor();
 }
 
 void ApplicationController::enableScreenControl(bool isEnabled, int delay)
 {
-    m_screenControlEnabled.exchange(isEnabled);
+    m_screen.setEnabled(isEnabled);
     qDebug() << "ApplicationController::enableScreenControl" << isEnabled;
     if (isEnabled)
         detectScreensWindows(delay);
-    else
-        restoreScreen();
 }
 
 void ApplicationController::setBrightness(int value)
 {
-    qDebug() << "ApplicationController::setBrightness old" << m_HWbrightnessSlider << "new"
+    qDebug() << "ApplicationController::setBrightness old" << m_screen.brightnessSlider() << "new"
              << value;
-    if (value == m_HWbrightnessSlider)
-        return;
-    m_HWbrightnessSlider = value;
+    m_screen.setBrightness(value);
 }
 
 void ApplicationController::setColorTemperature(int value)
 {
     qDebug() << "ApplicationController::setColorTemperature" << value;
-    m_colorTemperature = value;
-    m_gammaRampSet = true;
-}
-
-void ApplicationController::restoreScreen()
-{
-    // No ramp is loaded yet, so there is nothing to undo beyond the mark.
-    m_gammaRampSet = false;
+    m_screen.setColorTemperature(value);
 }

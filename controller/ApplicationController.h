@@ -2,12 +2,12 @@
 
 #include "common/Error.h"
 #include "common/Feature.h"
+#include "controller/BreakSchedule.h"
 #include "controller/ControllerServices.h"
+#include "controller/ScreenControl.h"
 
 #include <QDateTime>
 #include <QObject>
-#include <QPoint>
-#include <QSet>
 #include <QString>
 #include <atomic>
 
@@ -17,8 +17,8 @@ class QEventLoop;
 // Decides which timed feature may start and keeps at most one of them occupying the user or the
 // camera: blink reminders (simple or interactive), blink-rate measurements, computer breaks, eye
 // exercises and the live preview. Lives in a thread of its own and is reached only through
-// queued signals; it acts only by emitting signals. Also holds the screen brightness and colour
-// temperature state.
+// queued signals; it acts only by emitting signals. The timing of breaks and exercises is
+// m_breakSchedule's and the screen's state m_screen's; their slots here forward to them.
 class ApplicationController : public QObject
 {
     Q_OBJECT
@@ -32,8 +32,7 @@ public:
     QString settingsSummary() const;
 
     int featureInUse() const { return m_featureInUse.load(); }
-    QDateTime nextBreakTime() const { return m_nextBreakTime; }
-    QDateTime nextExerciseTime() const { return m_nextExerciseTime; }
+    const BreakSchedule& breakSchedule() const { return m_breakSchedule; }
 
 public slots:
     void init();
@@ -108,10 +107,11 @@ private slots:
 
 private:
     void setFeatureInUse(int feature) { m_featureInUse.exchange(feature); }
-    void restartBreakAndExerciseSchedule(const QDateTime& now);
     void updatePresenceTimer();
     void emitFinishedOnce();
-    void restoreScreen();
+    void requestCameraStop();
+    bool livePreviewMayRun() const;
+    void startLivePreviewIfAllowed();
 
     ControllerServices m_services;
 
@@ -125,35 +125,16 @@ private:
     std::atomic<bool> m_programPaused{false};
     std::atomic<bool> m_cameraFeaturesPaused{false};
     std::atomic<bool> m_quitting{false};
+    // The engine was asked to stop and has not confirmed it yet.
+    bool m_cameraStopPending = false;
     bool m_finishedEmitted = false;
     QDateTime m_resumeTime;
     float m_blinkRate = 10.0f;
     int m_cameraIdPreferred = 0;
     int m_cameraIdInUse = 0;
 
-    std::atomic<bool> m_breaksEnabled{false};
-    std::atomic<bool> m_exercisesEnabled{false};
-    int m_breakPeriod = 50;
-    QDateTime m_nextBreakTime;
-    QDateTime m_nextExerciseTime;
-    bool m_includeNaturalBreaks = false;
-    uint m_naturalBreakDuration = 3;
-    bool m_isBreak = false;
-    QPoint m_lastCursorPos;
-    QDateTime m_lastCursorMoveTime;
-    bool m_useWebcamInBreaks = false;
-
-    // Screen control: kept here so that the settings summary can read it; driving the hardware
-    // and the gamma ramp is still to come.
-    std::atomic<bool> m_screenControlEnabled{false};
-    int m_HWbrightnessSlider = -1;
-    int m_currentHWbrightness = -1;
-    float m_brightnessFactor = 1.0f;
-    bool m_lidOpen = true;
-    QSet<int> m_expectedSliderPositions;
-    int m_colorTemperature = 66;
-    int m_SWbrightness = 0;
-    bool m_gammaRampSet = false;
+    BreakSchedule m_breakSchedule;
+    ScreenControl m_screen;
 
     CountdownTimer* m_schedulerTimer = nullptr;
     CountdownTimer* m_reminderTimer = nullptr;

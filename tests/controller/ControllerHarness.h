@@ -1,7 +1,7 @@
 #pragma once
 
+#include "SimulatedSchedulerClock.h"
 #include "controller/ApplicationController.h"
-#include "controller/SimulatedSchedulerClock.h"
 #include "platform/CameraCatalog.h"
 #include "platform/IdleMonitor.h"
 #include "platform/fake/FakeCameraCatalog.h"
@@ -13,7 +13,8 @@
 #include <vector>
 
 // The engine as the controller sees it: the signals it sends, and slots that do nothing (the
-// controller's requests are in its own signal log).
+// controller's requests are in its own signal log). A test emits stopped() where the real engine
+// would answer a stop, so that it decides when the answer arrives.
 class FakeModel : public QObject
 {
     Q_OBJECT

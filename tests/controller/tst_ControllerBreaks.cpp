@@ -23,21 +23,15 @@ class ControllerBreaksTest : public QObject
 private slots:
     void breakEveryPeriodSkipAndSnooze();
     void snoozeHoldsBackOverdueExerciseAndSkipReleasesIt();
-    void exerciseHeldBackWhileBreakIsThreeHundredSecondsAway_data();
-    void exerciseHeldBackWhileBreakIsThreeHundredSecondsAway();
     void exercisesWithoutBreaksGoOnPastTheBreakPeriod();
     void periodChangeMovesThePendingBreak();
-    void enablingBreaksLateMakesTheBreakDueAtOnce();
-    void switchingBreaksOffLeavesTheShownBreak();
+    void switchingBreaksMovesNothing();
     void naturalBreakEndsTheShownBreak_data();
     void naturalBreakEndsTheShownBreak();
-    void keyboardOnlyIsNoNaturalBreak();
-    void noNaturalBreakBeforeTheCursorEverMoved();
     void naturalBreakEndsTheExerciseWithoutRescheduling();
     void includedNaturalBreaksPushTheSchedule_data();
     void includedNaturalBreaksPushTheSchedule();
     void presenceChecksRunOnlyWhileBreaksOrExercisesAreOn();
-    void webcamInBreaksIsOnlyStored();
 };
 
 void ControllerBreaksTest::breakEveryPeriodSkipAndSnooze()
@@ -46,7 +40,7 @@ void ControllerBreaksTest::breakEveryPeriodSkipAndSnooze()
     ApplicationController& c = *h.controller;
     QTest::ignoreMessage(QtDebugMsg, "ApplicationController::enableComputerBreaks() true");
     c.enableComputerBreaks(true);
-    QCOMPARE(c.nextBreakTime(), h.at(3000000));
+    QCOMPARE(c.breakSchedule().nextBreakTime(), h.at(3000000));
     h.advanceTo(3000000);
     QCOMPARE(h.log->take(), QStringList{});
     h.advanceTo(3002000);
@@ -56,7 +50,7 @@ void ControllerBreaksTest::breakEveryPeriodSkipAndSnooze()
     QTest::ignoreMessage(QtDebugMsg, "ApplicationController::skipBreak()");
     c.skipBreak();
     QCOMPARE(c.featureInUse(), int(FeatureFreeCamera));
-    QCOMPARE(c.nextBreakTime(), h.at(6010000));
+    QCOMPARE(c.breakSchedule().nextBreakTime(), h.at(6010000));
     h.advanceTo(6012000);
     QCOMPARE(h.log->takeTimed(), QStringList{"6012000 breakRequested"});
 
@@ -64,7 +58,7 @@ void ControllerBreaksTest::breakEveryPeriodSkipAndSnooze()
     QTest::ignoreMessage(QtDebugMsg, "ApplicationController::snoozeBreak()");
     c.snoozeBreak();
     QCOMPARE(c.featureInUse(), int(FeatureFreeCamera));
-    QCOMPARE(c.nextBreakTime(), h.at(6320500));
+    QCOMPARE(c.breakSchedule().nextBreakTime(), h.at(6320500));
     h.advanceTo(6322000);
     QCOMPARE(h.log->takeTimed(), QStringList{"6322000 breakRequested"});
 
@@ -78,7 +72,7 @@ void ControllerBreaksTest::breakEveryPeriodSkipAndSnooze()
     QCOMPARE(h.log->takeTimed(), QStringList{"6338000 blinkMeasurementRequested"});
     c.skipBreak();
     QCOMPARE(c.featureInUse(), int(FeatureMeasurement));
-    QCOMPARE(c.nextBreakTime(), h.at(6340000 + 3000000));
+    QCOMPARE(c.breakSchedule().nextBreakTime(), h.at(6340000 + 3000000));
 }
 
 void ControllerBreaksTest::snoozeHoldsBackOverdueExerciseAndSkipReleasesIt()
@@ -98,40 +92,11 @@ void ControllerBreaksTest::snoozeHoldsBackOverdueExerciseAndSkipReleasesIt()
     QCOMPARE(h.log->takeTimed(), QStringList{"3312000 breakRequested"});
 
     c.skipBreak();
-    QCOMPARE(c.nextExerciseTime(), h.at(1140000));
+    QCOMPARE(c.breakSchedule().nextExerciseTime(), h.at(1140000));
     h.advanceTo(3330000);
     QCOMPARE(h.log->takeTimed(), QStringList{"3322000 exerciseRequested"});
     c.quitExercise();
-    QCOMPARE(c.nextExerciseTime(), h.at(3330000 + 1140000));
-}
-
-void ControllerBreaksTest::exerciseHeldBackWhileBreakIsThreeHundredSecondsAway_data()
-{
-    QTest::addColumn<qint64>("previewOffMs");
-    QTest::addColumn<QStringList>("expected");
-
-    // The preview blocks the scheduler until the tick right after it ends; the break is at
-    // 3000 s and the exercise overdue since 1140 s.
-    QTest::newRow("302 s ahead") << qint64(2697000) << QStringList{"2698000 exerciseRequested"};
-    QTest::newRow("300 s ahead") << qint64(2699000) << QStringList{"3002000 breakRequested"};
-}
-
-void ControllerBreaksTest::exerciseHeldBackWhileBreakIsThreeHundredSecondsAway()
-{
-    QFETCH(qint64, previewOffMs);
-    QFETCH(QStringList, expected);
-
-    ControllerHarness h;
-    ApplicationController& c = *h.controller;
-    c.enableComputerBreaks(true);
-    c.enableEyeExercisebreaks(true);
-    h.advanceTo(1000000);
-    c.enableLivePreview(true);
-    h.advanceTo(previewOffMs);
-    c.enableLivePreview(false);
-    h.log->take();
-    h.advanceTo(3002000);
-    QCOMPARE(h.log->takeTimed(), expected);
+    QCOMPARE(c.breakSchedule().nextExerciseTime(), h.at(3330000 + 1140000));
 }
 
 void ControllerBreaksTest::exercisesWithoutBreaksGoOnPastTheBreakPeriod()
@@ -158,9 +123,9 @@ void ControllerBreaksTest::periodChangeMovesThePendingBreak()
     c.enableComputerBreaks(true);
     h.advanceTo(600000);
     c.changeTimeBetweenBreakReminders(50);
-    QCOMPARE(c.nextBreakTime(), h.at(3000000));
+    QCOMPARE(c.breakSchedule().nextBreakTime(), h.at(3000000));
     c.changeTimeBetweenBreakReminders(30);
-    QCOMPARE(c.nextBreakTime(), h.at(1800000));
+    QCOMPARE(c.breakSchedule().nextBreakTime(), h.at(1800000));
     h.advanceTo(1810000);
     QCOMPARE(h.log->takeTimed(), QStringList{"1802000 breakRequested"});
     QCOMPARE(c.settingsSummary(), QStringLiteral("Break;BreakPeriod30;"));
@@ -169,28 +134,22 @@ void ControllerBreaksTest::periodChangeMovesThePendingBreak()
     c.skipBreak();
     h.advanceTo(1900000);
     c.changeTimeBetweenBreakReminders(1);
-    QCOMPARE(c.nextBreakTime(), h.at(1810000 + 60000));
+    QCOMPARE(c.breakSchedule().nextBreakTime(), h.at(1810000 + 60000));
     h.advanceTo(1902000);
     QCOMPARE(h.log->takeTimed(), QStringList{"1902000 breakRequested"});
 }
 
-void ControllerBreaksTest::enablingBreaksLateMakesTheBreakDueAtOnce()
+void ControllerBreaksTest::switchingBreaksMovesNothing()
 {
+    // Switched on long after start-up, the break set at construction is overdue at once.
     ControllerHarness h;
     ApplicationController& c = *h.controller;
     h.advanceTo(3600000);
     c.enableComputerBreaks(true);
     h.advanceTo(3602000);
     QCOMPARE(h.log->takeTimed(), QStringList{"3602000 breakRequested"});
-}
 
-void ControllerBreaksTest::switchingBreaksOffLeavesTheShownBreak()
-{
-    ControllerHarness h;
-    ApplicationController& c = *h.controller;
-    c.enableComputerBreaks(true);
-    h.advanceTo(3002000);
-    h.log->take();
+    // Switched off, the shown break stays until the user ends it.
     c.enableComputerBreaks(false);
     QCOMPARE(h.log->take(), QStringList{});
     QCOMPARE(c.featureInUse(), int(FeatureBreak));
@@ -226,29 +185,7 @@ void ControllerBreaksTest::naturalBreakEndsTheShownBreak()
     h.advanceTo(3240000);
     QCOMPARE(h.log->takeTimed(), QStringList{"3240000 breakFinished"});
     QCOMPARE(c.featureInUse(), int(FeatureFreeCamera));
-    QCOMPARE(c.nextBreakTime(), h.at(3240000 + 3000000));
-}
-
-void ControllerBreaksTest::keyboardOnlyIsNoNaturalBreak()
-{
-    ControllerHarness h;
-    ApplicationController& c = *h.controller;
-    c.enableComputerBreaks(true);
-    workUntil(h, 2950000);
-    for (qint64 t = 2980000; t <= 3600000; t += 30000) {
-        h.advanceTo(t);
-        h.user->pressKey();
-    }
-    QCOMPARE(h.log->takeTimed(), QStringList{"3002000 breakRequested"});
-    QCOMPARE(c.featureInUse(), int(FeatureBreak));
-}
-
-void ControllerBreaksTest::noNaturalBreakBeforeTheCursorEverMoved()
-{
-    ControllerHarness h;
-    h.controller->enableComputerBreaks(true);
-    h.advanceTo(4000000);
-    QCOMPARE(h.log->takeTimed(), QStringList{"3002000 breakRequested"});
+    QCOMPARE(c.breakSchedule().nextBreakTime(), h.at(3240000 + 3000000));
 }
 
 void ControllerBreaksTest::naturalBreakEndsTheExerciseWithoutRescheduling()
@@ -264,7 +201,7 @@ void ControllerBreaksTest::naturalBreakEndsTheExerciseWithoutRescheduling()
              (QStringList{"1142000 exerciseRequested", "1380000 exerciseFinished",
                           "1380000 exerciseRequested", "1440000 exerciseFinished",
                           "1440000 exerciseRequested"}));
-    QCOMPARE(c.nextExerciseTime(), h.at(1140000));
+    QCOMPARE(c.breakSchedule().nextExerciseTime(), h.at(1140000));
 }
 
 void ControllerBreaksTest::includedNaturalBreaksPushTheSchedule_data()
@@ -295,8 +232,8 @@ void ControllerBreaksTest::includedNaturalBreaksPushTheSchedule()
     h.advanceTo(1510000);
     h.user->moveMouse(); // back
     h.advanceTo(1600000);
-    QCOMPARE(c.nextBreakTime(), nextBreak);
-    QCOMPARE(c.nextExerciseTime(), nextExercise);
+    QCOMPARE(c.breakSchedule().nextBreakTime(), nextBreak);
+    QCOMPARE(c.breakSchedule().nextExerciseTime(), nextExercise);
     QCOMPARE(h.log->take(), QStringList{});
 }
 
@@ -310,26 +247,15 @@ void ControllerBreaksTest::presenceChecksRunOnlyWhileBreaksOrExercisesAreOn()
     h.advanceTo(1100000);
     c.enableComputerBreaks(false);
     h.advanceTo(1500000);
-    QCOMPARE(c.nextBreakTime(), h.at(3000000));
+    QCOMPARE(c.breakSchedule().nextBreakTime(), h.at(3000000));
 
     // Exercises on restart the checks; the exercise overdue since 1140 s runs first.
     c.enableEyeExercisebreaks(true);
     h.advanceTo(1600000);
     QCOMPARE(h.log->takeTimed(),
              (QStringList{"1502000 exerciseRequested", "1560000 exerciseFinished"}));
-    QCOMPARE(c.nextBreakTime(), h.at(1560000 + 3000000));
-    QCOMPARE(c.nextExerciseTime(), h.at(1560000 + 1140000));
-}
-
-void ControllerBreaksTest::webcamInBreaksIsOnlyStored()
-{
-    ControllerHarness h;
-    QTest::ignoreMessage(QtDebugMsg, "ApplicationController::useWebcamInComputerBreaks() true");
-    h.controller->useWebcamInComputerBreaks(true);
-    h.controller->enableComputerBreaks(true);
-    h.advanceTo(3002000);
-    QCOMPARE(h.log->takeTimed(), QStringList{"3002000 breakRequested"});
-    QCOMPARE(h.controller->settingsSummary(), QStringLiteral("Break;BreakPeriod50;"));
+    QCOMPARE(c.breakSchedule().nextBreakTime(), h.at(1560000 + 3000000));
+    QCOMPARE(c.breakSchedule().nextExerciseTime(), h.at(1560000 + 1140000));
 }
 
 QTEST_GUILESS_MAIN(ControllerBreaksTest)

@@ -53,8 +53,8 @@ private slots:
     void takeMeasurementNowStartsOnlyAnEnabledMeasurement();
     void reminderCountdownRestartsWithTwentySecondsAfterBreakOrExercise();
     void simpleReminderShowsThreeSecondsEveryPeriod();
-    void mouseDismissalStopsTheHideTimer();
-    void disablingTrainingEndsTheSimpleReminderForGood();
+    void endingTheSimpleReminderStopsItsHideTimer_data();
+    void endingTheSimpleReminderStopsItsHideTimer();
     void interactiveTrainingFollowsTheEngine();
     void cameraFeaturesPausedUseSimpleReminderAndNoMeasurement();
     void livePreviewBlocksEverythingAndEchoesBlinks();
@@ -64,7 +64,10 @@ private slots:
     void processErrorByFeature();
     void pauseProgramEndsEachFeature_data();
     void pauseProgramEndsEachFeature();
-    void resumeRestartsScheduleAndPreview();
+    void pausesKeepThePreviewOffUntilTheyAllEnd();
+    void settingsBeforeInitTakeEffectOnceRunning();
+    void lateStopConfirmationEndsNoNewRun_data();
+    void lateStopConfirmationEndsNoNewRun();
     void cameraChoiceFallsBackToFirstCamera();
     void quitWhileScreenDetectionWaitsFinishesAfterTheWait();
     void screenDetectionWaitLetsTheSchedulerRun();
@@ -271,37 +274,36 @@ void ControllerSchedulerTest::simpleReminderShowsThreeSecondsEveryPeriod()
              (QStringList{"67000 userBlinked", "78000 blinkReminderRequested"}));
 }
 
-void ControllerSchedulerTest::mouseDismissalStopsTheHideTimer()
+void ControllerSchedulerTest::endingTheSimpleReminderStopsItsHideTimer_data()
 {
+    QTest::addColumn<bool>("byMouse");
+    QTest::addColumn<QStringList>("emitted");
+    QTest::newRow("dismissed by mouse") << true << QStringList{};
+    QTest::newRow("training switched off") << false << QStringList{"userBlinked"};
+}
+
+void ControllerSchedulerTest::endingTheSimpleReminderStopsItsHideTimer()
+{
+    QFETCH(bool, byMouse);
+    QFETCH(QStringList, emitted);
+
     ControllerHarness h;
     ApplicationController& c = *h.controller;
     c.enableBlinkTraining(true);
     h.advanceTo(31000);
     QCOMPARE(h.log->takeTimed(), QStringList{"30000 blinkReminderRequested"});
 
-    QTest::ignoreMessage(QtDebugMsg, "ApplicationController::forceQuitBlinkTraining() (by mouse)");
-    c.quitBlinkTraining();
+    if (byMouse) {
+        QTest::ignoreMessage(QtDebugMsg,
+                             "ApplicationController::forceQuitBlinkTraining() (by mouse)");
+        c.quitBlinkTraining();
+    } else {
+        c.enableBlinkTraining(false);
+    }
+    QCOMPARE(h.log->take(), emitted);
     QCOMPARE(c.featureInUse(), int(FeatureFreeCamera));
 
-    // A break starts before the dismissed reminder's 3 s are up; it must survive them.
-    c.enableComputerBreaks(true);
-    c.changeTimeBetweenBreakReminders(0);
-    h.advanceTo(40000);
-    QCOMPARE(h.log->takeTimed(), QStringList{"32000 breakRequested"});
-    QCOMPARE(c.featureInUse(), int(FeatureBreak));
-}
-
-void ControllerSchedulerTest::disablingTrainingEndsTheSimpleReminderForGood()
-{
-    ControllerHarness h;
-    ApplicationController& c = *h.controller;
-    c.enableBlinkTraining(true);
-    h.advanceTo(31000);
-    h.log->take();
-    c.enableBlinkTraining(false);
-    QCOMPARE(h.log->take(), QStringList{"userBlinked"});
-    QCOMPARE(c.featureInUse(), int(FeatureFreeCamera));
-
+    // A break starts before the ended reminder's 3 s are up; it must survive them.
     c.enableComputerBreaks(true);
     c.changeTimeBetweenBreakReminders(0);
     h.advanceTo(120000);
@@ -408,6 +410,7 @@ void ControllerSchedulerTest::livePreviewBlocksEverythingAndEchoesBlinks()
     c.enableLivePreview(false);
     emit h.model.blinkDetected();
     QCOMPARE(h.log->take(), QStringList{"stopCameraUseRequested"});
+    emit h.model.stopped();
     h.advanceMs(2000);
     QCOMPARE(h.log->takeTimed(), QStringList{"3602000 blinkMeasurementRequested"});
 }
@@ -548,19 +551,114 @@ void ControllerSchedulerTest::pauseProgramEndsEachFeature()
     QCOMPARE(h.log->take(), QStringList{});
 }
 
-void ControllerSchedulerTest::resumeRestartsScheduleAndPreview()
+void ControllerSchedulerTest::pausesKeepThePreviewOffUntilTheyAllEnd()
 {
+    // The camera test page stays open while the screen is locked.
     ControllerHarness h;
     ApplicationController& c = *h.controller;
     c.enableLivePreview(true);
     c.pauseProgram(true);
     QCOMPARE(h.log->take(), (QStringList{"startLivePreviewRequested", "stopCameraUseRequested"}));
-
+    emit h.model.stopped();
     h.advanceTo(5000000);
+    QCOMPARE(h.log->take(), QStringList{});
     c.pauseProgram(false);
     QCOMPARE(h.log->take(), QStringList{"startLivePreviewRequested"});
-    QCOMPARE(c.nextBreakTime(), h.at(5000000 + 50 * 60000));
-    QCOMPARE(c.nextExerciseTime(), h.at(5000000 + 1140000));
+    QCOMPARE(c.breakSchedule().nextBreakTime(), h.at(5000000 + 50 * 60000));
+    QCOMPARE(c.breakSchedule().nextExerciseTime(), h.at(5000000 + 1140000));
+
+    // A camera pause stops it as well, and only its own end restarts it.
+    c.pauseCameraFeatures(true);
+    QCOMPARE(h.log->take(), QStringList{"stopCameraUseRequested"});
+    c.pauseProgram(true);
+    emit h.model.stopped();
+    c.pauseProgram(false);
+    c.enableLivePreview(true); // another camera chosen on the page
+    QCOMPARE(h.log->take(), QStringList{});
+    c.pauseCameraFeatures(false);
+    QCOMPARE(h.log->take(), QStringList{"startLivePreviewRequested"});
+}
+
+void ControllerSchedulerTest::settingsBeforeInitTakeEffectOnceRunning()
+{
+    // The settings page sends every choice while the engine still loads, before init().
+    ControllerHarness h(false);
+    ApplicationController& c = *h.controller;
+    c.setBlinkReminderPeriod(20000);
+    c.enableInteractiveBlinkReminder(false);
+    c.enableMGDblinkTraining(false);
+    c.enableBlinkTraining(true);
+    c.setBlinkRate(12.5f);
+    c.enableMeasurement(true);
+    c.takeMeasurementNow();
+    c.enableComputerBreaks(true);
+    c.enableEyeExercisebreaks(true);
+    c.changeTimeBetweenBreakReminders(1);
+    c.includeNaturalBreaks(true);
+    c.setNaturalBreakDuration(2);
+    // Only stored: it changes neither the breaks nor the note below.
+    QTest::ignoreMessage(QtDebugMsg, "ApplicationController::useWebcamInComputerBreaks() true");
+    c.useWebcamInComputerBreaks(true);
+    c.setCameraIDpreffered(1);
+    c.pauseProgram(false);
+    c.pauseCameraFeatures(false);
+    c.enableLivePreview(false);
+    c.enableScreenControl(true, 0);
+    c.setBrightness(5);
+    c.setColorTemperature(55);
+    c.enableBrightnessSaver(false);
+    c.setLidOpenStatus(false);
+    c.processInternalScreenBrightnessChange(50);
+    QCOMPARE(h.log->take(), (QStringList{"cameraIDchanged(1)", "stopCameraUseRequested"}));
+    emit h.model.stopped();
+
+    c.init();
+    h.advanceTo(17000);
+    emit h.model.measurementSuccessful(10.0f, 180000);
+    h.advanceTo(63000);
+    QCOMPARE(
+        h.log->takeTimed(),
+        (QStringList{"0 controllerInitialized", "16000 blinkMeasurementRequested",
+                     "17000 measurementCompleted(10,Screen;Temp55;Brightness5;Train;"
+                     "TrainPeriod20;Exer;Break;BreakPeriod1;IncludeNatBreak;"
+                     "NatBreakDuration2;,180000)",
+                     "20000 blinkReminderRequested", "23000 userBlinked",
+                     "44000 blinkReminderRequested", "47000 userBlinked", "62000 breakRequested"}));
+}
+
+void ControllerSchedulerTest::lateStopConfirmationEndsNoNewRun_data()
+{
+    QTest::addColumn<bool>("measurement");
+    QTest::addColumn<QString>("request");
+    QTest::addColumn<int>("feature");
+    QTest::newRow("measurement") << true << "blinkMeasurementRequested" << int(FeatureMeasurement);
+    QTest::newRow("interactive training")
+        << false << "blinkInteractiveTrainingRequested" << int(FeatureInteractiveTraining);
+}
+
+void ControllerSchedulerTest::lateStopConfirmationEndsNoNewRun()
+{
+    QFETCH(bool, measurement);
+    QFETCH(QString, request);
+    QFETCH(int, feature);
+
+    ControllerHarness h;
+    ApplicationController& c = *h.controller;
+    c.enableMeasurement(measurement);
+    c.enableInteractiveBlinkReminder(true);
+    c.enableBlinkTraining(!measurement);
+    c.enableLivePreview(true);
+    h.advanceTo(200000); // overdue
+    h.log->take();
+
+    // Until the engine confirms that the preview stopped, the camera is not free.
+    c.enableLivePreview(false);
+    h.advanceTo(204000);
+    QCOMPARE(h.log->takeTimed(), QStringList{"200000 stopCameraUseRequested"});
+    emit h.model.stopped();
+    h.advanceTo(206000);
+    QCOMPARE(h.log->takeTimed(), QStringList{"206000 " + request});
+    QCOMPARE(c.featureInUse(), feature);
 }
 
 void ControllerSchedulerTest::cameraChoiceFallsBackToFirstCamera()

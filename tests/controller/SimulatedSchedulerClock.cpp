@@ -1,4 +1,4 @@
-#include "controller/SimulatedSchedulerClock.h"
+#include "SimulatedSchedulerClock.h"
 
 class SimulatedCountdownTimer : public CountdownTimer
 {
