@@ -114,12 +114,14 @@ void ApplicationController::init()
 void ApplicationController::accessFeature()
 {
     if (m_featureInUse.load() != FeatureFreeCamera || m_isCameraPreviewOn || m_programPaused ||
-        m_quitting || m_cameraStopPending)
+        m_quitting || m_cameraStopPending) {
         return;
+    }
 
     const QDateTime now = m_services.clock->nowUtc();
-    if (m_resumeTime.msecsTo(now) < kQuietAfterResumeMs)
+    if (m_resumeTime.msecsTo(now) < kQuietAfterResumeMs) {
         return;
+    }
 
     if (!m_cameraFeaturesPaused && m_measurementEnabled && !m_measurementTimer->isActive()) {
         setFeatureInUse(FeatureMeasurement);
@@ -173,8 +175,9 @@ void ApplicationController::hideBlinkReminder()
 
 void ApplicationController::processDetectedBlink()
 {
-    if (m_isCameraPreviewOn)
+    if (m_isCameraPreviewOn) {
         emit userBlinked();
+    }
 }
 
 void ApplicationController::processBlinkForTraining(bool blinked)
@@ -192,8 +195,9 @@ void ApplicationController::processBlinkForTraining(bool blinked)
 void ApplicationController::adjustBlinkTrainingForMGD()
 {
     qDebug() << "ApplicationController::adjustBlinkTrainingForMGD()";
-    if (m_mgdEnabled)
+    if (m_mgdEnabled) {
         emit blinkReminderRequested();
+    }
 }
 
 void ApplicationController::processMeasurement(float blinkRate, int length)
@@ -243,8 +247,9 @@ void ApplicationController::requestCameraStop()
 {
     // One stop at a time: each stop() of the engine is answered by one stopped(), and until it
     // arrives nothing new starts, so that the answer cannot be taken for the end of a later run.
-    if (m_cameraStopPending)
+    if (m_cameraStopPending) {
         return;
+    }
     m_cameraStopPending = true;
     emit stopCameraUseRequested();
 }
@@ -258,8 +263,9 @@ void ApplicationController::startLivePreviewIfAllowed()
 {
     // Privacy first: no pause ever restarts the camera. A pending stop restarts the preview
     // itself, from processStoppedBlinkDetection().
-    if (!livePreviewMayRun() || m_cameraStopPending)
+    if (!livePreviewMayRun() || m_cameraStopPending) {
         return;
+    }
     reloadCameras();
     emit startLivePreviewRequested();
 }
@@ -293,8 +299,9 @@ void ApplicationController::setBlinkRate(float blinkRate)
 
 void ApplicationController::enableBlinkTraining(bool isEnabled)
 {
-    if (m_trainingEnabled == isEnabled)
+    if (m_trainingEnabled == isEnabled) {
         return;
+    }
     qDebug() << "ApplicationController::enableBlinkTraining" << isEnabled;
     m_trainingEnabled.exchange(isEnabled);
     if (isEnabled) {
@@ -327,15 +334,17 @@ void ApplicationController::enableMGDblinkTraining(bool isEnabled)
 void ApplicationController::enableMeasurement(bool isEnabled)
 {
     qDebug() << "ApplicationController::enableMeasurement" << isEnabled;
-    if (m_measurementEnabled == isEnabled)
+    if (m_measurementEnabled == isEnabled) {
         return;
+    }
     m_measurementEnabled.exchange(isEnabled);
     if (isEnabled) {
         m_measurementTimer->start(kFirstMeasurementMs);
     } else {
         m_measurementTimer->stop();
-        if (m_featureInUse.load() == FeatureMeasurement)
+        if (m_featureInUse.load() == FeatureMeasurement) {
             requestCameraStop();
+        }
     }
 }
 
@@ -381,8 +390,9 @@ void ApplicationController::enableLivePreview(bool isEnabled)
 
 void ApplicationController::pauseProgram(bool isPaused)
 {
-    if (m_programPaused == isPaused)
+    if (m_programPaused == isPaused) {
         return;
+    }
     m_programPaused.exchange(isPaused);
     qDebug() << "ApplicationController::pauseProgram" << isPaused;
     if (isPaused) {
@@ -414,22 +424,25 @@ void ApplicationController::pauseProgram(bool isPaused)
 
 void ApplicationController::pauseCameraFeatures(bool isPaused)
 {
-    if (m_cameraFeaturesPaused == isPaused)
+    if (m_cameraFeaturesPaused == isPaused) {
         return;
+    }
     qDebug() << "ApplicationController::pauseCameraFeatures" << isPaused;
     const bool previewRan = livePreviewMayRun();
     m_cameraFeaturesPaused.exchange(isPaused);
-    if (!isPaused)
+    if (!isPaused) {
         startLivePreviewIfAllowed();
-    else if (previewRan || m_featureInUse.load() != FeatureFreeCamera)
+    } else if (previewRan || m_featureInUse.load() != FeatureFreeCamera) {
         requestCameraStop();
+    }
 }
 
 void ApplicationController::setCameraIDpreffered(int id)
 {
     qDebug() << "ApplicationController::setCameraIDpreffered()" << id;
-    if (id == m_cameraIdPreferred)
+    if (id == m_cameraIdPreferred) {
         return;
+    }
     m_cameraIdPreferred = id;
     reloadCameras();
 }
@@ -437,8 +450,9 @@ void ApplicationController::setCameraIDpreffered(int id)
 void ApplicationController::reloadCameras()
 {
     const QStringList cameras = m_services.cameras->cameraDescriptions();
-    for (const QString& description : cameras)
+    for (const QString& description : cameras) {
         qDebug().noquote() << description;
+    }
     const int count = cameras.size();
     const int newId =
         (m_cameraIdPreferred >= 0 && m_cameraIdPreferred < count) ? m_cameraIdPreferred : 0;
@@ -458,8 +472,9 @@ void ApplicationController::quit()
     m_isCameraPreviewOn.exchange(false);
     m_measurementEnabled.exchange(false);
     for (CountdownTimer* timer :
-         {m_reminderTimer, m_measurementTimer, m_schedulerTimer, m_delayTimer})
+         {m_reminderTimer, m_measurementTimer, m_schedulerTimer, m_delayTimer}) {
         timer->stop();
+    }
     if (m_delayLoop->isRunning()) {
         // Its timer is stopped, so end the wait here; the waiting call emits finished().
         m_delayLoop->quit();
@@ -471,8 +486,9 @@ void ApplicationController::quit()
 
 void ApplicationController::emitFinishedOnce()
 {
-    if (m_finishedEmitted)
+    if (m_finishedEmitted) {
         return;
+    }
     m_finishedEmitted = true;
     emit finished();
 }
@@ -481,8 +497,9 @@ void ApplicationController::emitFinishedOnce()
 
 void ApplicationController::quitBreak()
 {
-    if (m_featureInUse.load() != FeatureBreak)
+    if (m_featureInUse.load() != FeatureBreak) {
         return;
+    }
     qDebug() << "ApplicationController::quitBreak() emit breakFinished();";
     m_breakSchedule.restart(m_services.clock->nowUtc());
     setFeatureInUse(FeatureFreeCamera);
@@ -494,22 +511,25 @@ void ApplicationController::skipBreak()
     qDebug() << "ApplicationController::skipBreak()";
     m_breakSchedule.skipBreak(m_services.clock->nowUtc());
     // A click that arrives after the break already ended must not free another feature.
-    if (m_featureInUse.load() == FeatureBreak)
+    if (m_featureInUse.load() == FeatureBreak) {
         setFeatureInUse(FeatureFreeCamera);
+    }
 }
 
 void ApplicationController::snoozeBreak()
 {
     m_breakSchedule.snoozeBreak(m_services.clock->nowUtc());
-    if (m_featureInUse.load() == FeatureBreak)
+    if (m_featureInUse.load() == FeatureBreak) {
         setFeatureInUse(FeatureFreeCamera);
+    }
     qDebug() << "ApplicationController::snoozeBreak()";
 }
 
 void ApplicationController::quitExercise()
 {
-    if (m_featureInUse.load() != FeatureExercise)
+    if (m_featureInUse.load() != FeatureExercise) {
         return;
+    }
     qDebug() << "ApplicationController::quitExercise()";
     m_breakSchedule.exerciseEnded(m_services.clock->nowUtc());
     setFeatureInUse(FeatureFreeCamera);
@@ -536,23 +556,26 @@ void ApplicationController::setNaturalBreakDuration(uint duration)
 void ApplicationController::enableComputerBreaks(bool isEnabled)
 {
     qDebug() << "ApplicationController::enableComputerBreaks()" << isEnabled;
-    if (m_breakSchedule.enableBreaks(isEnabled))
+    if (m_breakSchedule.enableBreaks(isEnabled)) {
         updatePresenceTimer();
+    }
 }
 
 void ApplicationController::enableEyeExercisebreaks(bool isEnabled)
 {
     qDebug() << "ApplicationController::enableEyeExercisebreaks" << isEnabled;
-    if (m_breakSchedule.enableExercises(isEnabled))
+    if (m_breakSchedule.enableExercises(isEnabled)) {
         updatePresenceTimer();
+    }
 }
 
 void ApplicationController::updatePresenceTimer()
 {
-    if (m_breakSchedule.presenceCheckWanted())
+    if (m_breakSchedule.presenceCheckWanted()) {
         m_presenceTimer->start(kPresenceCheckMs);
-    else
+    } else {
         m_presenceTimer->stop();
+    }
 }
 
 void ApplicationController::changeTimeBetweenBreakReminders(int time)
@@ -567,12 +590,14 @@ void ApplicationController::checkPresence()
     const QDateTime now = m_services.clock->nowUtc();
     const std::optional<quint32> idleMs = m_services.idleMonitor->idleMilliseconds();
     const BreakSchedule::Presence presence = m_breakSchedule.checkPresence(cursor, idleMs, now);
-    if (presence.changed)
+    if (presence.changed) {
         qDebug() << "ApplicationController::checkPresence()is break" << presence.isBreak
                  << m_breakSchedule.lastCursorMoveTime() << now << presence.sinceMoveMs
                  << presence.thresholdMs << idleMs.value_or(0);
-    if (!presence.isBreak)
+    }
+    if (!presence.isBreak) {
         return;
+    }
 
     // The user rested: the shown window goes, whether or not natural breaks also count for
     // the schedule.
@@ -595,10 +620,12 @@ void ApplicationController::detectScreensWindows(int delay)
         m_delayTimer->start(delay);
         m_delayLoop->exec();
     }
-    if (m_quitting)
+    if (m_quitting) {
         emitFinishedOnce();
-    if (!m_screen.isEnabled())
+    }
+    if (!m_screen.isEnabled()) {
         return;
+    }
     qDebug() << "ApplicationController::detectScreens() after delay" << delay
              << "no screen brightness control available";
 }
@@ -613,16 +640,18 @@ void ApplicationController::setLidOpenStatus(bool isOpened)
 {
     qDebug() << "ac is lid opened" << isOpened;
     m_screen.setLidOpen(isOpened);
-    if (isOpened)
+    if (isOpened) {
         detectScreensWindows(3000);
+    }
 }
 
 void ApplicationController::enableBrightnessSaver(bool isEnabled)
 {
     m_screen.enableBrightnessSaver(isEnabled);
-    if (m_screen.brightnessSlider() >= 0)
+    if (m_screen.brightnessSlider() >= 0) {
         qDebug() << "ApplicationController::enableBrightnessSaver"
                  << m_screen.expectedSliderPositions();
+    }
     qDebug() << "ApplicationController::enableBrightnessSaver" << m_screen.brightnessFactor();
 }
 
@@ -630,8 +659,9 @@ void ApplicationController::enableScreenControl(bool isEnabled, int delay)
 {
     m_screen.setEnabled(isEnabled);
     qDebug() << "ApplicationController::enableScreenControl" << isEnabled;
-    if (isEnabled)
+    if (isEnabled) {
         detectScreensWindows(delay);
+    }
 }
 
 void ApplicationController::setBrightness(int value)

@@ -19,12 +19,14 @@ BreakSchedule::Due BreakSchedule::due(const QDateTime& now) const
 {
     // Whole seconds, negative when overdue.
     const qint64 secondsToBreak = now.secsTo(m_nextBreakTime);
-    if (m_breaksEnabled && secondsToBreak < 0)
+    if (m_breaksEnabled && secondsToBreak < 0) {
         return Due::Break;
+    }
     // An exercise right before a break is pointless; with breaks off there is none to wait for.
     const bool breakClose = m_breaksEnabled && secondsToBreak <= kExerciseHoldBackS;
-    if (m_exercisesEnabled && now.secsTo(m_nextExerciseTime) < 0 && !breakClose)
+    if (m_exercisesEnabled && now.secsTo(m_nextExerciseTime) < 0 && !breakClose) {
         return Due::Exercise;
+    }
     return Due::Nothing;
 }
 
@@ -88,7 +90,8 @@ BreakSchedule::Presence BreakSchedule::checkPresence(QPoint cursor, std::optiona
     presence.changed = presence.isBreak != m_isBreak;
     m_isBreak = presence.isBreak;
 
-    if (presence.isBreak && m_includeNaturalBreaks)
+    if (presence.isBreak && m_includeNaturalBreaks) {
         restart(now);
+    }
     return presence;
 }

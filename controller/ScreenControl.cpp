@@ -2,21 +2,24 @@
 
 ScreenControl::~ScreenControl()
 {
-    if (m_enabled)
+    if (m_enabled) {
         restore();
+    }
 }
 
 void ScreenControl::setEnabled(bool isEnabled)
 {
     m_enabled = isEnabled;
-    if (!isEnabled)
+    if (!isEnabled) {
         restore();
+    }
 }
 
 bool ScreenControl::setBrightness(int value)
 {
-    if (value == m_HWbrightnessSlider)
+    if (value == m_HWbrightnessSlider) {
         return false;
+    }
     m_HWbrightnessSlider = value;
     return true;
 }
@@ -30,8 +33,9 @@ void ScreenControl::setColorTemperature(int value)
 void ScreenControl::enableBrightnessSaver(bool isEnabled)
 {
     m_brightnessFactor = isEnabled ? 0.7f : 1.0f;
-    if (m_HWbrightnessSlider >= 0)
+    if (m_HWbrightnessSlider >= 0) {
         m_currentHWbrightness = static_cast<int>(m_HWbrightnessSlider * 10.0f * m_brightnessFactor);
+    }
 }
 
 void ScreenControl::restore()

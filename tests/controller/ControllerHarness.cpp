@@ -12,8 +12,9 @@ void SimulatedUser::moveMouse()
 
 std::optional<quint32> SimulatedUser::idleMilliseconds()
 {
-    if (idleUnknown)
+    if (idleUnknown) {
         return std::nullopt;
+    }
     return static_cast<quint32>(m_clock->elapsedMs() - m_lastInputMs);
 }
 
@@ -29,8 +30,9 @@ public:
     {
         const int before = count();
         const int result = QSignalSpy::qt_metacall(call, id, args);
-        if (count() > before)
+        if (count() > before) {
             m_log->m_entries.append({m_log->m_clock->elapsedMs(), describe(last())});
+        }
         return result;
     }
 
@@ -40,11 +42,13 @@ private:
     QString describe(const QList<QVariant>& args) const
     {
         QString text = QString::fromLatin1(m_name);
-        if (args.isEmpty())
+        if (args.isEmpty()) {
             return text;
+        }
         QStringList parts;
-        for (const QVariant& arg : args)
+        for (const QVariant& arg : args) {
             parts.append(arg.toString());
+        }
         return text + QLatin1Char('(') + parts.join(QLatin1Char(',')) + QLatin1Char(')');
     }
 
@@ -57,8 +61,9 @@ SignalLog::SignalLog(ApplicationController* controller, const SimulatedScheduler
     const QMetaObject& meta = ApplicationController::staticMetaObject;
     for (int i = meta.methodOffset(); i < meta.methodCount(); ++i) {
         const QMetaMethod method = meta.method(i);
-        if (method.methodType() == QMetaMethod::Signal)
+        if (method.methodType() == QMetaMethod::Signal) {
             m_spies.push_back(std::make_unique<OrderedSpy>(controller, method, this));
+        }
     }
 }
 
@@ -67,8 +72,9 @@ SignalLog::~SignalLog() = default;
 QStringList SignalLog::take()
 {
     QStringList texts;
-    for (const Entry& entry : qAsConst(m_entries))
+    for (const Entry& entry : qAsConst(m_entries)) {
         texts.append(entry.text);
+    }
     m_entries.clear();
     return texts;
 }
@@ -76,8 +82,9 @@ QStringList SignalLog::take()
 QStringList SignalLog::takeTimed()
 {
     QStringList texts;
-    for (const Entry& entry : qAsConst(m_entries))
+    for (const Entry& entry : qAsConst(m_entries)) {
         texts.append(QString::number(entry.ms) + QLatin1Char(' ') + entry.text);
+    }
     m_entries.clear();
     return texts;
 }
@@ -85,8 +92,9 @@ QStringList SignalLog::takeTimed()
 const QSignalSpy& SignalLog::spy(const char* name) const
 {
     for (const auto& spy : m_spies) {
-        if (spy->m_name == name)
+        if (spy->m_name == name) {
             return *spy;
+        }
     }
     qFatal("SignalLog: no signal %s", name);
 }

@@ -11,21 +11,24 @@ public:
 
     ~SimulatedCountdownTimer() override
     {
-        if (m_clock)
+        if (m_clock) {
             m_clock->m_timers.removeOne(this);
+        }
     }
 
     void setInterval(int ms) override
     {
         m_interval = ms;
-        if (m_active)
+        if (m_active) {
             start();
+        }
     }
     void setSingleShot(bool singleShot) override { m_singleShot = singleShot; }
     void start() override
     {
-        if (m_clock)
+        if (m_clock) {
             m_clock->arm(this, m_clock->m_nowMs + m_interval);
+        }
     }
     void start(int ms) override
     {
@@ -36,8 +39,9 @@ public:
     bool isActive() const override { return m_active; }
     int remainingTime() const override
     {
-        if (!m_active || !m_clock)
+        if (!m_active || !m_clock) {
             return -1;
+        }
         return static_cast<int>(qMax<qint64>(0, m_deadlineMs - m_clock->m_nowMs));
     }
 
@@ -85,19 +89,24 @@ void SimulatedSchedulerClock::advance(qint64 ms)
     for (;;) {
         SimulatedCountdownTimer* next = nullptr;
         for (SimulatedCountdownTimer* timer : qAsConst(m_timers)) {
-            if (!timer->m_active || timer->m_deadlineMs > target)
+            if (!timer->m_active || timer->m_deadlineMs > target) {
                 continue;
+            }
             if (!next || timer->m_deadlineMs < next->m_deadlineMs ||
-                (timer->m_deadlineMs == next->m_deadlineMs && timer->m_sequence < next->m_sequence))
+                (timer->m_deadlineMs == next->m_deadlineMs &&
+                 timer->m_sequence < next->m_sequence)) {
                 next = timer;
+            }
         }
-        if (!next)
+        if (!next) {
             break;
+        }
         m_nowMs = qMax(m_nowMs, next->m_deadlineMs);
-        if (next->m_singleShot)
+        if (next->m_singleShot) {
             next->m_active = false;
-        else
+        } else {
             arm(next, m_nowMs + qMax(1, next->m_interval));
+        }
         // The receiver may stop, restart or delete any timer, this one included.
         emit next->timeout();
     }

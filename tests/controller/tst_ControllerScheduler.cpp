@@ -481,10 +481,11 @@ void ControllerSchedulerTest::processErrorByFeature_data()
             << int(camera ? FeatureTraining : FeatureFreeCamera)
             << (camera ? afterStandIn : afterBlinked) << QStringList{};
     }
-    for (int e : {ErrorNoFace, ErrorNoCamera, ErrorMissingData})
+    for (int e : {ErrorNoFace, ErrorNoCamera, ErrorMissingData}) {
         QTest::addRow("measurement, %s", qPrintable(errorName(e)))
             << int(FeatureMeasurement) << e << QStringList{} << int(FeatureFreeCamera)
             << QStringList{} << QStringList{"496000 blinkMeasurementRequested"};
+    }
     QTest::newRow("break") << int(FeatureBreak) << int(ErrorNoCamera) << QStringList{}
                            << int(FeatureBreak) << QStringList{} << QStringList{};
     QTest::newRow("simple reminder")
@@ -505,9 +506,10 @@ void ControllerSchedulerTest::processErrorByFeature()
 
     ControllerHarness h;
     bringTo(h, feature);
-    if (emitted == QStringList{"blinkReminderRequested"})
+    if (emitted == QStringList{"blinkReminderRequested"}) {
         QTest::ignoreMessage(QtDebugMsg, "ApplicationController::quitCameraFeature() emit "
                                          "blinkReminderRequested();");
+    }
     emit h.model.errorOccurred(Error(error));
     QCOMPARE(h.log->take(), emitted);
     QCOMPARE(h.controller->featureInUse(), featureAfter);

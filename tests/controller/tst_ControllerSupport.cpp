@@ -18,8 +18,9 @@ void collectWarnings(QtMsgType type, const QMessageLogContext& context, const QS
 {
     if (type == QtWarningMsg) {
         QMutexLocker lock(&g_warningsMutex);
-        if (g_warnings)
+        if (g_warnings) {
             g_warnings->append(message);
+        }
     }
     g_previousHandler(type, context, message);
 }
@@ -201,8 +202,9 @@ void ControllerSupportTest::runsInItsOwnThreadWithRealTimers()
         g_warnings = nullptr;
     }
     // Timers created or started outside their thread would have warned.
-    for (const QString& warning : qAsConst(warnings))
+    for (const QString& warning : qAsConst(warnings)) {
         QVERIFY2(!warning.contains(QLatin1String("Timer")), qPrintable(warning));
+    }
 }
 
 QTEST_GUILESS_MAIN(ControllerSupportTest)
