@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test headless: an Xvfb display and a private
-# D-Bus session are started here when none is given. Then the tests run again in a build with the
+# Installs what is missing, checks formatting, builds, runs clang-tidy over the program's sources,
+# and runs every test headless: an Xvfb display with a window manager and a private D-Bus session
+# are started here when none is given. Then the tests run again in a build with the
 # address and undefined-behaviour sanitizers (skip that with --no-sanitize, or run only it with
 # --sanitize).
 set -euo pipefail
@@ -19,6 +20,8 @@ scripts/check-format.sh
 
 if [ "$mode" != sanitize ]; then
     scripts/build.sh build
+    # The program's sources through clang-tidy (bug-prone patterns, braces everywhere).
+    scripts/tidy.sh
 fi
 if [ "$mode" != plain ]; then
     scripts/build.sh build-sanitize -DWINKWELL_SANITIZE=ON
