@@ -2,6 +2,7 @@
 
 #include "CrashReportingThread.h"
 #include "EngineSchedulerWiring.h"
+#include "SchedulerWindowWiring.h"
 #include "SingleInstance.h"
 #include "common/SettingsStore.h"
 #include "gui/WinkwellGUI.h"
@@ -259,7 +260,7 @@ void WinkwellApplication::connectControllers()
     connectThreads();
     connectModelAndGui();
     connectEngineAndScheduler(m_model.data(), m_controller.data(), Qt::QueuedConnection);
-    connectControllerAndGui();
+    connectSchedulerAndWindows(m_controller, m_gui);
     connectControllerAndStatistics();
     connectStatisticsAndServer();
     connectStatisticsAndGui();
@@ -308,81 +309,6 @@ void WinkwellApplication::connectModelAndGui()
     connect(model, &Model::webcamActivated, gui,
             &WinkwellGUI::adjustSystemTrayBasedOnFunctionalityAccessingCamera);
     connect(gui, &WinkwellGUI::languageChanged, model, &Model::drawTexts);
-}
-
-void WinkwellApplication::connectControllerAndGui()
-{
-    ApplicationController* controller = m_controller;
-    WinkwellGUI* gui = m_gui;
-    // What the scheduler asks the windows to show.
-    connect(controller, &ApplicationController::blinkReminderRequested, gui,
-            &WinkwellGUI::showReminder);
-    connect(controller, &ApplicationController::userBlinked, gui, &WinkwellGUI::responceToBlink);
-    connect(controller, &ApplicationController::breakRequested, gui,
-            &WinkwellGUI::showBreakReminder);
-    connect(controller, &ApplicationController::breakFinished, gui,
-            &WinkwellGUI::hideBreakReminder);
-    connect(controller, &ApplicationController::exerciseFinished, gui,
-            &WinkwellGUI::hideExerciseReminder);
-    connect(controller, &ApplicationController::exerciseRequested, gui, &WinkwellGUI::showExercise);
-    connect(controller, &ApplicationController::measurementCompleted, gui,
-            &WinkwellGUI::showBubleNotificationAboutMeasurement);
-    connect(controller, &ApplicationController::adjustBrightnessSlider, gui,
-            &WinkwellGUI::setBrightnessSliderPosition);
-    connect(controller, &ApplicationController::adjustColorTemperatureSlider, gui,
-            &WinkwellGUI::setColorTemperatureSliderPosition);
-    connect(controller, &ApplicationController::noHWbrightnessControlDetected, gui,
-            &WinkwellGUI::disableHWbrightnessControl);
-    connect(controller, &ApplicationController::HWbrightnessControlDetected, gui,
-            &WinkwellGUI::enableHWbrightnessControl);
-
-    // The user's choices.
-    connect(gui, &WinkwellGUI::powerSaverActivated, controller,
-            &ApplicationController::enableBrightnessSaver);
-    connect(gui, &WinkwellGUI::includeNaturalBreaksChanged, controller,
-            &ApplicationController::includeNaturalBreaks);
-    connect(gui, &WinkwellGUI::naturalBreakDurationChanged, controller,
-            &ApplicationController::setNaturalBreakDuration);
-    connect(gui, &WinkwellGUI::skipBreakClicked, controller, &ApplicationController::skipBreak);
-    connect(gui, &WinkwellGUI::snoozeBreakClicked, controller, &ApplicationController::snoozeBreak);
-    connect(gui, &WinkwellGUI::exerciseFinished, controller, &ApplicationController::quitExercise);
-    connect(gui, &WinkwellGUI::eyeExerciseReminderEnabled, controller,
-            &ApplicationController::enableEyeExercisebreaks);
-    connect(gui, &WinkwellGUI::breakReminderEnabled, controller,
-            &ApplicationController::enableComputerBreaks);
-    connect(gui, &WinkwellGUI::useWebcamInBreaksChanged, controller,
-            &ApplicationController::useWebcamInComputerBreaks);
-    connect(gui, &WinkwellGUI::timeBetweenBreaksChanged, controller,
-            &ApplicationController::changeTimeBetweenBreakReminders);
-    connect(gui, &WinkwellGUI::reminderInteractivityChanged, controller,
-            &ApplicationController::enableInteractiveBlinkReminder);
-    connect(gui, &WinkwellGUI::cameraIDchanged, controller,
-            &ApplicationController::setCameraIDpreffered);
-    connect(gui, &WinkwellGUI::hideBlinkReminderByMouseRequested, controller,
-            &ApplicationController::quitBlinkTraining);
-    connect(gui, &WinkwellGUI::training_mgd_status_changed, controller,
-            &ApplicationController::enableMGDblinkTraining);
-    connect(gui, &WinkwellGUI::pauseRequested, controller, &ApplicationController::pauseProgram);
-    connect(gui, &WinkwellGUI::disableCameraUse, controller,
-            &ApplicationController::pauseCameraFeatures);
-    connect(gui, &WinkwellGUI::cameraPreviewEnabled, controller,
-            &ApplicationController::enableLivePreview);
-    connect(gui, &WinkwellGUI::trainingEnabled, controller,
-            &ApplicationController::enableBlinkTraining);
-    connect(gui, &WinkwellGUI::lidStatusOpen, controller, &ApplicationController::setLidOpenStatus);
-    connect(gui, &WinkwellGUI::screenControlEnabled, controller,
-            &ApplicationController::enableScreenControl);
-    connect(gui, &WinkwellGUI::brightnessSliderPositionChanged, controller,
-            &ApplicationController::setBrightness);
-    connect(gui, &WinkwellGUI::colorTemperatureSliderPositionChanged, controller,
-            &ApplicationController::setColorTemperature);
-    connect(gui, &WinkwellGUI::measurementEnabled, controller,
-            &ApplicationController::enableMeasurement);
-    connect(gui, &WinkwellGUI::blinkRateChanged, controller, &ApplicationController::setBlinkRate);
-    connect(gui, &WinkwellGUI::trainingPeriodChanged, controller,
-            &ApplicationController::setBlinkReminderPeriod);
-    connect(gui, &WinkwellGUI::measurementRequested, controller,
-            &ApplicationController::takeMeasurementNow);
 }
 
 void WinkwellApplication::connectControllerAndStatistics()

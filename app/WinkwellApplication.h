@@ -76,7 +76,6 @@ private:
     void connectControllers();
     void connectThreads();
     void connectModelAndGui();
-    void connectControllerAndGui();
     void connectControllerAndStatistics();
     void connectStatisticsAndServer();
     void connectStatisticsAndGui();

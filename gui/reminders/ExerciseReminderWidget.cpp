@@ -33,6 +33,7 @@ ExerciseReminderWidget::ExerciseReminderWidget(QWidget* parent)
         }
     }
     m_timer = new QTimer(this);
+    m_timer->setObjectName(QStringLiteral("showingTimer"));
     m_timer->setSingleShot(true);
     connect(m_timer, &QTimer::timeout, this, &ExerciseReminderWidget::fadeOut);
     showCurrentExercise();
