@@ -1,6 +1,7 @@
 #include "SettingsStore.h"
 
 #include <QDebug>
+#include <atomic>
 #include <limits>
 
 namespace {
@@ -118,17 +119,35 @@ std::unique_ptr<QSettings> openSettingsStore()
                                        QStringLiteral("Orvalde"), QStringLiteral("winkwell"));
 }
 
-void saveSetting(const QString& key, const QVariant& value)
+namespace {
+
+bool writeSetting(const QString& path, const QVariant& value)
 {
     auto settings = openSettingsStore();
-    settings->beginGroup(QStringLiteral("G"));
-    settings->setValue(key, value);
-    settings->endGroup();
+    settings->setValue(path, value);
+    settings->sync();
+    if (settings->status() == QSettings::NoError) {
+        return true;
+    }
+    // Once per run: a read-only settings folder would otherwise fill the log with every click.
+    static std::atomic<bool> reported{false};
+    if (!reported.exchange(true)) {
+        qDebug() << "settings: cannot write" << settings->fileName()
+                 << "- choices stay in effect until the program ends but are not kept";
+    }
+    return false;
 }
 
-void saveSetting(const SettingKey& key, const QVariant& value)
+} // namespace
+
+bool saveSetting(const QString& key, const QVariant& value)
 {
-    openSettingsStore()->setValue(key.path(), value);
+    return writeSetting(QStringLiteral("G/") + key, value);
+}
+
+bool saveSetting(const SettingKey& key, const QVariant& value)
+{
+    return writeSetting(key.path(), value);
 }
 
 namespace {

@@ -77,10 +77,11 @@ const std::vector<const SettingKey*>& all();
 // opens it afresh so that no value is cached anywhere.
 std::unique_ptr<QSettings> openSettingsStore();
 
-// Writes one value into group "G" and closes the store, so it reaches the disk at once.
-void saveSetting(const QString& key, const QVariant& value);
+// Writes one value into group "G" and closes the store, so it reaches the disk at once. False
+// when the store cannot be written (said once in the log; the program goes on with the value).
+bool saveSetting(const QString& key, const QVariant& value);
 // Writes one value under its own group.
-void saveSetting(const SettingKey& key, const QVariant& value);
+bool saveSetting(const SettingKey& key, const QVariant& value);
 
 // The stored value converted to the key's type. A missing value gives the default (or the
 // fallback given, where the key has none); a value that does not convert gives it too, and says

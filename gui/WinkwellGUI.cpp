@@ -78,7 +78,9 @@ void WinkwellGUI::loadSettings()
     const auto number = [&](const SettingKey& key) { return readSetting(*store, key).toInt(); };
     using namespace SettingKeys;
     emit training_mgd_status_changed(flag(mgdTraining));
-    emit reminderInteractivityChanged(flag(interactiveReminder));
+    // Applied whether or not it differs from the designer value: an unchecked radio button set
+    // to unchecked would say nothing.
+    on_radioButton_isReminderInteractive_toggled(flag(interactiveReminder));
     emit measurementEnabled(flag(measurement));
     emit trainingEnabled(flag(training));
     emit includeNaturalBreaksChanged(flag(includeNaturalBreaks));
@@ -178,6 +180,14 @@ void WinkwellGUI::on_pushButton_changeBlinkReminderPosition_toggled(bool checked
         m_changeReminderPosition->setText(tr("CHANGE REMINDER POSITION"));
         m_blinkReminder->leavePositionChangeMode();
     }
+}
+
+void WinkwellGUI::on_radioButton_isReminderInteractive_toggled(bool isInteractive)
+{
+    qDebug() << "WinkwellGUI::on_radioButton_isReminderInteractive_toggled" << isInteractive;
+    m_isReminderInteractive = isInteractive;
+    saveSetting(SettingKeys::interactiveReminder, isInteractive);
+    emit reminderInteractivityChanged(isInteractive);
 }
 
 void WinkwellGUI::on_checkBox_settingsStartOnStartUp_toggled(bool isChecked)

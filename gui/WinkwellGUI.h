@@ -58,6 +58,7 @@ public slots:
     void hideBlinkReminder();
     void on_pushButton_changeBlinkReminderPosition_toggled(bool checked);
     void on_checkBox_settingsStartOnStartUp_toggled(bool isChecked);
+    void on_radioButton_isReminderInteractive_toggled(bool isInteractive);
 
 signals:
     void languageChanged();
@@ -107,6 +108,7 @@ private:
     std::unique_ptr<Autostart> m_autostart;
     bool m_closing = false;
     bool m_reminderSound = false;
+    bool m_isReminderInteractive = false;
     QImage m_lastImage;
     int m_initCount = 0;
 };
