@@ -9,7 +9,6 @@
 #include <QThread>
 #include <QTimer>
 #include <cmath>
-#include <cstring>
 #include <exception>
 #include <opencv2/imgproc.hpp>
 
@@ -57,9 +56,6 @@ Model::Model(ModelOptions options, QObject* parent)
     }
     m_runTimer.setClock(m_clock.get());
     m_noFaceTimer.setClock(m_clock.get());
-    for (auto& busy : m_sentImageBusy) {
-        busy = std::make_shared<std::atomic<bool>>(false);
-    }
     m_detector.onEyeEvent = [this](const BlinkDetector::EyeEvent& event, bool counted) {
         emit eyeEventDetected(event.start, event.end, event.duration, counted);
     };
@@ -83,8 +79,6 @@ void Model::init()
 {
     qDebug() << "Model::init()";
     drawTexts();
-    m_previewFrame = QImage(kPreviewWidth, 300, QImage::Format_RGB888);
-    m_previewFrame.fill(Qt::black);
     m_runTimer.invalidate();
 
     // A failed start leaves the engine unusable (every run answers error 1), but the rest of the
@@ -174,7 +168,7 @@ void Model::startLivePreview()
         return;
     }
     if (!isUsable()) {
-        sendImage(m_statusImages.missingFile);
+        sendStatusImage(m_statusImages.missingFile);
         emit errorOccurred(ErrorMissingData);
         return;
     }
@@ -247,40 +241,28 @@ void Model::finishRun()
     m_cameraUse = NoRun;
 }
 
-void Model::sendImage(const QImage& image)
+void Model::sendStatusImage(const QImage& image)
 {
-    // Hand over an image that nobody rewrites until its receiver has run: the release below is
-    // posted to the interface thread behind the frameReceived() call, so it runs after it.
-    int slot = -1;
-    for (int i = 0; i < kSentImageSlots; ++i) {
-        if (!m_sentImageBusy[i]->load()) {
-            slot = i;
-            break;
-        }
+    QImage* buffer = m_handOver.take(ImageHandOver::StatusPicture);
+    *buffer = image; // shares the pixels: status images are replaced, never drawn into
+    emit frameReceived(buffer);
+    m_handOver.releaseAfterReceiver(buffer);
+}
+
+void Model::sendPreviewFrame()
+{
+    QImage* buffer = m_handOver.take(ImageHandOver::LiveFrame);
+    if (!buffer) {
+        return; // the interface is behind: skip this picture rather than queue stale ones
     }
-    if (slot < 0) {
-        return; // the interface is behind; drop this picture rather than queue stale ones
+    {
+        ProfiledStage stage(m_profiler, EngineProfiler::PreviewDrawing);
+        m_previewRenderer.render(m_frame, m_previewScale, m_detector.frameRate(),
+                                 m_detector.blinkMarker(), m_face ? &*m_face : nullptr, m_eyes,
+                                 m_fontFactor, *buffer);
     }
-    QImage& sent = m_sentImages[slot];
-    if (sent.size() == image.size() && sent.format() == image.format()) {
-        // Same picture size as last time: reuse the buffer rather than allocate per frame.
-        const int bytes = qMin(sent.bytesPerLine(), image.bytesPerLine());
-        for (int y = 0; y < image.height(); ++y) {
-            std::memcpy(sent.scanLine(y), image.constScanLine(y), static_cast<size_t>(bytes));
-        }
-    } else {
-        sent = image.copy();
-    }
-    m_sentImageBusy[slot]->store(true);
-    emit frameReceived(&m_sentImages[slot]);
-    std::shared_ptr<std::atomic<bool>> busy = m_sentImageBusy[slot];
-    QCoreApplication* app = QCoreApplication::instance();
-    if (app && app->thread() != QThread::currentThread()) {
-        QMetaObject::invokeMethod(
-            app, [busy] { busy->store(false); }, Qt::QueuedConnection);
-    } else {
-        busy->store(false);
-    }
+    emit frameReceived(buffer);
+    m_handOver.releaseAfterReceiver(buffer);
 }
 
 void Model::scaleFrame()
@@ -329,7 +311,7 @@ bool Model::openCamera()
         qDebug() << "Model::startBlinkDetection() chosen camera occupied or not conected";
         m_cameraUse = NoRun;
         if (m_isLivePreview) {
-            sendImage(m_statusImages.cameraOccupied);
+            sendStatusImage(m_statusImages.cameraOccupied);
         }
         if (m_isStopRequired) {
             stop();
@@ -349,7 +331,7 @@ bool Model::openCamera()
     if (!ok) {
         qDebug() << "Model::startBlinkDetection() empty frame, camera disconnected in opening";
         if (m_isLivePreview) {
-            sendImage(m_statusImages.emptyFrame);
+            sendStatusImage(m_statusImages.emptyFrame);
         }
         endRunWithError(ErrorEmptyFrame);
         return false;
@@ -504,7 +486,7 @@ void Model::startBlinkDetection()
         releaseCamera();
         qDebug() << "Model::startBlinkDetection() empty frame, camera disconnected in cycle";
         if (m_isLivePreview) {
-            sendImage(m_statusImages.emptyFrame);
+            sendStatusImage(m_statusImages.emptyFrame);
         }
         endRunWithError(ErrorEmptyFrame);
         return;
@@ -535,11 +517,7 @@ void Model::startBlinkDetection()
     }
 
     if (m_isLivePreview) {
-        ProfiledStage stage(m_profiler, EngineProfiler::PreviewDrawing);
-        m_previewRenderer.render(m_frame, m_previewScale, m_detector.frameRate(),
-                                 m_detector.blinkMarker(), m_face ? &*m_face : nullptr, m_eyes,
-                                 m_fontFactor, m_previewFrame);
-        sendImage(m_previewFrame);
+        sendPreviewFrame();
     }
     if (m_profiler) {
         m_profiler->frameDone();

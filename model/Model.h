@@ -7,6 +7,7 @@
 #include "FaceDetector.h"
 #include "FaceLocator.h"
 #include "FrameSource.h"
+#include "ImageHandOver.h"
 #include "PreviewRenderer.h"
 #include "StatusImages.h"
 #include "common/Error.h"
@@ -120,7 +121,8 @@ private:
     void discardFaceRecords();
     void releaseCamera();
     void scaleFrame();
-    void sendImage(const QImage& image);
+    void sendStatusImage(const QImage& image);
+    void sendPreviewFrame();
     void scheduleNextFrame();
 
     ModelOptions m_options;
@@ -150,11 +152,7 @@ private:
     double m_fontFactor = 1.0;
 
     StatusImages m_statusImages;
-    QImage m_previewFrame;
-    // Images handed to the interface thread; a slot is rewritten only after its receiver ran.
-    static constexpr int kSentImageSlots = 3;
-    std::array<QImage, kSentImageSlots> m_sentImages;
-    std::array<std::shared_ptr<std::atomic<bool>>, kSentImageSlots> m_sentImageBusy;
+    ImageHandOver m_handOver;
 
     std::unique_ptr<FaceDetector> m_faceDetector;
     EyeCornerLocator m_eyeCorners;
