@@ -20,6 +20,16 @@ constexpr qint64 kMeasurementMs = 180000;
 constexpr qint64 kTrainingReminderMs = 4000;
 constexpr int kNoFaceGraceMs = 2000;
 
+// Frames are processed 640 pixels wide, whatever the camera delivers.
+void scaleToProcessedWidth(cv::Mat& frame, float scaleCoefficient)
+{
+    if (scaleCoefficient != 1.0f) {
+        cv::resize(frame, frame,
+                   cv::Size(kProcessedWidth, static_cast<int>(frame.rows / scaleCoefficient)), 0, 0,
+                   cv::INTER_LINEAR);
+    }
+}
+
 QString threadId()
 {
     return QString::number(reinterpret_cast<quintptr>(QThread::currentThreadId()));
@@ -125,61 +135,62 @@ void Model::setCameraID(int id)
 
 void Model::startBlinkMeasurement()
 {
-    if (m_cameraUse != NoRun) {
-        qDebug() << "Model::startMeasurement(), this should never happen cameraUse"
-                 << m_cameraUse.load();
-        return;
+    if (mayStart(MeasurementRun, "startMeasurement()")) {
+        qDebug() << "Model: startMeasurement() ";
+        beginRun(MeasurementRun, 10000);
     }
-    if (!isUsable()) {
-        emit errorOccurred(ErrorMissingData);
-        return;
-    }
-    qDebug() << "Model: startMeasurement() ";
-    m_detector.blinkCount = 0.0;
-    m_detector.blinkDurationSum = 0.0;
-    beginRun(MeasurementRun, 10000, false);
 }
 
 void Model::startTraining()
 {
-    if (m_cameraUse != NoRun) {
-        qDebug() << "Model::startTraining(), this should never happen cameraUse"
-                 << m_cameraUse.load();
-        return;
+    if (mayStart(TrainingRun, "startTraining()")) {
+        qDebug() << "Model::startTraining()";
+        beginRun(TrainingRun, 3000);
     }
-    if (!isUsable()) {
-        emit errorOccurred(ErrorMissingData);
-        return;
-    }
-    qDebug() << "Model::startTraining()";
-    m_detector.blinkCount = 0.0;
-    m_trainingNoBlinkReported = false;
-    beginRun(TrainingRun, 3000, false);
 }
 
 void Model::startLivePreview()
 {
-    if (m_cameraUse == PreviewRun) {
-        return;
+    if (mayStart(PreviewRun, "startLivePreview()")) {
+        qDebug() << "Model: startLivePreview() ";
+        beginRun(PreviewRun, -1);
     }
-    if (m_cameraUse != NoRun) {
-        qDebug() << "Model::startLivePreview(), this should never happen cameraUse"
-                 << m_cameraUse.load();
-        return;
-    }
-    if (!isUsable()) {
-        sendStatusImage(m_statusImages.missingFile);
-        emit errorOccurred(ErrorMissingData);
-        return;
-    }
-    qDebug() << "Model: startLivePreview() ";
-    beginRun(PreviewRun, -1, true);
 }
 
-void Model::beginRun(CameraUse use, int noFaceLimitMs, bool livePreview)
+// The one rule for starting a run: not after quit(), not beside another run (a preview that is
+// already showing answers a second preview request), and only with a usable engine.
+bool Model::mayStart(CameraUse use, const char* slot)
 {
-    m_isLivePreview = livePreview;
-    m_noFaceLimitMs = noFaceLimitMs;
+    if (m_isEnd) {
+        qDebug().nospace() << "Model::" << slot << " after quit(), no run starts";
+        return false;
+    }
+    if (m_cameraUse != NoRun) {
+        if (use != PreviewRun || m_cameraUse != PreviewRun) {
+            qDebug().nospace() << "Model::" << slot << ", this should never happen cameraUse "
+                               << m_cameraUse.load();
+        }
+        return false;
+    }
+    if (!isUsable()) {
+        if (use == PreviewRun) {
+            sendStatusImage(m_statusImages.missingFile);
+        }
+        emit errorOccurred(ErrorMissingData);
+        return false;
+    }
+    return true;
+}
+
+// Everything a run starts from is set here, once: its parameters, no previous frame, and the
+// blink detector's own reset. noFaceLimitMs -1: the run never ends for want of a face.
+void Model::beginRun(CameraUse use, int noFaceLimitMs)
+{
+    m_run = Run();
+    m_run.isLivePreview = use == PreviewRun;
+    m_run.noFaceLimitMs = noFaceLimitMs;
+    m_previous = PreviousFrame();
+    m_detector.resetForRun();
     m_isStopRequired = false;
     m_cameraUse = use;
     startBlinkDetection();
@@ -216,23 +227,24 @@ void Model::releaseCamera()
     }
 }
 
-void Model::discardFaceRecords()
-{
-    m_face.reset();
-    m_previousFace.reset();
-}
-
-// Every run end: the camera goes, no run is active, and a pending stop wins over the error.
+// Every end by an error: the camera goes, no run is active, the preview shows why, and a
+// pending stop wins over the error.
 void Model::endRunWithError(Error error)
 {
     releaseCamera();
     m_cameraUse = NoRun;
+    if (m_run.isLivePreview) {
+        if (error == ErrorCameraOccupied) {
+            sendStatusImage(m_statusImages.cameraOccupied);
+        } else if (error == ErrorEmptyFrame) {
+            sendStatusImage(m_statusImages.emptyFrame);
+        }
+    }
     if (m_isStopRequired) {
         stop();
     } else {
         emit errorOccurred(error);
     }
-    discardFaceRecords();
 }
 
 void Model::finishRun()
@@ -249,7 +261,7 @@ void Model::sendStatusImage(const QImage& image)
     m_handOver.releaseAfterReceiver(buffer);
 }
 
-void Model::sendPreviewFrame()
+void Model::sendPreviewFrame(const cv::Mat& frame, const Localisation& here)
 {
     QImage* buffer = m_handOver.take(ImageHandOver::LiveFrame);
     if (!buffer) {
@@ -257,21 +269,12 @@ void Model::sendPreviewFrame()
     }
     {
         ProfiledStage stage(m_profiler, EngineProfiler::PreviewDrawing);
-        m_previewRenderer.render(m_frame, m_previewScale, m_detector.frameRate(),
-                                 m_detector.blinkMarker(), m_face ? &*m_face : nullptr, m_eyes,
-                                 m_fontFactor, *buffer);
+        m_previewRenderer.render(frame, m_run.previewScale, m_detector.frameRate(),
+                                 m_detector.blinkMarker(), here.face ? &*here.face : nullptr,
+                                 here.eyes, m_fontFactor, *buffer);
     }
     emit frameReceived(buffer);
     m_handOver.releaseAfterReceiver(buffer);
-}
-
-void Model::scaleFrame()
-{
-    if (m_scaleCoefficient != 1.0f) {
-        cv::resize(m_frame, m_frame,
-                   cv::Size(kProcessedWidth, static_cast<int>(m_frame.rows / m_scaleCoefficient)),
-                   0, 0, cv::INTER_LINEAR);
-    }
 }
 
 bool Model::endCheck()
@@ -288,17 +291,33 @@ bool Model::endCheck()
     if (m_isStopRequired) {
         stop();
     }
-    discardFaceRecords();
     return true;
+}
+
+// Another camera was chosen. Mid-run, the run starts over on it: the blinks counted so far stay.
+void Model::switchCamera()
+{
+    m_cameraChanged = false;
+    if (m_source->isOpened()) {
+        releaseCamera();
+        m_detector.restartFrames();
+    }
+}
+
+// One frame scaled to the processed width; empty when the camera delivered none.
+cv::Mat Model::readFrame()
+{
+    cv::Mat frame;
+    if (!m_source->read(frame) || frame.empty()) {
+        return cv::Mat();
+    }
+    scaleToProcessedWidth(frame, m_run.scaleCoefficient);
+    return frame;
 }
 
 bool Model::openCamera()
 {
     qDebug() << "Model::startBlinkDetection() opening camera id" << m_cameraId;
-    if (m_cameraChanged) {
-        releaseCamera();
-        m_cameraChanged = false;
-    }
     try {
         m_source->open(m_cameraId);
     } catch (const std::exception& e) {
@@ -309,45 +328,35 @@ bool Model::openCamera()
     }
     if (!m_source->isOpened()) {
         qDebug() << "Model::startBlinkDetection() chosen camera occupied or not conected";
-        m_cameraUse = NoRun;
-        if (m_isLivePreview) {
-            sendStatusImage(m_statusImages.cameraOccupied);
-        }
-        if (m_isStopRequired) {
-            stop();
-        } else {
-            emit errorOccurred(ErrorCameraOccupied);
-        }
-        discardFaceRecords();
+        endRunWithError(ErrorCameraOccupied);
         return false;
     }
 
     m_source->requestFrameSize(kProcessedWidth, 480);
+    cv::Mat frame;
     bool ok = true;
     for (int i = 0; i < m_source->warmUpFrames() && ok; ++i) {
-        ok = m_source->read(m_frame);
+        ok = m_source->read(frame);
     }
-    ok = ok && m_source->read(m_frame) && !m_frame.empty();
+    ok = ok && m_source->read(frame) && !frame.empty();
     if (!ok) {
         qDebug() << "Model::startBlinkDetection() empty frame, camera disconnected in opening";
-        if (m_isLivePreview) {
-            sendStatusImage(m_statusImages.emptyFrame);
-        }
         endRunWithError(ErrorEmptyFrame);
         return false;
     }
 
-    m_scaleCoefficient = static_cast<float>(m_frame.cols) / kProcessedWidth;
-    scaleFrame();
-    qDebug() << "model image after coeficient" << m_scaleCoefficient << m_frame.cols
-             << m_frame.rows;
+    m_run.scaleCoefficient = static_cast<float>(frame.cols) / kProcessedWidth;
+    scaleToProcessedWidth(frame, m_run.scaleCoefficient);
+    qDebug() << "model image after coeficient" << m_run.scaleCoefficient << frame.cols
+             << frame.rows;
 
-    m_previousTick = m_clock->nowNs();
-    cv::cvtColor(m_frame, m_previousGrey, cv::COLOR_BGR2GRAY);
-    cv::blur(m_previousGrey, m_previousGrey, cv::Size(3, 3));
+    // The opening frame is the first previous frame: blurred now, and again by the first frame
+    // that measures against it.
+    m_previous.tick = m_clock->nowNs();
+    cv::cvtColor(frame, m_previous.grey, cv::COLOR_BGR2GRAY);
+    cv::blur(m_previous.grey, m_previous.grey, cv::Size(3, 3));
 
-    m_previewScale = static_cast<float>(m_frame.cols) / kPreviewWidth;
-    m_detector.resetForRun();
+    m_run.previewScale = static_cast<float>(frame.cols) / kPreviewWidth;
 
     m_runTimer.start();
     if (m_cameraUse == TrainingRun) {
@@ -375,11 +384,10 @@ bool Model::runLevelChecks()
         if (m_detector.blinkCount > 0) {
             finishRun();
             emit blinkReactionToReminder(true);
-            discardFaceRecords();
             return true;
         }
-        if (m_runTimer.elapsed() > kTrainingReminderMs && !m_trainingNoBlinkReported) {
-            m_trainingNoBlinkReported = true;
+        if (m_runTimer.elapsed() > kTrainingReminderMs && !m_run.trainingNoBlinkReported) {
+            m_run.trainingNoBlinkReported = true;
             emit blinkReactionToReminder(false);
         }
     } else if (m_cameraUse == MeasurementRun && m_runTimer.elapsed() > kMeasurementMs) {
@@ -387,85 +395,95 @@ bool Model::runLevelChecks()
         const MeasurementResult result =
             measurementResult(m_detector.blinkCount, m_detector.blinkDurationSum);
         emit measurementSuccessful(result.blinkRate, result.length);
-        discardFaceRecords();
         return true;
     }
     return false;
 }
 
-void Model::localise()
+// Face detection on every fourth frame, and on every frame while no face is followed; the eye
+// corners on the detection frames; otherwise the previous face and eyes carry over.
+Model::Localisation Model::localise(const cv::Mat& frame, const cv::Mat& grey,
+                                    const PreviousFrame& previous)
 {
+    Localisation here;
+    here.eyes = previous.eyes; // what the detector leaves untouched when it finds no face
     const bool detectionFrame = m_detector.frameCounter() % 4 == 0;
-    if (detectionFrame || !m_previousFace) {
-        {
-            ProfiledStage stage(m_profiler, EngineProfiler::FaceDetection);
-            cv::resize(m_frame, m_smallFrame, cv::Size(), 0.25, 0.25, cv::INTER_AREA);
-            const std::vector<DetectedFace>& faces = m_faceDetector->detect(m_smallFrame);
-            m_face = chooseFace(faces, m_previousFace, m_frame.cols, m_frame.rows, m_eyes);
-        }
-        if (detectionFrame) {
-            ProfiledStage stage(m_profiler, EngineProfiler::Landmarks);
-            m_eyeCorners.setImage(m_currentGrey);
-            if (m_face) {
-                m_eyeCorners.locate(*m_face, m_roiFactor, m_eyes);
-            }
-        }
-    } else {
-        m_face = m_previousFace;
-        m_eyes = m_previousEyes;
+    if (!detectionFrame && previous.face) {
+        here.face = previous.face;
+        return here;
     }
+    {
+        ProfiledStage stage(m_profiler, EngineProfiler::FaceDetection);
+        cv::Mat small;
+        cv::resize(frame, small, cv::Size(), 0.25, 0.25, cv::INTER_AREA);
+        here.face = chooseFace(m_faceDetector->detect(small), previous.face, frame.cols, frame.rows,
+                               here.eyes);
+    }
+    if (detectionFrame) {
+        ProfiledStage stage(m_profiler, EngineProfiler::Landmarks);
+        m_eyeCorners.setImage(grey);
+        if (here.face) {
+            m_eyeCorners.locate(*here.face, m_roiFactor, here.eyes);
+        }
+    }
+    return here;
 }
 
 // Returns true when the run ended because the face was gone too long.
-bool Model::applyNoFaceRule()
+bool Model::applyNoFaceRule(bool hasFace, bool previousHadFace)
 {
-    if (m_face) {
+    if (hasFace) {
         return false;
     }
-    const quint64 n = m_detector.frameCounter();
-    if (m_previousFace || n == 1) {
+    const int limit = m_run.noFaceLimitMs;
+    if (previousHadFace || m_detector.frameCounter() == 1) {
         qDebug() << "Model::startBlinkDetection() Face NOT DETECTED";
-        if (m_noFaceLimitMs >= 1) {
+        if (limit >= 1) {
             m_noFaceTimer.start();
         }
     }
-    if (m_noFaceLimitMs >= 1 && m_noFaceTimer.isValid() &&
-        m_noFaceTimer.elapsed() > m_noFaceLimitMs - kNoFaceGraceMs) {
+    if (limit >= 1 && m_noFaceTimer.isValid() && m_noFaceTimer.elapsed() > limit - kNoFaceGraceMs) {
         qDebug() << "Model::startBlinkDetection() time no face" << m_noFaceTimer.elapsed()
-                 << "threshold" << m_noFaceLimitMs;
+                 << "threshold" << limit;
         endRunWithError(ErrorNoFace);
         return true;
     }
     return false;
 }
 
-void Model::measureMotion()
+// Lid motion around the previous frame's eyes; nothing to measure without a previous face.
+void Model::measureMotion(const PreviousFrame& previous, const cv::Mat& grey)
 {
-    if (!m_previousFace) {
+    if (!previous.face) {
         m_detector.recordMotion({}, {});
         return;
     }
-    const float dx = m_previousEyes.first.x - m_previousEyes.second.x;
-    const float dy = m_previousEyes.first.y - m_previousEyes.second.y;
+    const float dx = previous.eyes.first.x - previous.eyes.second.x;
+    const float dy = previous.eyes.first.y - previous.eyes.second.y;
     const float distance = std::sqrt(dx * dx + dy * dy);
     {
         ProfiledStage stage(m_profiler, EngineProfiler::FlowAndStatistics);
         const EyeMotion first =
-            m_motionMeter.measure(m_previousGrey, m_currentGrey, m_previousEyes.first, distance);
+            m_motionMeter.measure(previous.grey, grey, previous.eyes.first, distance);
         const EyeMotion second =
-            m_motionMeter.measure(m_previousGrey, m_currentGrey, m_previousEyes.second, distance);
+            m_motionMeter.measure(previous.grey, grey, previous.eyes.second, distance);
         m_detector.recordMotion(first, second);
     }
     ProfiledStage stage(m_profiler, EngineProfiler::Detector);
     m_detector.runDetectors();
 }
 
-void Model::scheduleNextFrame()
+// Returns true when a run other than the preview ended for a frame rate below 10.
+bool Model::applyFrameRateRule()
 {
-    std::swap(m_currentGrey, m_previousGrey);
-    m_previousEyes = m_eyes;
-    m_previousFace = m_face;
-    QTimer::singleShot(0, this, &Model::startBlinkDetection);
+    if (!m_detector.updateFrameRate() || m_run.isLivePreview ||
+        m_detector.frameRate() >= BlinkDetector::lowestFrameRate) {
+        return false;
+    }
+    releaseCamera();
+    qDebug() << "M: fps" << m_detector.frameRate();
+    endRunWithError(ErrorLowFps);
+    return true;
 }
 
 void Model::startBlinkDetection()
@@ -473,55 +491,49 @@ void Model::startBlinkDetection()
     if (endCheck()) {
         return;
     }
-    if (!m_source->isOpened() || m_cameraChanged) {
-        if (!openCamera()) {
-            return;
-        }
+    if (m_cameraChanged) {
+        switchCamera();
+    }
+    if (!m_source->isOpened() && !openCamera()) {
+        return;
     }
     if (runLevelChecks()) {
         return;
     }
 
-    if (!m_source->read(m_frame) || m_frame.empty()) {
+    const cv::Mat frame = readFrame();
+    if (frame.empty()) {
         releaseCamera();
         qDebug() << "Model::startBlinkDetection() empty frame, camera disconnected in cycle";
-        if (m_isLivePreview) {
-            sendStatusImage(m_statusImages.emptyFrame);
-        }
         endRunWithError(ErrorEmptyFrame);
         return;
     }
-    scaleFrame();
     const qint64 tick = m_clock->nowNs();
+    cv::Mat grey;
     {
         ProfiledStage stage(m_profiler, EngineProfiler::GreyAndBlur);
-        cv::cvtColor(m_frame, m_currentGrey, cv::COLOR_BGR2GRAY);
-        cv::blur(m_previousGrey, m_previousGrey, cv::Size(3, 3));
+        cv::cvtColor(frame, grey, cv::COLOR_BGR2GRAY);
+        cv::blur(m_previous.grey, m_previous.grey, cv::Size(3, 3));
     }
 
-    localise();
-    m_detector.beginFrame(static_cast<double>(tick - m_previousTick) /
+    const Localisation here = localise(frame, grey, m_previous);
+    m_detector.beginFrame(static_cast<double>(tick - m_previous.tick) /
                           EngineClock::ticksPerSecond());
-    m_previousTick = tick;
-    if (applyNoFaceRule()) {
+    if (applyNoFaceRule(here.face.has_value(), m_previous.face.has_value())) {
         return;
     }
-    measureMotion();
-
-    if (m_detector.updateFrameRate() && !m_isLivePreview &&
-        m_detector.frameRate() < BlinkDetector::lowestFrameRate) {
-        releaseCamera();
-        qDebug() << "M: fps" << m_detector.frameRate();
-        endRunWithError(ErrorLowFps);
+    measureMotion(m_previous, grey);
+    if (applyFrameRateRule()) {
         return;
     }
-
-    if (m_isLivePreview) {
-        sendPreviewFrame();
+    if (m_run.isLivePreview) {
+        sendPreviewFrame(frame, here);
     }
+
+    m_previous = PreviousFrame{grey, tick, here.face, here.eyes};
     if (m_profiler) {
         m_profiler->frameDone();
     }
     emit frameProcessed();
-    scheduleNextFrame();
+    QTimer::singleShot(0, this, &Model::startBlinkDetection);
 }

@@ -111,6 +111,11 @@ private slots:
         QSignalSpy finished(engine->model.get(), &Model::finished);
         engine->model->quit();
         QCOMPARE(finished.count(), 1);
+        // An ended engine starts no run and finishes only once.
+        engine->model->startTraining();
+        QCOMPARE(engine->model->cameraUse(), 0);
+        QCOMPARE(engine->camera->openCalls, 0);
+        QCOMPARE(finished.count(), 1);
     }
 
     void cameraThatDoesNotOpen()
