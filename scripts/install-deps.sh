@@ -7,7 +7,7 @@ PACKAGES=(
     # build
     build-essential cmake pkg-config ninja-build clang-format clang-tidy
     qtbase5-dev qtbase5-dev-tools qtmultimedia5-dev libqt5x11extras5-dev
-    qttools5-dev qttools5-dev-tools
+    qttools5-dev qttools5-dev-tools libqcustomplot-dev
     libopencv-dev libdlib-dev libblas-dev liblapack-dev
     libx11-dev libxss-dev libxrandr-dev libxcb1-dev libxcb-keysyms1-dev
     # run
