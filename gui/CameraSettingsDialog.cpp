@@ -20,6 +20,9 @@
 namespace {
 
 const char* const kStyle = R"(
+#CameraSettingsDialog, QScrollArea, #qt_scrollarea_viewport, #widget_controls {
+    background: white;
+}
 QLabel#label_heading { font-size: 12pt; }
 QLabel#label_heading[warning="true"] { color: #d45500; }
 QPushButton {
@@ -27,10 +30,34 @@ QPushButton {
     font-weight: bold;
     border: none;
     background: transparent;
-    padding: 6px 4px;
+    padding: 6px 0px;
 }
 QPushButton:hover { color: #7a9f00; }
 QPushButton:disabled { color: #b4b4b4; }
+QSlider::groove:horizontal { height: 4px; background: #dcdcdc; border-radius: 2px; }
+QSlider::sub-page:horizontal { background: #98c800; border-radius: 2px; }
+QSlider::sub-page:horizontal:disabled { background: #c8c8c8; }
+QSlider::handle:horizontal {
+    image: url(:/icons/slider.svg);
+    width: 18px;
+    height: 18px;
+    margin: -7px 0;
+}
+QSlider::handle:horizontal:disabled { image: none; background: #c8c8c8; border-radius: 9px; }
+QCheckBox::indicator {
+    width: 16px;
+    height: 16px;
+    border: 1px solid #a0a0a0;
+    border-radius: 2px;
+    background: white;
+}
+QCheckBox::indicator:checked {
+    border-color: #98c800;
+    background: #98c800;
+    image: url(:/icons/checkmark.svg);
+}
+QCheckBox::indicator:disabled { border-color: #d0d0d0; }
+QCheckBox::indicator:checked:disabled { border-color: #c8c8c8; background: #c8c8c8; }
 )";
 
 // Whether two descriptions give the same row, so that only its value and state need updating.
@@ -64,10 +91,6 @@ CameraSettingsDialog::CameraSettingsDialog(CameraControls& controls, QWidget* pa
     setObjectName(QStringLiteral("CameraSettingsDialog"));
     setWindowTitle(tr("Camera settings"));
     setModal(true);
-    QPalette colours = palette();
-    colours.setColor(QPalette::Window, Qt::white);
-    colours.setColor(QPalette::Highlight, QColor(0x98, 0xc8, 0x00));
-    setPalette(colours);
     setStyleSheet(QLatin1String(kStyle));
 
     m_heading->setObjectName(QStringLiteral("label_heading"));
@@ -173,8 +196,8 @@ void CameraSettingsDialog::showMessage(const CameraAccess& access)
         const QString group =
             access.deviceGroup.isEmpty() ? QStringLiteral("video") : access.deviceGroup;
         showMessage(tr("Did you allow camera use?"),
-                    tr("Your user may not open the camera (%1). Add your user to the group "
-                       "\"%2\", then log out and in again.")
+                    tr("Your user account may not use the camera (%1).\nAdd it to the group "
+                       "\"%2\", then log out and back in.")
                         .arg(access.devicePath, group),
                     true);
         return;
@@ -208,6 +231,13 @@ void CameraSettingsDialog::showMessage(const QString& heading, const QString& te
     m_heading->setText(heading);
     m_heading->setVisible(!heading.isEmpty());
     m_message->setText(text);
+    // One line where it fits a reasonable width, so that a short message is not wrapped.
+    const QFontMetrics metrics(m_message->font());
+    int widest = 0;
+    for (const QString& line : text.split(QLatin1Char('\n'))) {
+        widest = std::max(widest, metrics.horizontalAdvance(line));
+    }
+    m_message->setMinimumWidth(std::min(widest, metrics.averageCharWidth() * 60));
     m_message->show();
     m_scrollArea->hide();
     m_resetButton->hide();
@@ -240,8 +270,11 @@ void CameraSettingsDialog::buildRows(const QVector<CameraControl>& controls)
     // As tall as the rows where the screen allows, so that a typical camera needs no scrolling.
     const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     const int available = screen ? screen->availableGeometry().height() * 2 / 3 : 600;
+    const bool scrolls = rows->sizeHint().height() > available;
+    if (scrolls) {
+        grid->setContentsMargins(0, 0, 12, 0); // keep the values clear of the scroll bar
+    }
     const QSize wanted = rows->sizeHint();
-    const bool scrolls = wanted.height() > available;
     m_scrollArea->setMinimumHeight(std::min(wanted.height(), available));
     m_scrollArea->setMinimumWidth(
         wanted.width() + (scrolls ? m_scrollArea->verticalScrollBar()->sizeHint().width() : 0));
@@ -302,7 +335,7 @@ void CameraSettingsDialog::addRow(Row& row, QGridLayout& grid, int line)
         for (const CameraMenuItem& item : control.menuItems) {
             row.comboBox->addItem(item.name, item.value);
         }
-        grid.addWidget(row.comboBox, line, 1, 1, 2, Qt::AlignLeft);
+        grid.addWidget(row.comboBox, line, 1);
         editor = row.comboBox;
         connect(row.comboBox, QOverload<int>::of(&QComboBox::activated), this,
                 [this, id](int index) {
