@@ -179,7 +179,8 @@ CameraAccess V4l2CameraControls::access()
 namespace {
 
 // The control a query describes, or nothing (and a log line) for the kinds the user is not shown.
-std::optional<CameraControl> describe(int fd, const v4l2_queryctrl& query, const QString& device)
+std::optional<CameraControl> describe(const V4l2CameraControls::Ioctl& ioctl,
+                                      const v4l2_queryctrl& query, const QString& device)
 {
     if ((query.flags & V4L2_CTRL_FLAG_DISABLED) != 0 || query.type == V4L2_CTRL_TYPE_CTRL_CLASS) {
         return std::nullopt;
@@ -187,6 +188,9 @@ std::optional<CameraControl> describe(int fd, const v4l2_queryctrl& query, const
     CameraControl control;
     control.id = query.id;
     control.name = driverText(query.name);
+    if (control.name.isEmpty()) {
+        control.name = QStringLiteral("0x%1").arg(query.id, 0, 16);
+    }
     switch (query.type) {
     case V4L2_CTRL_TYPE_INTEGER:
         control.type = CameraControl::Type::Integer;
@@ -206,9 +210,6 @@ std::optional<CameraControl> describe(int fd, const v4l2_queryctrl& query, const
                            << "of type" << query.type;
         return std::nullopt;
     }
-    if (control.name.isEmpty()) {
-        control.name = QStringLiteral("0x%1").arg(query.id, 0, 16);
-    }
     control.minimum = query.minimum;
     control.maximum = query.maximum;
     control.step = query.step > 0 ? query.step : 1;
@@ -222,7 +223,7 @@ std::optional<CameraControl> describe(int fd, const v4l2_queryctrl& query, const
     }
     if (control.minimum > control.maximum) {
         qWarning().noquote() << "CameraControls:" << device << "gives" << control.name
-                             << "an empty range" << control.minimum << ".." << control.maximum
+                             << "the empty range" << control.minimum << ".." << control.maximum
                              << "- left out";
         return std::nullopt;
     }
@@ -234,14 +235,14 @@ std::optional<CameraControl> describe(int fd, const v4l2_queryctrl& query, const
             v4l2_querymenu item = {};
             item.id = query.id;
             item.index = static_cast<__u32>(index);
-            if (xioctl(fd, VIDIOC_QUERYMENU, &item) != 0) {
+            if (const int error = ioctl(VIDIOC_QUERYMENU, &item); error != 0) {
                 // Drivers leave out the values they do not support.
-                if (errno != EINVAL) {
-                    qWarning().noquote() << "CameraControls:" << device << "menu of" << control.name
-                                         << "-" << errorText(errno);
-                    break;
+                if (error == EINVAL) {
+                    continue;
                 }
-                continue;
+                qWarning().noquote() << "CameraControls:" << device << "menu of" << control.name
+                                     << "-" << errorText(error);
+                break;
             }
             const QString name = query.type == V4L2_CTRL_TYPE_INTEGER_MENU
                                      ? QString::number(static_cast<qint64>(item.value))
@@ -258,109 +259,14 @@ std::optional<CameraControl> describe(int fd, const v4l2_queryctrl& query, const
     if ((query.flags & V4L2_CTRL_FLAG_WRITE_ONLY) == 0) {
         v4l2_control current = {};
         current.id = query.id;
-        if (xioctl(fd, VIDIOC_G_CTRL, &current) == 0) {
+        if (const int error = ioctl(VIDIOC_G_CTRL, &current); error == 0) {
             control.value = current.value;
         } else {
             qWarning().noquote() << "CameraControls:" << device << "cannot read" << control.name
-                                 << "-" << errorText(errno) << "- showing its default";
+                                 << "-" << errorText(error) << "- showing its default";
         }
     }
     return control;
-}
-
-} // namespace
-
-QVector<CameraControl> V4l2CameraControls::readControls(int fd) const
-{
-    const QString device = devicePath();
-    QVector<CameraControl> result;
-    const auto add = [&](const v4l2_queryctrl& query) {
-        if (auto control = describe(fd, query, device)) {
-            result.append(*control);
-        }
-    };
-
-    v4l2_queryctrl query = {};
-    query.id = V4L2_CTRL_FLAG_NEXT_CTRL;
-    if (xioctl(fd, VIDIOC_QUERYCTRL, &query) == 0) {
-        int count = 0;
-        do {
-            add(query);
-            const __u32 previous = query.id;
-            if (++count >= kMaxControls) {
-                qWarning().noquote() << "CameraControls:" << device << "lists more than"
-                                     << kMaxControls << "controls - the rest left out";
-                return result;
-            }
-            query = {};
-            query.id = previous | V4L2_CTRL_FLAG_NEXT_CTRL;
-            if (xioctl(fd, VIDIOC_QUERYCTRL, &query) != 0) {
-                break;
-            }
-            // The next control must come after this one, or the list would never end.
-            if ((query.id & ~V4L2_CTRL_FLAG_NEXT_CTRL) <= previous) {
-                qWarning().noquote() << "CameraControls:" << device << "lists control" << Qt::hex
-                                     << query.id << "after" << previous << "- list cut there";
-                return result;
-            }
-        } while (true);
-        if (errno != EINVAL) {
-            qWarning().noquote() << "CameraControls:" << device << "control list ends with"
-                                 << errorText(errno);
-        }
-        return result;
-    }
-    if (errno == ENOTTY) {
-        qDebug().noquote() << "CameraControls:" << device << "has no controls";
-        return result;
-    }
-
-    // Drivers from before control enumeration: ask for each standard control, then for the
-    // driver's own ones until the first gap.
-    for (__u32 id = V4L2_CID_BASE; id < V4L2_CID_LASTP1; ++id) {
-        query = {};
-        query.id = id;
-        if (xioctl(fd, VIDIOC_QUERYCTRL, &query) == 0) {
-            add(query);
-        }
-    }
-    for (__u32 id = V4L2_CID_PRIVATE_BASE; id < V4L2_CID_PRIVATE_BASE + kMaxControls; ++id) {
-        query = {};
-        query.id = id;
-        if (xioctl(fd, VIDIOC_QUERYCTRL, &query) != 0) {
-            break;
-        }
-        add(query);
-    }
-    return result;
-}
-
-QVector<CameraControl> V4l2CameraControls::controls()
-{
-    CameraAccess access;
-    const Device device = open(access);
-    if (!device) {
-        return {};
-    }
-    return readControls(device.fd());
-}
-
-namespace {
-
-bool setControl(int fd, const QString& device, quint32 id, qint32 value, bool quiet)
-{
-    v4l2_control control = {};
-    control.id = id;
-    control.value = value;
-    if (xioctl(fd, VIDIOC_S_CTRL, &control) == 0) {
-        return true;
-    }
-    if (!quiet) {
-        qWarning().noquote() << "CameraControls:" << device << "refuses control" << Qt::hex
-                             << Qt::showbase << id << Qt::dec << "=" << value << "-"
-                             << errorText(errno);
-    }
-    return false;
 }
 
 bool isWritable(const CameraControl& control)
@@ -370,36 +276,135 @@ bool isWritable(const CameraControl& control)
 
 } // namespace
 
+V4l2CameraControls::Ioctl V4l2CameraControls::ioctlOn(int fd)
+{
+    return [fd](unsigned long request, void* argument) {
+        return xioctl(fd, request, argument) == 0 ? 0 : errno;
+    };
+}
+
+QVector<CameraControl> V4l2CameraControls::readControls(const Ioctl& ioctl, const QString& device)
+{
+    QVector<CameraControl> result;
+    const auto add = [&](const v4l2_queryctrl& query) {
+        if (auto control = describe(ioctl, query, device)) {
+            result.append(*control);
+        }
+    };
+
+    v4l2_queryctrl query = {};
+    query.id = V4L2_CTRL_FLAG_NEXT_CTRL;
+    int error = ioctl(VIDIOC_QUERYCTRL, &query);
+    if (error == 0) {
+        for (int count = 1; error == 0; ++count) {
+            add(query);
+            if (count == kMaxControls) {
+                qWarning().noquote() << "CameraControls:" << device << "lists more than"
+                                     << kMaxControls << "controls - the rest left out";
+                return result;
+            }
+            const __u32 previous = query.id;
+            query = {};
+            query.id = previous | V4L2_CTRL_FLAG_NEXT_CTRL;
+            error = ioctl(VIDIOC_QUERYCTRL, &query);
+            // Each answer must come after the one before, or the list would never end.
+            if (error == 0 && query.id <= previous) {
+                qWarning().noquote()
+                    << "CameraControls:" << device << "lists control" << Qt::hex << Qt::showbase
+                    << query.id << "after" << previous << "- list cut there";
+                return result;
+            }
+        }
+        if (error != EINVAL) {
+            qWarning().noquote() << "CameraControls:" << device << "control list ends with"
+                                 << errorText(error);
+        }
+        return result;
+    }
+    if (error == ENOTTY) {
+        qDebug().noquote() << "CameraControls:" << device << "has no controls";
+        return result;
+    }
+
+    // Drivers from before control enumeration: ask for each standard control, then for the
+    // driver's own ones until the first gap.
+    for (__u32 id = V4L2_CID_BASE; id < V4L2_CID_LASTP1; ++id) {
+        query = {};
+        query.id = id;
+        if (ioctl(VIDIOC_QUERYCTRL, &query) == 0 && query.id == id) {
+            add(query);
+        }
+    }
+    for (__u32 id = V4L2_CID_PRIVATE_BASE; id < V4L2_CID_PRIVATE_BASE + kMaxControls; ++id) {
+        query = {};
+        query.id = id;
+        if (ioctl(VIDIOC_QUERYCTRL, &query) != 0 || query.id != id) {
+            break;
+        }
+        add(query);
+    }
+    return result;
+}
+
+bool V4l2CameraControls::setControl(const Ioctl& ioctl, const QString& device, quint32 id,
+                                    qint32 value)
+{
+    v4l2_control control = {};
+    control.id = id;
+    control.value = value;
+    const int error = ioctl(VIDIOC_S_CTRL, &control);
+    if (error != 0) {
+        qWarning().noquote() << "CameraControls:" << device << "refuses control" << Qt::hex
+                             << Qt::showbase << id << Qt::dec << "=" << value << "-"
+                             << errorText(error);
+    }
+    return error == 0;
+}
+
+bool V4l2CameraControls::resetControls(const Ioctl& ioctl, const QString& device)
+{
+    // An automatic mode switched back on makes its manual settings inactive, and some drivers
+    // refuse those; so a first pass sets every value, failures unreported, and a second one
+    // retries what is active and still off its default.
+    for (const CameraControl& control : readControls(ioctl, device)) {
+        if (isWritable(control) && control.value != control.defaultValue) {
+            v4l2_control value = {};
+            value.id = control.id;
+            value.value = control.defaultValue;
+            ioctl(VIDIOC_S_CTRL, &value);
+        }
+    }
+    bool complete = true;
+    for (const CameraControl& control : readControls(ioctl, device)) {
+        if (isWritable(control) && !control.inactive && control.value != control.defaultValue) {
+            complete = setControl(ioctl, device, control.id, control.defaultValue) && complete;
+        }
+    }
+    return complete;
+}
+
+QVector<CameraControl> V4l2CameraControls::controls()
+{
+    CameraAccess access;
+    const Device device = open(access);
+    if (!device) {
+        return {};
+    }
+    return readControls(ioctlOn(device.fd()), access.devicePath);
+}
+
 bool V4l2CameraControls::setValue(quint32 controlId, qint32 value)
 {
     CameraAccess access;
     const Device device = open(access);
-    return device && setControl(device.fd(), access.devicePath, controlId, value, false);
+    return device && setControl(ioctlOn(device.fd()), access.devicePath, controlId, value);
 }
 
 bool V4l2CameraControls::resetToDefaults()
 {
     CameraAccess access;
     const Device device = open(access);
-    if (!device) {
-        return false;
-    }
-    // An automatic mode switched back on makes its manual settings inactive, and some drivers
-    // refuse those, so the first pass may fail quietly; the second one sets what is still off.
-    for (const CameraControl& control : readControls(device.fd())) {
-        if (isWritable(control) && control.value != control.defaultValue) {
-            setControl(device.fd(), access.devicePath, control.id, control.defaultValue, true);
-        }
-    }
-    bool complete = true;
-    for (const CameraControl& control : readControls(device.fd())) {
-        if (isWritable(control) && !control.inactive && control.value != control.defaultValue) {
-            complete = setControl(device.fd(), access.devicePath, control.id, control.defaultValue,
-                                  false) &&
-                       complete;
-        }
-    }
-    return complete;
+    return device && resetControls(ioctlOn(device.fd()), access.devicePath);
 }
 
 std::unique_ptr<CameraControls> createCameraControls(int cameraIndex)
