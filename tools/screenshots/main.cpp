@@ -2,9 +2,11 @@
 // around it: winkwell-screenshots OUTPUT_FOLDER. Run on a throw-away X display
 // (scripts/screenshots.sh starts one), with a settings folder of its own.
 #include "gui/BlinkRatePlot.h"
+#include "gui/CameraSettingsDialog.h"
 #include "gui/reminders/BlinkReminderWidget.h"
 #include "gui/reminders/BreakReminderWidget.h"
 #include "gui/reminders/ExerciseReminderWidget.h"
+#include "platform/fake/FakeCameraControls.h"
 
 #include <QApplication>
 #include <QCursor>
@@ -126,5 +128,26 @@ int main(int argc, char* argv[])
     settle();
     save(QStringLiteral("blink-rate-plot-8-tooltip"),
          panel.frameGeometry().adjusted(0, 0, 160, 40));
+    panel.hide();
+
+    const auto cameraSettings = [](FakeCameraControls& camera, const QString& name) {
+        CameraSettingsDialog dialog(camera);
+        dialog.show();
+        settle();
+        save(name, dialog.frameGeometry());
+    };
+    FakeCameraControls webcam;
+    webcam.plugTypicalWebcam();
+    cameraSettings(webcam, QStringLiteral("camera-settings"));
+    webcam.setValue(FakeCameraControls::kWhiteBalanceAutomatic, 0);
+    webcam.setValue(FakeCameraControls::kAutoExposure, 1);
+    cameraSettings(webcam, QStringLiteral("camera-settings-manual"));
+    FakeCameraControls unplugged;
+    unplugged.accessState.state = CameraAccess::State::NoDevice;
+    cameraSettings(unplugged, QStringLiteral("camera-settings-not-connected"));
+    FakeCameraControls locked;
+    locked.accessState.state = CameraAccess::State::PermissionDenied;
+    locked.accessState.deviceGroup = QStringLiteral("video");
+    cameraSettings(locked, QStringLiteral("camera-settings-permission-denied"));
     return 0;
 }
