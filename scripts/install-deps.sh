@@ -13,7 +13,7 @@ PACKAGES=(
     # run
     libqt5multimedia5-plugins libqt5svg5 opencv-data libdlib-data fonts-roboto dbus
     # test
-    xvfb xauth xdotool python3-dbusmock x11-utils openbox pulseaudio pulseaudio-utils desktop-file-utils
+    xvfb xauth xdotool python3-dbusmock x11-utils openbox trayer pulseaudio pulseaudio-utils desktop-file-utils
     # fetching the face-detection model
     curl ca-certificates
 )
