@@ -21,6 +21,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QScreen>
+#include <QStyle>
 #include <QThread>
 
 namespace {
@@ -125,6 +126,7 @@ WinkwellGUI::WinkwellGUI(GuiServices services, QWidget* parent)
     m_ui->label_version->setText(QStringLiteral("winkwell ") + tr("version") + QLatin1Char(' ') +
                                  QCoreApplication::applicationVersion());
     loadLanguages();
+    fitToContents();
     move(ScreenPlacement::primaryScreenSize().width() / 2, 0);
 }
 
@@ -208,6 +210,7 @@ void WinkwellGUI::init()
         qDebug() << "size of the screen in mm" << primary->name() << primary->physicalSize()
                  << primary->physicalDotsPerInch();
     }
+    fitToContents();
 }
 
 void WinkwellGUI::startUpdateCheck()
@@ -641,7 +644,32 @@ void WinkwellGUI::setPageTitle(const QString& title)
 void WinkwellGUI::finishPageChange()
 {
     updateGeometry();
-    adjustSize();
+    fitToContents();
+}
+
+// The window takes the size of the shown page; only where the screen is too small for it do the
+// pages scroll.
+void WinkwellGUI::fitToContents()
+{
+    QLayout* pages = m_ui->widget_pages->layout();
+    pages->activate();
+    QSize content = m_ui->widget_pages->sizeHint();
+    // Wrapped texts need the height their width gives them, which the plain hint leaves out.
+    if (pages->hasHeightForWidth()) {
+        content.setHeight(qMax(content.height(), pages->totalHeightForWidth(content.width())));
+    }
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const int available = screen ? screen->availableGeometry().height() : content.height();
+    const int chrome = m_ui->widget_titleBar->sizeHint().height() + 2 * layout()->spacing() +
+                       layout()->contentsMargins().top() + layout()->contentsMargins().bottom();
+    const int room = qMax(200, available - chrome);
+    const bool scrolls = content.height() > room;
+    m_ui->scrollArea_pages->setMinimumHeight(qMin(content.height(), room));
+    m_ui->scrollArea_pages->setMinimumWidth(
+        content.width() + (scrolls ? style()->pixelMetric(QStyle::PM_ScrollBarExtent) : 0));
+    // The window follows its layout: grows and shrinks with the page it shows.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+    layout()->activate();
 }
 
 void WinkwellGUI::on_toolButton_titleBarSettings_clicked()
@@ -744,6 +772,7 @@ void WinkwellGUI::closeEvent(QCloseEvent* event)
 void WinkwellGUI::openWindow()
 {
     qDebug() << "WinkwellGUI::openWindow()" << isHidden();
+    fitToContents();
     show();
     activateWindow();
     raise();
@@ -802,10 +831,14 @@ void WinkwellGUI::showImage(QImage* image)
         return;
     }
     // Copied at once: the engine may reuse the image after this slot returns.
+    const QSize previous = m_lastImage.size();
     m_lastImage = image->copy();
     m_ui->label_image->setPixmap(
         QPixmap::fromImage(m_lastImage).scaledToWidth(m_previewImageWidth, Qt::FastTransformation));
     m_ui->label_image->repaint();
+    if (m_lastImage.size() != previous) {
+        fitToContents(); // another camera or resolution: the page changes height
+    }
 }
 
 void WinkwellGUI::showInternetUnreachable()
@@ -876,8 +909,7 @@ void WinkwellGUI::changeEvent(QEvent* event)
         }
         AboutLinks::apply(*m_ui);
         updateSystemTray();
-        updateGeometry();
-        adjustSize();
+        finishPageChange();
         emit languageChanged();
     }
     QWidget::changeEvent(event);

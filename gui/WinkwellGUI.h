@@ -225,6 +225,7 @@ private:
     void addDropShadows();
     void setPageTitle(const QString& title);
     void finishPageChange();
+    void fitToContents();
     void leaveCameraStatus();
     void pauseFor(PauseReason reason);
     void resumeFor(PauseReason reason);

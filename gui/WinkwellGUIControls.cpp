@@ -544,4 +544,5 @@ void WinkwellGUI::updateHealthStatus(QVector<double> blinkRates, QVector<int> bl
         m_ui->pushButton_blinkMonitoringTakeFirstMeasurement->show();
     }
     updateSystemTray();
+    fitToContents();
 }

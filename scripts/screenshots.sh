@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Pictures of every window in each of its states, written as PNG files into the folder given
-# (default /tmp/winkwell-screenshots). Starts its own X display and window manager, and uses
-# settings of its own, so the user's stay untouched. QT_SCALE_FACTOR=2 gives high-DPI pictures.
+# (default /tmp/winkwell-screenshots), once at normal and once at double scale (scale1/, scale2/).
+# Starts its own X display, window manager and tray, and uses settings of its own, so the user's
+# stay untouched.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 out=$(realpath -m "${1:-/tmp/winkwell-screenshots}")
@@ -34,5 +35,19 @@ sleep 1
 
 rm -rf "$out"
 mkdir -p "$out"
-QT_QPA_PLATFORM=xcb build/bin/winkwell-screenshots "$out"
+trayer --edge bottom --align right --widthtype request --height 24 --SetDockType true \
+    >"$tmp/trayer.log" 2>&1 &
+pids+=($!)
+sleep 1
+
+# A recording from the shared face clips stands in for the camera where there is one.
+clip=../shared/data/real/clip06/clip06.mp4
+model=../shared/models/face_detection_yunet_2022mar.onnx
+[ -f "$clip" ] || clip=""
+[ -f "$model" ] || model=""
+for scale in 1 2; do
+    mkdir -p "$out/scale$scale"
+    QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR=$scale build/bin/winkwell-screenshots "$out/scale$scale" \
+        $clip $model
+done
 echo "pictures in $out"

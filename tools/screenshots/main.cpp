@@ -1,18 +1,25 @@
 // Shows each window in each of its states over a plain desktop and saves what the screen shows
-// around it: winkwell-screenshots OUTPUT_FOLDER. Run on a throw-away X display
-// (scripts/screenshots.sh starts one), with a settings folder of its own.
+// around it: winkwell-screenshots OUTPUT_FOLDER [CLIP [FACE_MODEL]]. Run on a throw-away X
+// display (scripts/screenshots.sh starts one), with a settings folder of its own. A clip stands
+// in for the camera on the camera test page.
 #include "gui/BlinkRatePlot.h"
 #include "gui/CameraSettingsDialog.h"
+#include "gui/WinkwellGUI.h"
 #include "gui/reminders/BlinkReminderWidget.h"
 #include "gui/reminders/BreakReminderWidget.h"
 #include "gui/reminders/ExerciseReminderWidget.h"
+#include "model/Model.h"
+#include "model/RecordedFrameSource.h"
+#include "platform/fake/FakeCameraCatalog.h"
 #include "platform/fake/FakeCameraControls.h"
+#include "ui_WinkwellGUI.h"
 
 #include <QApplication>
 #include <QCursor>
 #include <QDir>
 #include <QFontDatabase>
 #include <QLabel>
+#include <QMenu>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QTest>
@@ -38,6 +45,88 @@ void save(const QString& name, const QRect& area)
     std::printf("%s\n", qPrintable(path));
 }
 
+// The main window's pages, its tray menu in each state, and the camera test on a recording.
+void mainWindowPictures(const QString& clip, const QString& faceModel)
+{
+    GuiServices services = GuiServices::system();
+    auto cameras = std::make_shared<FakeCameraCatalog>();
+    cameras->cameras = QStringList{"Integrated Camera: Integrated C", "USB 2.0 Camera"};
+    services.cameras = cameras;
+    services.cameraControls = [](int) {
+        auto controls = std::make_unique<FakeCameraControls>();
+        controls->plugTypicalWebcam();
+        return std::unique_ptr<CameraControls>(std::move(controls));
+    };
+    WinkwellGUI gui(services);
+    gui.init();
+    gui.openWindow();
+    gui.move(300, 10);
+    settle();
+    const auto page = [&gui](const QString& name) {
+        settle();
+        save(name, gui.frameGeometry().intersected(QGuiApplication::primaryScreen()->geometry()));
+    };
+    gui.updateHealthStatus({}, {}, {});
+    page(QStringLiteral("main-page-no-measurement"));
+    const QDateTime when(QDate(2024, 3, 18), QTime(9, 12));
+    gui.updateHealthStatus({7.5}, {230}, {when});
+    page(QStringLiteral("main-page-one-measurement"));
+    QVector<QDateTime> dates;
+    for (int i = 0; i < 8; ++i) {
+        dates.append(when.addSecs(qint64(i) * 1800));
+    }
+    gui.updateHealthStatus({4.0, 9.5, 12.0, 17.5, 6.0, 10.0, 15.0, 8.5}, QVector<int>(8, 210),
+                           dates);
+    page(QStringLiteral("main-page"));
+
+    // The tray menu while running, paused, and with the camera paused.
+    const auto menu = [&gui](const QString& name) {
+        QMenu* tray = gui.trayMenu();
+        tray->popup(QPoint(1500, 700));
+        settle(400);
+        save(name, tray->frameGeometry());
+        tray->hide();
+    };
+    menu(QStringLiteral("tray-menu"));
+    gui.form()->action_pauseWinkwell->trigger();
+    menu(QStringLiteral("tray-menu-paused"));
+    page(QStringLiteral("main-page-paused"));
+    gui.form()->action_resumeWinkwell->trigger();
+    gui.form()->action_pauseWebcamUse->trigger();
+    menu(QStringLiteral("tray-menu-camera-paused"));
+    gui.form()->action_resumeWebcamUse->trigger();
+    gui.showError(ErrorNoFace);
+    page(QStringLiteral("main-page-error"));
+    gui.adjustSystemTrayBasedOnFunctionalityAccessingCamera(FeatureMeasurement);
+
+    gui.form()->toolButton_titleBarSettings->click();
+    page(QStringLiteral("settings-page"));
+    gui.form()->toolButton_titleBarBack->click();
+    gui.form()->toolButton_titleBarAbout->click();
+    page(QStringLiteral("about-page"));
+    gui.form()->toolButton_titleBarBack->click();
+
+    gui.form()->toolButton_titleBarSettings->click();
+    gui.form()->toolButton_titleBarWebcam->click();
+    if (!clip.isEmpty()) {
+        ModelOptions options = ModelOptions::defaults();
+        options.frameSource = std::make_shared<RecordedFrameSource>(clip.toStdString());
+        if (!faceModel.isEmpty()) {
+            options.faceModelCandidates.prepend(faceModel);
+        }
+        Model model(options);
+        QObject::connect(&model, &Model::frameReceived, &gui, &WinkwellGUI::showImage);
+        model.init();
+        model.startLivePreview();
+        settle(1500);
+        model.stop();
+        settle(200);
+    }
+    page(QStringLiteral("camera-test-page"));
+    gui.form()->toolButton_titleBarBack->click();
+    settle();
+}
+
 void loadFonts()
 {
     for (const char* face :
@@ -59,6 +148,8 @@ int main(int argc, char* argv[])
     g_folder = QString::fromLocal8Bit(argv[1]);
     QDir().mkpath(g_folder);
     loadFonts();
+    mainWindowPictures(argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString(),
+                       argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString());
 
     // A desktop with a program the user is typing in.
     QWidget desktop;
