@@ -68,9 +68,9 @@ QSslConfiguration tlsConfiguration()
         return configuration;
     }
     QFile file(path);
-    const QList<QSslCertificate> extra =
-        file.open(QIODevice::ReadOnly) ? QSslCertificate::fromData(file.readAll(), QSsl::Pem)
-                                       : QList<QSslCertificate>();
+    const QList<QSslCertificate> extra = file.open(QIODevice::ReadOnly)
+                                             ? QSslCertificate::fromData(file.readAll(), QSsl::Pem)
+                                             : QList<QSslCertificate>();
     if (extra.isEmpty()) {
         qWarning() << "Endpoints: WINKWELL_CA_FILE holds no PEM certificate:" << path;
         return configuration;

@@ -122,8 +122,8 @@ void ServerController::applyStoredProxy()
     if (!host.isEmpty() && port <= 0xffff) {
         const QString user = storedCredential(SettingKeys::proxyUser);
         const QString password = storedCredential(SettingKeys::proxyPassword);
-        const QNetworkProxy proxy(QNetworkProxy::HttpProxy, host, static_cast<quint16>(port),
-                                  user, password);
+        const QNetworkProxy proxy(QNetworkProxy::HttpProxy, host, static_cast<quint16>(port), user,
+                                  password);
         useExplicitProxy(proxy);
         m_acceptedProxy = proxy;
         qDebug() << "ServerController explicit proxy" << host << port << "user"
@@ -138,9 +138,8 @@ void ServerController::applyStoredProxy()
     }
     useSystemProxy();
     qDebug() << "ServerController default proxy" << QNetworkProxy::applicationProxy();
-    const QList<QNetworkProxy> proxies =
-        QNetworkProxyFactory::systemProxyForQuery(QNetworkProxyQuery(
-            Endpoints::researchStatsUrl(), QNetworkProxyQuery::UrlRequest));
+    const QList<QNetworkProxy> proxies = QNetworkProxyFactory::systemProxyForQuery(
+        QNetworkProxyQuery(Endpoints::researchStatsUrl(), QNetworkProxyQuery::UrlRequest));
     if (!proxies.isEmpty()) {
         const QNetworkProxy& first = proxies.first();
         qDebug() << "list of system proxies" << first.hostName() << "user"
@@ -255,8 +254,8 @@ void ServerController::processLastDateTime()
     // would send the whole history again in every cycle.
     const QJsonDocument document = QJsonDocument::fromJson(answer);
     const QJsonValue dateTime = document.object().value(QLatin1String("datetime"));
-    if (!document.isObject() || !(dateTime.isUndefined() || dateTime.isNull() ||
-                                  dateTime.isString())) {
+    if (!document.isObject() ||
+        !(dateTime.isUndefined() || dateTime.isNull() || dateTime.isString())) {
         qDebug() << "ServerController: the last-date answer is not understood; nothing uploaded:"
                  << forLog(answer);
         return;
@@ -351,8 +350,7 @@ void ServerController::proxySettingsVerified()
     QNetworkReply* reply = m_probeReply;
     m_probeReply = nullptr;
     reply->manager()->deleteLater();
-    const bool valid =
-        isSuccess(reply) && QJsonDocument::fromJson(reply->readAll()).isObject();
+    const bool valid = isSuccess(reply) && QJsonDocument::fromJson(reply->readAll()).isObject();
     if (!valid) {
         qDebug() << "ServerController: "
                  << "proxy not valid";

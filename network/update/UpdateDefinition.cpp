@@ -140,8 +140,8 @@ UpdateChoice chooseUpdate(const QByteArray& body, const QString& platformKey,
             choice.available = true;
         }
     }
-    choice.available = choice.available && ReleaseVersion::isNewer(installedVersion,
-                                                                   choice.latestVersion);
+    choice.available =
+        choice.available && ReleaseVersion::isNewer(installedVersion, choice.latestVersion);
     return choice;
 }
 

@@ -20,8 +20,8 @@ struct UpdateRelease
 struct UpdateChoice
 {
     bool available = false;
-    UpdateRelease release;  // meaningful when available
-    QString latestVersion;  // the highest eligible version seen, else the installed one
+    UpdateRelease release; // meaningful when available
+    QString latestVersion; // the highest eligible version seen, else the installed one
 };
 
 // Reads an update definition ({"updates": {platformKey: [release, ...]}}) and picks the highest

@@ -166,9 +166,9 @@ QString Downloader::sizeText(qint64 bytes)
 
 void Downloader::calculateSizes(qint64 received, qint64 total)
 {
-    m_downloadLabel->setText(tr("Downloading updates") + QStringLiteral(" (") +
-                             sizeText(received) + QLatin1Char(' ') + tr("of") +
-                             QLatin1Char(' ') + sizeText(total) + QLatin1Char(')'));
+    m_downloadLabel->setText(tr("Downloading updates") + QStringLiteral(" (") + sizeText(received) +
+                             QLatin1Char(' ') + tr("of") + QLatin1Char(' ') + sizeText(total) +
+                             QLatin1Char(')'));
 }
 
 QString Downloader::timeRemainingText(qint64 received, qint64 total, qint64 elapsedSeconds)
@@ -237,9 +237,9 @@ void Downloader::askToDownloadAgain(const QString& informativeText)
         // Possibly the box whose answer led here.
         m_question->deleteLater();
     }
-    m_question = messageBox(QMessageBox::Critical, tr("Updater"), tr("Press OK to download again."),
-                            informativeText, QMessageBox::Ok | QMessageBox::Cancel,
-                            QMessageBox::Ok);
+    m_question =
+        messageBox(QMessageBox::Critical, tr("Updater"), tr("Press OK to download again."),
+                   informativeText, QMessageBox::Ok | QMessageBox::Cancel, QMessageBox::Ok);
     connect(m_question, &QMessageBox::finished, this, [this](int result) {
         if (result == QMessageBox::Ok) {
             startDownload(m_url);

@@ -22,13 +22,13 @@ Updater::Updater(QObject* parent)
       m_platformKey(QStringLiteral("linux")),
 #endif
       m_moduleName(QCoreApplication::applicationName()),
-      m_moduleVersion(QCoreApplication::applicationVersion()),
-      m_transfer(new UpdateTransfer(this)), m_downloader(new Downloader())
+      m_moduleVersion(QCoreApplication::applicationVersion()), m_transfer(new UpdateTransfer(this)),
+      m_downloader(new Downloader())
 {
     m_transfer->setMaxBytes(kMaxDefinitionBytes);
-    setUserAgentString(QStringLiteral("%1/%2 (Qt; QSimpleUpdater)")
-                           .arg(QCoreApplication::applicationName(),
-                                QCoreApplication::applicationVersion()));
+    setUserAgentString(
+        QStringLiteral("%1/%2 (Qt; QSimpleUpdater)")
+            .arg(QCoreApplication::applicationName(), QCoreApplication::applicationVersion()));
     connect(m_transfer, &UpdateTransfer::finished, this, &Updater::onReply);
     connect(m_downloader, &Downloader::downloadFinished, this, &Updater::downloadFinished);
 }
@@ -132,11 +132,11 @@ void Updater::setUpdateAvailable(bool available)
         qDebug() << "Updater: the user is already answering or downloading; not asked again";
         return;
     }
-    auto* box = new QMessageBox(QMessageBox::Information, m_moduleName,
-                                tr("Version %1 of %2 has been released!")
-                                    .arg(m_latestVersion.toHtmlEscaped(),
-                                         m_moduleName.toHtmlEscaped()),
-                                QMessageBox::Yes | QMessageBox::No);
+    auto* box =
+        new QMessageBox(QMessageBox::Information, m_moduleName,
+                        tr("Version %1 of %2 has been released!")
+                            .arg(m_latestVersion.toHtmlEscaped(), m_moduleName.toHtmlEscaped()),
+                        QMessageBox::Yes | QMessageBox::No);
     box->setTextFormat(Qt::RichText);
     box->setInformativeText(
         tr("Would you like to download the update now (size %1MB)?").arg(m_release.sizeInMb));

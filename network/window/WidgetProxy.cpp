@@ -42,14 +42,12 @@ WidgetProxy::~WidgetProxy()
 void WidgetProxy::enableFields(bool enabled)
 {
     m_ui->checkBoxUseSettings->setChecked(enabled);
-    for (QWidget* widget : {static_cast<QWidget*>(m_ui->lineEditServer),
-                            static_cast<QWidget*>(m_ui->lineEditPort),
-                            static_cast<QWidget*>(m_ui->lineEditUsername),
-                            static_cast<QWidget*>(m_ui->lineEditPassword),
-                            static_cast<QWidget*>(m_ui->labelServer),
-                            static_cast<QWidget*>(m_ui->labelPort),
-                            static_cast<QWidget*>(m_ui->labelUser),
-                            static_cast<QWidget*>(m_ui->labelPassword)}) {
+    for (QWidget* widget :
+         {static_cast<QWidget*>(m_ui->lineEditServer), static_cast<QWidget*>(m_ui->lineEditPort),
+          static_cast<QWidget*>(m_ui->lineEditUsername),
+          static_cast<QWidget*>(m_ui->lineEditPassword), static_cast<QWidget*>(m_ui->labelServer),
+          static_cast<QWidget*>(m_ui->labelPort), static_cast<QWidget*>(m_ui->labelUser),
+          static_cast<QWidget*>(m_ui->labelPassword)}) {
         widget->setEnabled(enabled);
     }
 }

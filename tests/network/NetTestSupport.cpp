@@ -27,9 +27,8 @@ QByteArray readFile(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-const char* const kNames =
-    "subjectAltName=DNS:localhost,IP:127.0.0.1,DNS:research.winkwell.test,"
-    "DNS:updates.winkwell.test";
+const char* const kNames = "subjectAltName=DNS:localhost,IP:127.0.0.1,DNS:research.winkwell.test,"
+                           "DNS:updates.winkwell.test";
 
 } // namespace
 
@@ -39,8 +38,9 @@ QString TestPki::create()
         return QStringLiteral("no temporary folder");
     }
     const QString dir = m_dir.path();
-    const QStringList ec{QStringLiteral("-newkey"), QStringLiteral("ec"), QStringLiteral("-pkeyopt"),
-                         QStringLiteral("ec_paramgen_curve:prime256v1"), QStringLiteral("-nodes")};
+    const QStringList ec{QStringLiteral("-newkey"), QStringLiteral("ec"),
+                         QStringLiteral("-pkeyopt"), QStringLiteral("ec_paramgen_curve:prime256v1"),
+                         QStringLiteral("-nodes")};
     QFile extensions(m_dir.filePath(QStringLiteral("server.ext")));
     if (!extensions.open(QIODevice::WriteOnly)) {
         return QStringLiteral("cannot write server.ext");
@@ -169,7 +169,8 @@ void TestHttpsServer::incomingConnection(qintptr descriptor)
         }
     });
     const auto writeFiller = [socket, remaining] {
-        while (*remaining > 0 && socket->encryptedBytesToWrite() + socket->bytesToWrite() < 262144) {
+        while (*remaining > 0 &&
+               socket->encryptedBytesToWrite() + socket->bytesToWrite() < 262144) {
             const qint64 chunk = std::min<qint64>(*remaining, 65536);
             socket->write(QByteArray(static_cast<int>(chunk), 'x'));
             *remaining -= chunk;

@@ -88,8 +88,8 @@ public:
     // "user:password", or empty for none.
     void requireCredentials(const QByteArray& userAndPassword);
 
-    QList<QByteArray> tunnels;      // the CONNECT targets let through
-    int refusals = 0;               // 407 answers
+    QList<QByteArray> tunnels; // the CONNECT targets let through
+    int refusals = 0;          // 407 answers
 
 protected:
     void incomingConnection(qintptr descriptor) override;

@@ -68,8 +68,8 @@ public:
     void verify(const QString& host, quint16 port, const QString& user, const QString& password)
     {
         QMetaObject::invokeMethod(server, "verifyProxySettings", Qt::QueuedConnection,
-                                  Q_ARG(QString, host), Q_ARG(quint16, port),
-                                  Q_ARG(QString, user), Q_ARG(QString, password));
+                                  Q_ARG(QString, host), Q_ARG(quint16, port), Q_ARG(QString, user),
+                                  Q_ARG(QString, password));
     }
 
     ServerController* server;
@@ -186,10 +186,10 @@ private slots:
                               "2024-05-03T10:00:00+02:00"};
         QTest::newRow("server holds nothing") << QByteArray(R"({"datetime":""})") << all;
         QTest::newRow("no datetime key") << QByteArray(R"({"other":1})") << all;
-        QTest::newRow("some newer") << QByteArray(R"({"datetime":"2024-05-02T08:00:00Z"})")
-                                    << QStringList{all.at(2)};
-        QTest::newRow("nothing newer") << QByteArray(R"({"datetime":"2024-05-03T08:00:00Z"})")
-                                       << QStringList();
+        QTest::newRow("some newer")
+            << QByteArray(R"({"datetime":"2024-05-02T08:00:00Z"})") << QStringList{all.at(2)};
+        QTest::newRow("nothing newer")
+            << QByteArray(R"({"datetime":"2024-05-03T08:00:00Z"})") << QStringList();
     }
 
     void uploadCycleSendsOnlyWhatTheServerLacks()
@@ -219,7 +219,8 @@ private slots:
 
         QCOMPARE(m_server->requests.size(), uploaded.isEmpty() ? 1 : 2);
         if (!uploaded.isEmpty()) {
-            const QJsonObject upload = QJsonDocument::fromJson(m_server->requests.at(1).body).object();
+            const QJsonObject upload =
+                QJsonDocument::fromJson(m_server->requests.at(1).body).object();
             QCOMPARE(upload.value("pcid").toString(), kPcid);
             QCOMPARE(upload.value("version").toString(), QStringLiteral("3.6.24.0"));
             QStringList sent;
@@ -274,7 +275,8 @@ private slots:
         QSignalSpy dates(harness.server, &ServerController::lastDateTimeObtained);
         QSignalSpy offline(harness.server, &ServerController::noInternetConnection);
         harness.start();
-        QTRY_VERIFY_WITH_TIMEOUT(log.contains("ServerController::slotError Network Failure"), kWait);
+        QTRY_VERIFY_WITH_TIMEOUT(log.contains("ServerController::slotError Network Failure"),
+                                 kWait);
         QVERIFY(log.contains("ServerController::slotSslErrors"));
         QVERIFY(log.contains("SslHandshakeFailedError"));
         QCOMPARE(m_server->requests.size(), 0);
@@ -307,8 +309,8 @@ private slots:
         QTest::newRow("array") << 200 << QByteArray("[1,2]") << "not understood";
         QTest::newRow("number") << 200 << QByteArray(R"({"datetime":42})") << "not understood";
         QTest::newRow("empty") << 200 << QByteArray() << "empty answer";
-        QTest::newRow("server error") << 500 << QByteArray(R"({"datetime":""})")
-                                      << "InternalServerError";
+        QTest::newRow("server error")
+            << 500 << QByteArray(R"({"datetime":""})") << "InternalServerError";
         QTest::newRow("redirect") << 302 << QByteArray(R"({"datetime":""})") << "status 302";
     }
 
@@ -321,7 +323,8 @@ private slots:
         const auto handler = m_server->handler;
         m_server->handler = [&](const HttpRequest&) {
             HttpResponse response = json(answer, status);
-            response.headers.append(qMakePair(QByteArray("Location"), QByteArray("https://127.0.0.1:1/x")));
+            response.headers.append(
+                qMakePair(QByteArray("Location"), QByteArray("https://127.0.0.1:1/x")));
             return response;
         };
         LogCapture log;
@@ -441,8 +444,8 @@ private slots:
         QVERIFY(accepted.start());
         QVERIFY(system.start());
         storeProxy("127.0.0.1", accepted.serverPort(), "carol", "pw-carol");
-        qputenv("https_proxy", QByteArray("http://127.0.0.1:") +
-                                   QByteArray::number(system.serverPort()));
+        qputenv("https_proxy",
+                QByteArray("http://127.0.0.1:") + QByteArray::number(system.serverPort()));
         researchBehindProxy();
         m_lastDateAnswer = R"({"datetime":"2030-01-01T00:00:00Z"})";
         LogCapture log;
