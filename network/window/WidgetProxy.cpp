@@ -10,6 +10,20 @@
 #include <QMouseEvent>
 
 namespace {
+// QIntValidator lets "70000" through as a number still being typed; a port never gets there.
+class PortValidator : public QIntValidator
+{
+public:
+    using QIntValidator::QIntValidator;
+    State validate(QString& input, int& position) const override
+    {
+        const State state = QIntValidator::validate(input, position);
+        bool ok = false;
+        const int value = input.toInt(&ok);
+        return state == Intermediate && ok && value > top() ? Invalid : state;
+    }
+};
+
 void addShadow(QWidget* widget)
 {
     auto* shadow = new QGraphicsDropShadowEffect(widget);
@@ -29,7 +43,7 @@ WidgetProxy::WidgetProxy(QWidget* parent)
     addShadow(m_ui->widgetApplication);
     addShadow(m_ui->widgetGraph);
     enableFields(false);
-    m_ui->lineEditPort->setValidator(new QIntValidator(0, 65535, this));
+    m_ui->lineEditPort->setValidator(new PortValidator(0, 65535, this));
     m_ui->labelWait->hide();
     qDebug() << "widget proxy created";
 }

@@ -48,8 +48,8 @@ void closeAllBoxes()
 
 QJsonObject release(const QString& version, const QString& url, const QString& md5 = kMd5)
 {
-    return QJsonObject{{"latest-version", version}, {"download-url", url}, {"md5", md5},
-                       {"size-in-mb", 1}};
+    return QJsonObject{
+        {"latest-version", version}, {"download-url", url}, {"md5", md5}, {"size-in-mb", 1}};
 }
 
 } // namespace
@@ -203,8 +203,8 @@ private slots:
         QMessageBox* prompt = visibleBox("has been released");
         QCOMPARE(prompt != nullptr, !offered.isEmpty());
         if (prompt) {
-            QCOMPARE(prompt->text(), QStringLiteral("Version %1 of Winkwell has been released!")
-                                         .arg(offered));
+            QCOMPARE(prompt->text(),
+                     QStringLiteral("Version %1 of Winkwell has been released!").arg(offered));
             QVERIFY(prompt->informativeText().contains("(size 1MB)"));
         }
         QCOMPARE(m_server->requests.first().headers.value("user-agent"),
@@ -217,11 +217,13 @@ private slots:
         QTest::addColumn<bool>("sendLength");
         QTest::addColumn<QString>("sha256");
         QTest::addColumn<QString>("savedAs");
-        QTest::newRow("sized") << "/files/winkwell_3.6.24.1.deb" << true << "" << "winkwell_3.6.24.1.deb";
+        QTest::newRow("sized") << "/files/winkwell_3.6.24.1.deb" << true << ""
+                               << "winkwell_3.6.24.1.deb";
         QTest::newRow("unsized") << "/files/winkwell_3.6.24.1.deb" << false << ""
                                  << "winkwell_3.6.24.1.deb";
         QTest::newRow("with sha256") << "/files/w.deb" << true << kSha256 << "w.deb";
-        QTest::newRow("name from a folder address") << "/files/" << true << "" << "QSU_Update.bin";
+        QTest::newRow("name from a folder address") << "/files/" << true << ""
+                                                    << "QSU_Update.bin";
     }
 
     void theDownloadIsVerifiedAndItsFolderOpened()
@@ -251,7 +253,8 @@ private slots:
         QCOMPARE(m_opened, QList<QUrl>{QUrl::fromLocalFile(m_downloads->path())});
         QCOMPARE(label(downloader, "downloadLabel"), QStringLiteral("Download complete!"));
         QVERIFY(downloader->findChild<QPushButton*>("openButton")->isVisible());
-        QCOMPARE(downloader->findChild<QPushButton*>("stopButton")->text(), QStringLiteral("Close"));
+        QCOMPARE(downloader->findChild<QPushButton*>("stopButton")->text(),
+                 QStringLiteral("Close"));
     }
 
     void aChecksumMismatchDeletesTheDownload_data()
