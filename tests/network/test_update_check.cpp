@@ -97,10 +97,10 @@ private:
             return redirect("http://127.0.0.1:1/files/download/updates.json");
         }
         if (path == "/huge") {
-            return HttpResponse{200, {}, {}, true, 50 * 1024 * 1024};
+            return HttpResponse{200, {}, {}, true, qint64(50) * 1024 * 1024};
         }
         if (path == "/huge-unsized") {
-            return HttpResponse{200, {}, {}, false, 50 * 1024 * 1024};
+            return HttpResponse{200, {}, {}, false, qint64(50) * 1024 * 1024};
         }
         if (path == "/garbage") {
             return HttpResponse{200, "<html>not a definition</html>", {}};
@@ -350,8 +350,8 @@ private slots:
         QCOMPARE(bar->maximum(), 0);
         QCOMPARE(label(&downloader, "downloadLabel"), QStringLiteral("Downloading updates (4 KB)"));
         QCOMPARE(label(&downloader, "timeLabel"), QStringLiteral("Time remaining: unknown"));
-        QMetaObject::invokeMethod(&downloader, "updateProgress", Q_ARG(qint64, 3 * 1048576),
-                                  Q_ARG(qint64, 12 * 1048576));
+        QMetaObject::invokeMethod(&downloader, "updateProgress", Q_ARG(qint64, qint64(3) * 1048576),
+                                  Q_ARG(qint64, qint64(12) * 1048576));
         QCOMPARE(bar->maximum(), 100);
         QCOMPARE(bar->value(), 25);
         QCOMPARE(label(&downloader, "downloadLabel"),
