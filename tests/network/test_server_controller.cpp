@@ -11,6 +11,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QNetworkProxy>
+#include <QNetworkProxyFactory>
 #include <QSignalSpy>
 #include <QThread>
 #include <QtTest>
@@ -428,6 +429,8 @@ private slots:
             QVERIFY(strict.refusals >= 1);
             QVERIFY(strict.tunnels.isEmpty());
             QVERIFY(log.contains("proxy not valid"));
+            QCOMPARE(QNetworkProxy::applicationProxy().port(), accepted.serverPort());
+            QVERIFY(!QNetworkProxyFactory::usesSystemConfiguration());
             // Rolled back: the next cycle goes through the accepted proxy again.
             harness.invoke("startResearchUpload");
             QTRY_COMPARE_WITH_TIMEOUT(accepted.tunnels.size(), 2, kWait);

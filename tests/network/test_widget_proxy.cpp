@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QNetworkProxyFactory>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QThread>
@@ -220,6 +221,8 @@ private slots:
             visibleBox()->accept();
             QVERIFY(window.isVisible());
             QVERIFY(readString(SettingKeys::proxyServer).isEmpty());
+            // Nothing had been accepted: back on the system's configuration.
+            QVERIFY(QNetworkProxyFactory::usesSystemConfiguration());
             form.cancel->click(); // nothing was accepted: back to the system's configuration
             QVERIFY(!form.useSettings->isChecked() && form.fieldsEmpty());
 
