@@ -14,9 +14,10 @@ PACKAGES=(
     libqt5multimedia5-plugins libqt5svg5 opencv-data libdlib-data fonts-roboto dbus
     # test
     xvfb xauth xdotool python3-dbusmock x11-utils openbox pulseaudio pulseaudio-utils desktop-file-utils
-    openssl  # the network tests make their certificate authority and server certificates
     # fetching the face-detection model
     curl ca-certificates
+    # the network tests make their certificate authority and server certificates
+    openssl
 )
 
 missing=()
