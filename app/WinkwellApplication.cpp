@@ -52,7 +52,10 @@ WinkwellApplication::WinkwellApplication(int& argc, char** argv, std::FILE* stde
     setOrganizationName(QStringLiteral("lidcareworks"));
     qDebug() << "version" << applicationVersion();
 
-    m_gui = new WinkwellGUI();
+    GuiServices guiServices = GuiServices::system();
+    guiServices.languages = [this] { return availableLanguages(); };
+    guiServices.setLanguage = [this](int index) { setLanguage(index); };
+    m_gui = new WinkwellGUI(std::move(guiServices));
     qDebug() << "WinkwellApplication gui created";
     m_statistics = new StatisticsController(m_dataFolder);
     m_server = new ServerController();

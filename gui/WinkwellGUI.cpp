@@ -1,102 +1,744 @@
 #include "WinkwellGUI.h"
 
+#include "AboutLinks.h"
+#include "BlinkRatePlot.h"
 #include "common/SettingsStore.h"
 #include "platform/Autostart.h"
+#include "platform/CameraCatalog.h"
+#include "platform/CameraControls.h"
 #include "reminders/BlinkReminderWidget.h"
 #include "reminders/BreakReminderWidget.h"
 #include "reminders/ExerciseReminderWidget.h"
+#include "reminders/ReminderSound.h"
+#include "reminders/ScreenPlacement.h"
+#include "ui_WinkwellGUI.h"
 
-#include <QApplication>
+#include <QAbstractEventDispatcher>
+#include <QButtonGroup>
 #include <QCloseEvent>
 #include <QDebug>
-#include <QDesktopWidget>
-#include <QEvent>
-#include <QPushButton>
+#include <QGraphicsDropShadowEffect>
+#include <QMenu>
+#include <QMouseEvent>
 #include <QScreen>
-#include <QVBoxLayout>
+#include <QThread>
 
-WinkwellGUI::WinkwellGUI(QWidget* parent)
-    : QWidget(parent), m_image(new QLabel(this)), m_status(new QLabel(this)),
-      m_changeReminderPosition(new QPushButton(tr("CHANGE REMINDER POSITION"), this)),
-      m_blinkReminder(new BlinkReminderWidget(this)),
-      m_breakReminder(new BreakReminderWidget(this)),
-      m_exerciseReminder(new ExerciseReminderWidget(this)), m_autostart(createAutostart())
+namespace {
+constexpr int kErrorBalloonMs = 7000;
+constexpr int kBalloonMs = 5000;
+constexpr int kCloseBalloons = 3;
+constexpr int kScreenDetectionDelayMs = 5000;
+constexpr int kScreenControlDelayMs = 1000;
+const char* const kPanelTitleStyle = "QLabel{font-size: 12pt;}QLabel::disabled{color: #808080; }";
+} // namespace
+
+GuiServices GuiServices::system()
 {
-    setWindowTitle(QStringLiteral("Winkwell"));
-    auto* layout = new QVBoxLayout(this);
-    m_image->setMinimumSize(400, 300);
-    m_image->setAlignment(Qt::AlignCenter);
-    layout->addWidget(m_image);
-    layout->addWidget(m_status);
-    m_changeReminderPosition->setObjectName(
-        QStringLiteral("pushButton_changeBlinkReminderPosition"));
-    m_changeReminderPosition->setCheckable(true);
-    layout->addWidget(m_changeReminderPosition);
-    resize(440, 420);
+    GuiServices services;
+    services.systemListenerFactory = [] { return SystemSession::createSystemListener(); };
+    services.cameras = createCameraCatalog();
+    services.cameraControls = [](int index) { return createCameraControls(index); };
+    services.autostart = createAutostart();
+    services.languages = [] {
+        return QVector<QLocale>{QLocale(QLocale::English, QLocale::UnitedStates)};
+    };
+    services.setLanguage = [](int) {};
+    return services;
+}
 
-    connect(m_changeReminderPosition, &QPushButton::toggled, this,
-            &WinkwellGUI::on_pushButton_changeBlinkReminderPosition_toggled);
+WinkwellGUI::WinkwellGUI(GuiServices services, QWidget* parent)
+    : QWidget(parent), m_ui(std::make_unique<Ui::widget_winkwell>()),
+      m_services(std::move(services))
+{
+    qDebug() << "WinkwellGUI::WinkwellGUI";
+    m_ui->setupUi(this);
+    setWindowFlags(Qt::FramelessWindowHint);
+    setAttribute(Qt::WA_TranslucentBackground);
+    qDebug() << "windows flags set";
+
+    for (QLabel* title :
+         {m_ui->label_breaksTitle, m_ui->label_cooperations, m_ui->label_hotkeysTitle,
+          m_ui->label_settingsTitle, m_ui->label_eyeExercisesTitle, m_ui->label_blinkTrainingTitle,
+          m_ui->label_pauseWinkwellTitle, m_ui->label_blinkMonitoringTitle,
+          m_ui->label_automatic_stop_camera_use_title, m_ui->label_automaticBrightnessTitle,
+          m_ui->label_networkTitle}) {
+        title->setStyleSheet(QLatin1String(kPanelTitleStyle));
+    }
+    m_ui->label_noInternet->hide();
+    AboutLinks::apply(*m_ui);
+
+    connect(m_ui->action_open, &QAction::triggered, this, &WinkwellGUI::openWindow);
+    connect(m_ui->action_pauseWinkwell, &QAction::triggered, this, &WinkwellGUI::pauseApp);
+    connect(m_ui->action_resumeWinkwell, &QAction::triggered, this, &WinkwellGUI::resumeApp);
+    connect(m_ui->action_pauseWebcamUse, &QAction::triggered, this, &WinkwellGUI::pauseCameraUse);
+    connect(m_ui->action_resumeWebcamUse, &QAction::triggered, this, &WinkwellGUI::resumeCameraUse);
+    connect(m_ui->action_quit, &QAction::triggered, this, &WinkwellGUI::close);
+    m_ui->toolButton_pauseCamera->setDefaultAction(m_ui->action_pauseWebcamUse);
+    m_ui->toolButton_presentationMode->setDefaultAction(m_ui->action_pauseWinkwell);
+    m_ui->toolButton_exit->setDefaultAction(m_ui->action_quit);
+
+    m_colorTemperatureButtons = new QButtonGroup(this);
+    m_colorTemperatureButtons->addButton(m_ui->toolButton_lowColorTemperature, 45);
+    m_colorTemperatureButtons->addButton(m_ui->toolButton_mediumColorTemperature, 55);
+    m_colorTemperatureButtons->addButton(m_ui->toolButton_normalColorTemperature, 66);
+    m_colorTemperatureButtons->setExclusive(true);
+    connect(m_colorTemperatureButtons, &QButtonGroup::idToggled, this,
+            &WinkwellGUI::colorTemperature_valueChanged);
+    m_ui->spinBox_timeBetweenBreaks->setValue(50);
+
+    QImage black(400, 300, QImage::Format_RGB888);
+    black.fill(Qt::black);
+    for (QWidget* hidden : std::initializer_list<QWidget*>{
+             m_ui->toolButton_titleBarBack, m_ui->toolButton_titleBarWebcam,
+             m_ui->widget_settingsPage, m_ui->widget_aboutPage, m_ui->widget_livePreviewPage,
+             m_ui->label_blinkMonitoringMessage,
+             m_ui->pushButton_blinkMonitoringTakeFirstMeasurement, m_ui->widget_warningWin10}) {
+        hidden->hide();
+    }
+    // Linux has no privacy page to send the user to; the hint explains the device group instead.
+    m_ui->pushButton_privacySettings->hide();
+    adjustGUIelementsSizes();
+    m_ui->label_image->setPixmap(QPixmap::fromImage(black).scaledToWidth(m_previewImageWidth));
+    m_plot = new BlinkRatePlot(m_ui->widget_blinkMonitoringGraph);
+    m_plot->setObjectName(QStringLiteral("customPlot_blinkMonitoring_graph"));
+    m_ui->widget_blinkMonitoringGraph->layout()->addWidget(m_plot);
+    connect(m_plot, &BlinkRatePlot::pressed, this, &WinkwellGUI::showStatisticsRequired);
+    adjustGUIelementsSizes();
+
+    addDropShadows();
+
+    m_blinkReminder = new BlinkReminderWidget(this);
     connect(m_blinkReminder, &BlinkReminderWidget::hideBlinkReminderByMouseRequested, this,
             &WinkwellGUI::hideBlinkReminderByMouseRequested);
+    m_breakReminder = new BreakReminderWidget(this);
     connect(m_breakReminder, &BreakReminderWidget::skipClicked, this,
             &WinkwellGUI::skipBreakClicked);
     connect(m_breakReminder, &BreakReminderWidget::snoozeClicked, this,
             &WinkwellGUI::snoozeBreakClicked);
+    m_exerciseReminder = new ExerciseReminderWidget(this);
     connect(m_exerciseReminder, &ExerciseReminderWidget::exerciseFinished, this,
             &WinkwellGUI::exerciseFinished);
+
+    m_blinkSound = new ReminderSound(QStringLiteral(":/audio/marimba12.wav"), 1, this);
+
+    buildTray();
+    m_ui->label_version->setText(QStringLiteral("winkwell ") + tr("version") + QLatin1Char(' ') +
+                                 QCoreApplication::applicationVersion());
+    loadLanguages();
+    move(ScreenPlacement::primaryScreenSize().width() / 2, 0);
 }
 
 WinkwellGUI::~WinkwellGUI()
 {
-    m_closing = true;
     hideBlinkReminder();
+    hide();
+    if (m_trayIcon) {
+        m_trayIcon->hide();
+    }
+    m_closing = true;
+    qDebug() << "WinkwellGUI::~WinkwellGUI() thread" << QThread::currentThreadId();
+    if (m_systemListener) {
+        QAbstractEventDispatcher::instance()->removeNativeEventFilter(m_systemListener.get());
+    }
 }
 
-QString WinkwellGUI::statusText() const
+void WinkwellGUI::buildTray()
 {
-    return m_status->text();
+    m_trayMenu = new QMenu(this);
+    m_trayMenu->addAction(m_ui->action_open);
+    m_trayMenu->addAction(m_ui->action_pauseWinkwell);
+    m_trayMenu->addAction(m_ui->action_pauseWebcamUse);
+    m_trayMenu->addSeparator();
+    m_trayMenu->addAction(m_ui->action_quit);
+    m_trayIcon = new QSystemTrayIcon(this);
+    m_trayIcon->setToolTip(QStringLiteral("winkwell"));
+    m_trayIcon->setContextMenu(m_trayMenu);
+    m_trayIcon->setIcon(QIcon(QStringLiteral(":/icons/icon16.svg")));
+    m_trayIcon->setVisible(true);
+    connect(m_trayIcon, &QSystemTrayIcon::activated, this, &WinkwellGUI::showWindow);
+    qDebug() << "tray icon created";
+    if (!hasTray()) {
+        qDebug() << "WinkwellGUI: no system tray on this desktop; the window stays open instead "
+                    "of hiding into it";
+    }
 }
 
-void WinkwellGUI::setStatus(const QString& text)
+bool WinkwellGUI::hasTray() const
 {
-    m_status->setText(text);
+    return QSystemTrayIcon::isSystemTrayAvailable();
+}
+
+void WinkwellGUI::addDropShadows()
+{
+    for (QWidget* widget :
+         {m_ui->widget_titleBar, m_ui->widget_visibleWinkwell, m_ui->widget_support,
+          m_ui->widget_blinkTraining, m_ui->widget_livePreview, m_ui->widget_blinkMonitoring,
+          m_ui->widget_automaticBrightness, m_ui->widget_network, m_ui->widget_settings,
+          m_ui->widget_hotkeys, m_ui->widget_about, m_ui->widget_breaks, m_ui->widget_eyeExercises,
+          m_ui->widget_automaticStopCameraUse, m_ui->widget_automaticPauseWinkwell,
+          m_ui->widget_cooperations}) {
+        auto* shadow = new QGraphicsDropShadowEffect(widget);
+        shadow->setBlurRadius(5.0);
+        shadow->setOffset(1.0, 1.0);
+        widget->setGraphicsEffect(shadow);
+    }
 }
 
 void WinkwellGUI::init()
 {
     qDebug() << "WinkwellGUI::init()";
     ++m_initCount;
+    qApp->installEventFilter(this);
+    qDebug() << "win id" << winId() << "effective win id" << effectiveWinId();
+
+    m_systemListener = m_services.systemListenerFactory();
+    connect(m_systemListener.get(), &SystemSession::EventFilter::sessionChangeDetected, this,
+            &WinkwellGUI::systemAdapter);
+    QAbstractEventDispatcher::instance()->installNativeEventFilter(m_systemListener.get());
+    qDebug() << "system listener installed";
+
     loadSettings();
+    qDebug() << "load settings finished";
+    startUpdateCheck();
+    updateSystemTray();
+    if (QScreen* primary = QGuiApplication::primaryScreen()) {
+        connect(primary, &QScreen::logicalDotsPerInchChanged, this,
+                &WinkwellGUI::adjustGUIelementsSizes);
+        adjustGUIelementsSizes();
+        qDebug() << "size of the screen in mm" << primary->name() << primary->physicalSize()
+                 << primary->physicalDotsPerInch();
+    }
 }
 
-// Pushes every stored choice to the controllers, with the defaults of a first start.
-void WinkwellGUI::loadSettings()
+void WinkwellGUI::startUpdateCheck()
 {
-    qDebug() << "WinkwellGUI::loadSettings()";
-    auto store = openSettingsStore();
-    const auto flag = [&](const SettingKey& key) { return readSetting(*store, key).toBool(); };
-    const auto number = [&](const SettingKey& key) { return readSetting(*store, key).toInt(); };
-    using namespace SettingKeys;
-    emit training_mgd_status_changed(flag(mgdTraining));
-    // Applied whether or not it differs from the designer value: an unchecked radio button set
-    // to unchecked would say nothing.
-    on_radioButton_isReminderInteractive_toggled(flag(interactiveReminder));
-    emit measurementEnabled(flag(measurement));
-    emit trainingEnabled(flag(training));
-    emit includeNaturalBreaksChanged(flag(includeNaturalBreaks));
-    emit trainingPeriodChanged(number(trainingPeriod) * 1000);
-    emit timeBetweenBreaksChanged(number(timeBetweenBreaks));
-    emit naturalBreakDurationChanged(static_cast<uint>(number(naturalBreakDuration)));
-    emit eyeExerciseReminderEnabled(flag(eyeExercises));
-    emit breakReminderEnabled(flag(computerBreaks));
-    emit cameraIDchanged(qMax(0, number(cameraId)));
-    emit colorTemperatureSliderPositionChanged(number(colorTemperature));
-    m_reminderSound = flag(reminderSound);
-    // Written again at each start, so the entry follows the program when it moves.
-    if (flag(startWithSystem)) {
-        on_checkBox_settingsStartOnStartUp_toggled(true);
+    emit updateCheckRequested();
+}
+
+void WinkwellGUI::adjustGUIelementsSizes()
+{
+    const int h = m_ui->toolButton_titleBarClose->sizeHint().height();
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    qDebug() << "WinkwellGUI::adjustGUIelementsSizes()" << h << "primary screen"
+             << (primary ? primary->name() : QString()) << "size" << size() << sizeHint()
+             << minimumSizeHint() << "logical dots per inch"
+             << (primary ? primary->logicalDotsPerInch() : 0.0) << "device pixel ratio"
+             << devicePixelRatioF();
+    if (m_plot) {
+        m_plot->setMinimumHeight(8 * h);
     }
-    emit screenControlEnabled(flag(screenControl), 1000);
+    m_previewImageWidth = h >= 25 ? 20 * h : 400;
+}
+
+QString WinkwellGUI::statusText(int code) const
+{
+    switch (code) {
+    case 1:
+        return tr("Measurement will start shortly.");
+    case 2:
+        return tr("No measurement taken yet. Your blink rate is measured approximately every 30 "
+                  "minutes.");
+    case 3:
+        return tr("Measurement in progress");
+    case 4:
+        return tr("Winkwell observes your blinks (blink training is active).");
+    default:
+        return QString();
+    }
+}
+
+QString WinkwellGUI::errorText(Error error) const
+{
+    switch (error) {
+    case ErrorMissingData:
+        return tr("Error:") + tr(" insufficient memory RAM or missing data.dat.");
+    case ErrorCameraOccupied:
+        return tr("Error:") + tr(" camera is used by other software.");
+    case ErrorLowFps:
+        return tr("Error:") + tr(" low frame per second, cheap camera or bad light conditions.");
+    case ErrorNoFace:
+        return tr("Face not detected, please test blink detection performance (webcam icon).");
+    case ErrorMoreFaces:
+        return tr("More than one face detected.");
+    case ErrorEmptyFrame:
+        return tr("Error:") + tr(" empty frame received, camera unplugged? (or bad cable or broken "
+                                 "camera or bad driver).");
+    case ErrorNoCamera:
+        return tr("Error:") + tr(" camera is not connected.");
+    default:
+        return tr("no error");
+    }
+}
+
+void WinkwellGUI::updateSystemTray()
+{
+    if (m_paused) {
+        m_trayTitle = tr("winkwell - presentation mode");
+        m_trayIcon->setIcon(QIcon(QStringLiteral(":/icons/grayIcon16.svg")));
+        m_trayIcon->setToolTip(m_trayTitle);
+    } else if (m_errorShown) {
+        m_trayIcon->setIcon(QIcon(QStringLiteral(":/icons/iconOrange16.svg")));
+        m_trayIcon->setToolTip(errorText(m_currentError));
+        if (!m_errorBalloonShown) {
+            showTrayMessage(QStringLiteral("winkwell"), errorText(m_currentError),
+                            QSystemTrayIcon::NoIcon, kErrorBalloonMs);
+            m_errorBalloonShown = true;
+        }
+    } else if (m_cameraUsePaused) {
+        m_trayTitle = tr("winkwell camera use paused");
+        m_trayIcon->setIcon(QIcon(QStringLiteral(":/icons/webcamOff.svg")));
+        m_trayIcon->setToolTip(m_trayTitle);
+    } else {
+        m_trayIcon->setIcon(QIcon(QStringLiteral(":/icons/icon16.svg")));
+        m_trayTitle = QStringLiteral("winkwell");
+        m_trayIcon->setToolTip(m_statusCode == 3 || m_statusCode == 4 ? statusText(m_statusCode)
+                                                                      : m_trayTitle);
+    }
+    if (m_ui->label_blinkMonitoringMessage->isVisible()) {
+        m_ui->label_blinkMonitoringMessage->setText(
+            m_currentError != ErrorNone ? errorText(m_currentError) : statusText(m_statusCode));
+    }
+    if (m_ui->widget_mainPage->isVisible()) {
+        m_ui->label_titleBarTitle->setText(m_trayTitle);
+    }
+    for (QWidget* panel :
+         {m_ui->widget_automaticBrightness, m_ui->widget_blinkTraining, m_ui->widget_eyeExercises,
+          m_ui->widget_breaks, m_ui->widget_blinkMonitoring}) {
+        panel->setEnabled(!m_paused);
+    }
+    if (m_cameraUsePaused) {
+        m_ui->radioButton_isReminderInteractive->setEnabled(false);
+        if (m_ui->radioButton_isReminderInteractive->isChecked()) {
+            m_interactiveForcedToSimple = true;
+            m_ui->radioButton_isReminderSimple->setChecked(true);
+        }
+        m_ui->toolButton_blinkMonitoringOnOff->setEnabled(false);
+    } else {
+        m_ui->radioButton_isReminderInteractive->setEnabled(true);
+        if (m_ui->radioButton_isReminderSimple->isChecked() && m_interactiveForcedToSimple) {
+            m_interactiveForcedToSimple = false;
+            m_ui->radioButton_isReminderInteractive->setChecked(true);
+        }
+        m_ui->toolButton_blinkMonitoringOnOff->setEnabled(true);
+    }
+}
+
+void WinkwellGUI::showTrayMessage(const QString& title, const QString& message,
+                                  QSystemTrayIcon::MessageIcon icon, int ms)
+{
+    qDebug() << "WinkwellGUI: tray message" << title << message;
+    m_trayIcon->showMessage(title, message, icon, ms);
+}
+
+void WinkwellGUI::showError(Error error)
+{
+    m_currentError = error;
+    m_statusCode = 0;
+    switch (error) {
+    case ErrorMissingData:
+        m_errorShown = true;
+        break;
+    case ErrorCameraOccupied:
+    case ErrorNoCamera:
+        reloadCameras(-1);
+        m_errorShown = true;
+        m_currentError =
+            m_ui->comboBox_chooseCamera->count() > 0 ? ErrorCameraOccupied : ErrorNoCamera;
+        break;
+    case ErrorEmptyFrame:
+        reloadCameras(-1);
+        m_errorShown = true;
+        break;
+    default:
+        break;
+    }
+    // The camera-access hint of the camera test page stands in for the privacy-settings one.
+    if (error == ErrorCameraOccupied || error == ErrorEmptyFrame || error == ErrorNoCamera) {
+        showCameraAccessHint();
+    }
+    qDebug() << "WinkwellGUI::showError" << errorText(error);
+    updateSystemTray();
+}
+
+void WinkwellGUI::adjustSystemTrayBasedOnFunctionalityAccessingCamera(Feature functionality)
+{
+    qDebug() << "WinkwellGUI::adjustSystemTrayBasedOnFunctionalityAccessingCamera"
+             << featureName(functionality);
+    m_errorShown = false;
+    m_errorBalloonShown = false;
+    if (m_ui->widget_warningWin10->isVisible()) {
+        m_ui->widget_warningWin10->hide();
+    }
+    m_currentError = ErrorNone;
+    if (functionality == FeatureMeasurement) {
+        m_statusCode = 3;
+        if (m_ui->label_blinkMonitoringMessage->isVisible()) {
+            m_ui->label_blinkMonitoringMessage->setText(tr("Measurement in progress"));
+        }
+    } else if (functionality == FeatureInteractiveTraining) {
+        m_statusCode = 4;
+    }
+    updateSystemTray();
+}
+
+void WinkwellGUI::checkToDisableErrorToolTipIfNoCameraNeeded()
+{
+    if (m_errorShown && !m_measurementOn && !(m_trainingOn && m_interactiveReminder)) {
+        qDebug() << "WinkwellGUI::checkToDisableErrorToolTipIfNoCameraNeeded()";
+        m_currentError = ErrorNone;
+        m_errorShown = false;
+        m_errorBalloonShown = false;
+        updateSystemTray();
+    }
+}
+
+void WinkwellGUI::leaveCameraStatus()
+{
+    if (m_statusCode == 3) {
+        m_statusCode = m_ui->label_blinkMonitoringMessage->isVisible() ? 2 : 0;
+    }
+    if (m_statusCode == 4) {
+        m_statusCode = 0;
+    }
+}
+
+void WinkwellGUI::hideBlinkReminder()
+{
+    qDebug() << "WinkwellGUI::hideBlinkReminder()";
+    if (m_blinkReminder && m_blinkReminder->isVisible()) {
+        m_blinkReminder->rollIn();
+    }
+    if (m_interactiveReminder && m_trayIcon) {
+        if (m_statusCode == 4) {
+            m_statusCode = 0;
+        }
+        if (m_ui->label_blinkMonitoringMessage->isVisible()) {
+            m_statusCode = 2;
+        }
+        updateSystemTray();
+    }
+}
+
+void WinkwellGUI::pauseApp()
+{
+    if (m_paused) {
+        return;
+    }
+    qDebug() << "WinkwellGUI::pauseApp()";
+    m_paused = true;
+    leaveCameraStatus();
+    m_trayMenu->insertAction(m_ui->action_pauseWinkwell, m_ui->action_resumeWinkwell);
+    m_trayMenu->removeAction(m_ui->action_pauseWinkwell);
+    if (!m_cameraUsePaused) {
+        m_trayMenu->removeAction(m_ui->action_pauseWebcamUse);
+        m_ui->toolButton_pauseCamera->removeAction(m_ui->action_pauseWebcamUse);
+    }
+    m_ui->toolButton_presentationMode->removeAction(m_ui->action_pauseWinkwell);
+    m_ui->toolButton_presentationMode->setDefaultAction(m_ui->action_resumeWinkwell);
+    hideBlinkReminder();
+    qDebug() << "WinkwellGUI::hideExerciseReminder()";
+    m_exerciseReminder->stop();
+    qDebug() << "WinkwellGUI::hideBreakReminder()";
+    m_breakReminder->hide();
+    updateSystemTray();
+    emit pauseRequested(true);
+}
+
+void WinkwellGUI::resumeApp()
+{
+    if (!m_paused) {
+        return;
+    }
+    qDebug() << "WinkwellGUI::resumeApp()";
+    m_paused = false;
+    m_trayMenu->insertAction(m_ui->action_resumeWinkwell, m_ui->action_pauseWinkwell);
+    if (!m_cameraUsePaused) {
+        m_trayMenu->insertAction(m_ui->action_resumeWinkwell, m_ui->action_pauseWebcamUse);
+        m_ui->toolButton_pauseCamera->setDefaultAction(m_ui->action_pauseWebcamUse);
+    }
+    m_trayMenu->removeAction(m_ui->action_resumeWinkwell);
+    m_ui->toolButton_presentationMode->removeAction(m_ui->action_resumeWinkwell);
+    m_ui->toolButton_presentationMode->setDefaultAction(m_ui->action_pauseWinkwell);
+    updateSystemTray();
+    emit pauseRequested(false);
+}
+
+void WinkwellGUI::pauseCameraUse()
+{
+    if (m_cameraUsePaused) {
+        return;
+    }
+    leaveCameraStatus();
+    qDebug() << "WinkwellGUI::pauseCameraUse()";
+    m_cameraUsePaused = true;
+    m_trayMenu->insertAction(m_ui->action_pauseWebcamUse, m_ui->action_resumeWebcamUse);
+    m_trayMenu->removeAction(m_ui->action_pauseWebcamUse);
+    m_ui->toolButton_pauseCamera->removeAction(m_ui->action_pauseWebcamUse);
+    m_ui->toolButton_pauseCamera->setDefaultAction(m_ui->action_resumeWebcamUse);
+    updateSystemTray();
+    emit disableCameraUse(true);
+}
+
+void WinkwellGUI::resumeCameraUse()
+{
+    if (!m_cameraUsePaused) {
+        return;
+    }
+    qDebug() << "WinkwellGUI::resumeCameraUse()";
+    m_cameraUsePaused = false;
+    m_trayMenu->insertAction(m_ui->action_resumeWebcamUse, m_ui->action_pauseWebcamUse);
+    m_trayMenu->removeAction(m_ui->action_resumeWebcamUse);
+    m_ui->toolButton_pauseCamera->removeAction(m_ui->action_resumeWebcamUse);
+    m_ui->toolButton_pauseCamera->setDefaultAction(m_ui->action_pauseWebcamUse);
+    updateSystemTray();
+    emit disableCameraUse(false);
+}
+
+void WinkwellGUI::pauseFor(PauseReason reason)
+{
+    if (m_paused) {
+        return;
+    }
+    m_pausedFor[reason] = true;
+    pauseApp();
+}
+
+void WinkwellGUI::resumeFor(PauseReason reason)
+{
+    if (m_pausedFor[reason]) {
+        m_pausedFor[reason] = false;
+        resumeApp();
+    }
+}
+
+void WinkwellGUI::pauseCameraFor(PauseReason reason)
+{
+    if (m_cameraUsePaused) {
+        return;
+    }
+    m_pausedFor[reason] = true;
+    pauseCameraUse();
+}
+
+void WinkwellGUI::resumeCameraFor(PauseReason reason)
+{
+    if (m_pausedFor[reason]) {
+        m_pausedFor[reason] = false;
+        resumeCameraUse();
+    }
+}
+
+void WinkwellGUI::systemAdapter(int s)
+{
+    using Status = SystemSession::EventFilter::Status;
+    switch (s) {
+    case Status::SessionLocked:
+        pauseFor(Locked);
+        break;
+    case Status::SessionUnlocked:
+        resumeFor(Locked);
+        emit brightnessSliderPositionChanged(m_ui->slider_brightness->value());
+        break;
+    case Status::GoingToSuspend:
+        pauseFor(Suspended);
+        break;
+    case Status::ResumedFromSuspend:
+        emit computerWakenUp();
+        startUpdateCheck();
+        resumeFor(Suspended);
+        break;
+    case Status::DisplayOn:
+        resumeFor(DisplayOff);
+        break;
+    case Status::DisplayOff:
+        pauseFor(DisplayOff);
+        break;
+    case Status::LidOpened:
+        emit lidStatusOpen(true);
+        break;
+    case Status::LidClosed:
+        emit lidStatusOpen(false);
+        break;
+    case Status::DisplayConfigurationChanged:
+        qDebug() << "WinkwellGUI::nativeEvent() display changed";
+        emit screenControlEnabled(m_ui->toolButton_screenControlOnOff->isChecked(),
+                                  kScreenDetectionDelayMs);
+        break;
+    case Status::ScreenCloned:
+        if (m_ui->checkBox_pauseAppWhenClonedScreen->isChecked()) {
+            pauseFor(ClonedScreen);
+        } else {
+            resumeFor(ClonedScreen);
+        }
+        break;
+    case Status::ScreenNotCloned:
+        resumeFor(ClonedScreen);
+        break;
+    case Status::OnBattery:
+        emit poweredByBattery(true);
+        if (m_ui->checkBox_pauseOnBattery->isChecked()) {
+            qDebug() << "WinkwellGUI::nativeEvent() camera use paused because of battery";
+            pauseCameraFor(Battery);
+        } else {
+            qDebug() << "WinkwellGUI::nativeEvent() camera use resumed because of battery";
+            resumeCameraFor(Battery);
+        }
+        break;
+    case Status::OnMains:
+        emit poweredByBattery(false);
+        qDebug() << "WinkwellGUI::nativeEvent() camera use resumed because of battery";
+        resumeCameraFor(Battery);
+        break;
+    case Status::BatterySaverOff:
+        emit powerSaverActivated(false);
+        break;
+    case Status::BatterySaverOn:
+        emit powerSaverActivated(true);
+        break;
+    case Status::DpiChanged:
+        qDebug() << "WinkwellGUI:: dpi changed";
+        break;
+    case Status::ListedProcessRuns:
+        if (m_ui->checkBox_whenProcessRun->isChecked()) {
+            pauseFor(Process);
+        } else {
+            resumeFor(Process);
+        }
+        break;
+    case Status::NoListedProcess:
+        resumeFor(Process);
+        break;
+    case Status::CameraTitleOpen:
+        if (m_ui->checkBox_whenTitleExists->isChecked()) {
+            pauseCameraFor(CameraTitle);
+        } else {
+            resumeCameraFor(CameraTitle);
+        }
+        break;
+    case Status::NoCameraTitle:
+        resumeCameraFor(CameraTitle);
+        break;
+    case Status::PauseTitleOpen:
+        if (m_ui->checkBox_pauseApp_whenTitleExist->isChecked()) {
+            pauseFor(PauseTitle);
+        } else {
+            resumeFor(PauseTitle);
+        }
+        break;
+    case Status::NoPauseTitle:
+        resumeFor(PauseTitle);
+        break;
+    default:
+        break;
+    }
+}
+
+void WinkwellGUI::setPageTitle(const QString& title)
+{
+    m_ui->label_titleBarTitle->setText(title);
+}
+
+void WinkwellGUI::finishPageChange()
+{
+    updateGeometry();
+    adjustSize();
+}
+
+void WinkwellGUI::on_toolButton_titleBarSettings_clicked()
+{
+    qDebug() << "WinkwellGUI::on_toolButton_titleBarSettings_clicked()";
+    m_ui->widget_mainPage->hide();
+    m_ui->toolButton_titleBarSettings->hide();
+    m_ui->toolButton_titleBarAbout->hide();
+    m_ui->toolButton_titleBarWebcam->show();
+    m_ui->toolButton_titleBarBack->show();
+    setPageTitle(tr("winkwell - settings"));
+    m_ui->widget_settingsPage->show();
+    m_ui->horizontalSpacer_titleBar->changeSize(0, 0);
+    finishPageChange();
+}
+
+void WinkwellGUI::on_toolButton_titleBarAbout_clicked()
+{
+    qDebug() << "WinkwellGUI::on_toolButton_titleBarAbout_clicked()";
+    m_ui->widget_mainPage->hide();
+    m_ui->toolButton_titleBarSettings->hide();
+    m_ui->toolButton_titleBarAbout->hide();
+    m_ui->toolButton_titleBarWebcam->hide();
+    m_ui->toolButton_titleBarBack->show();
+    setPageTitle(tr("winkwell - about"));
+    m_ui->widget_aboutPage->show();
+    finishPageChange();
+}
+
+void WinkwellGUI::on_toolButton_titleBarWebcam_clicked()
+{
+    qDebug() << "WinkwellGUI::on_toolButton_titleBarWebcam_clicked()";
+    hideBlinkReminder();
+    reloadCameras(-1);
+    leaveCameraStatus();
+    m_ui->widget_settingsPage->hide();
+    m_ui->toolButton_titleBarSettings->hide();
+    m_ui->toolButton_titleBarAbout->hide();
+    m_ui->toolButton_titleBarWebcam->hide();
+    m_ui->toolButton_titleBarBack->show();
+    setPageTitle(tr("Test blink detection"));
+    m_ui->widget_livePreviewPage->show();
+    showCameraAccessHint();
+    emit cameraPreviewEnabled(true);
+    finishPageChange();
+}
+
+void WinkwellGUI::on_toolButton_titleBarBack_clicked()
+{
+    qDebug() << "WinkwellGUI::on_toolButton_titleBarBack_clicked()";
+    if (m_ui->widget_livePreviewPage->isVisible()) {
+        m_ui->widget_livePreviewPage->hide();
+        emit cameraPreviewEnabled(false);
+    }
+    m_ui->widget_aboutPage->hide();
+    m_ui->widget_settingsPage->hide();
+    m_ui->widget_mainPage->show();
+    m_ui->toolButton_titleBarBack->hide();
+    m_ui->toolButton_titleBarWebcam->hide();
+    m_ui->toolButton_titleBarSettings->show();
+    m_ui->toolButton_titleBarAbout->show();
+    m_ui->horizontalSpacer_titleBar->changeSize(20, 20);
+    updateSystemTray();
+    finishPageChange();
+}
+
+void WinkwellGUI::on_toolButton_titleBarClose_clicked()
+{
+    qDebug() << "WinkwellGUI::on_toolButton_titleBarClose_clicked()";
+    if (!m_ui->widget_mainPage->isVisible() && m_ui->widget_mainPage->isHidden()) {
+        on_toolButton_titleBarBack_clicked();
+    }
+    if (!hasTray()) {
+        // Hiding would leave the user no way back to the program.
+        qDebug() << "WinkwellGUI: no system tray; the window stays open";
+        return;
+    }
+    hide();
+    const int closeCounter = readInt(SettingKeys::closeCounter);
+    if (closeCounter < kCloseBalloons) {
+        saveSetting(SettingKeys::closeCounter, closeCounter + 1);
+        showTrayMessage(QStringLiteral("winkwell"),
+                        tr("is running in background. You can quit Winkwell by opening the "
+                           "right-click menu at this tray icon.",
+                           "trayicon"),
+                        QSystemTrayIcon::Information, kBalloonMs);
+    }
+}
+
+void WinkwellGUI::closeEvent(QCloseEvent* event)
+{
+    qDebug() << "WinkwellGUI::closeEvent";
+    hideBlinkReminder();
+    hide();
+    m_trayIcon->hide();
+    m_closing = true;
+    event->accept();
 }
 
 void WinkwellGUI::openWindow()
@@ -105,18 +747,53 @@ void WinkwellGUI::openWindow()
     show();
     activateWindow();
     raise();
-    if (QApplication::desktop()->screenNumber(this) == -1) {
+    if (!ScreenPlacement::isOnAnyScreen(this)) {
         qDebug() << "WinkwellGUI::openWindow() gui out of the screen";
-        if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-            move(screen->geometry().width() / 2, 0);
-        }
+        move(ScreenPlacement::primaryScreenSize().width() / 2, 0);
     }
 }
 
-void WinkwellGUI::showError(Error error)
+void WinkwellGUI::showWindow(QSystemTrayIcon::ActivationReason reason)
 {
-    qDebug() << "WinkwellGUI::showError" << errorName(error);
-    setStatus(errorName(error));
+    if (reason == QSystemTrayIcon::DoubleClick && isHidden()) {
+        openWindow();
+    }
+}
+
+void WinkwellGUI::mousePressEvent(QMouseEvent* event)
+{
+    QPoint inside = m_ui->widget_visibleWinkwell->mapFrom(this, event->pos());
+    inside.setX(qMax(0, inside.x()));
+    inside.setY(qMax(0, inside.y()));
+    m_dragOffset = m_ui->widget_titleBar->geometry().contains(inside) ? event->pos() : QPoint();
+}
+
+void WinkwellGUI::mouseMoveEvent(QMouseEvent* event)
+{
+    if (!m_dragOffset.isNull() && (event->buttons() & Qt::LeftButton)) {
+        move(pos() + event->pos() - m_dragOffset);
+    }
+}
+
+bool WinkwellGUI::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonPress) {
+        if (watched != m_ui->widget_titleBar) {
+            m_dragOffset = QPoint();
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void WinkwellGUI::showBubleNotificationAboutMeasurement(double blinkRate)
+{
+    qDebug() << "WinkwellGUI::showBubleNotificationAboutMeasurement" << blinkRate;
+    if (m_ui->checkBox_enableCompletedMeasurementNotification->isChecked()) {
+        showTrayMessage(tr("Blink measurement completed"),
+                        tr("Blink rate: ") + QString::number(blinkRate, 'g', 6) +
+                            tr(" blinks per minute"),
+                        QSystemTrayIcon::NoIcon, kBalloonMs);
+    }
 }
 
 void WinkwellGUI::showImage(QImage* image)
@@ -126,26 +803,15 @@ void WinkwellGUI::showImage(QImage* image)
     }
     // Copied at once: the engine may reuse the image after this slot returns.
     m_lastImage = image->copy();
-    m_image->setPixmap(QPixmap::fromImage(m_lastImage).scaledToWidth(400, Qt::FastTransformation));
-    m_image->repaint();
-}
-
-void WinkwellGUI::adjustSystemTrayBasedOnFunctionalityAccessingCamera(Feature functionality)
-{
-    qDebug() << "WinkwellGUI::adjustSystemTrayBasedOnFunctionalityAccessingCamera"
-             << featureName(functionality);
-    setStatus(tr("Camera in use: %1").arg(featureName(functionality)));
-}
-
-void WinkwellGUI::showBubleNotificationAboutMeasurement(double blinkRate)
-{
-    qDebug() << "WinkwellGUI::showBubleNotificationAboutMeasurement" << blinkRate;
-    setStatus(tr("Blink rate measured: %1 per minute").arg(blinkRate));
+    m_ui->label_image->setPixmap(
+        QPixmap::fromImage(m_lastImage).scaledToWidth(m_previewImageWidth, Qt::FastTransformation));
+    m_ui->label_image->repaint();
 }
 
 void WinkwellGUI::showInternetUnreachable()
 {
     qDebug() << "WinkwellGUI::showInternetUnreachable()";
+    m_ui->label_noInternet->show();
 }
 
 void WinkwellGUI::showReminder()
@@ -154,56 +820,25 @@ void WinkwellGUI::showReminder()
     if (m_closing) {
         return;
     }
-    m_blinkReminder->rollOut(m_reminderSound);
+    m_blinkReminder->rollOut(m_ui->checkBox_enableSound->isChecked());
 }
 
 void WinkwellGUI::responceToBlink()
 {
     qDebug() << "WinkwellGUI::responceToBlink()";
-    hideBlinkReminder();
-}
-
-void WinkwellGUI::hideBlinkReminder()
-{
-    qDebug() << "WinkwellGUI::hideBlinkReminder()";
-    if (m_blinkReminder->isVisible()) {
-        m_blinkReminder->rollIn();
-    }
-}
-
-void WinkwellGUI::on_pushButton_changeBlinkReminderPosition_toggled(bool checked)
-{
-    if (checked) {
-        m_changeReminderPosition->setText(tr("SAVE NEW POSITION"));
-        m_blinkReminder->enterPositionChangeMode();
+    if (!m_ui->widget_livePreviewPage->isVisible()) {
+        hideBlinkReminder();
     } else {
-        m_changeReminderPosition->setText(tr("CHANGE REMINDER POSITION"));
-        m_blinkReminder->leavePositionChangeMode();
-    }
-}
-
-void WinkwellGUI::on_radioButton_isReminderInteractive_toggled(bool isInteractive)
-{
-    qDebug() << "WinkwellGUI::on_radioButton_isReminderInteractive_toggled" << isInteractive;
-    m_isReminderInteractive = isInteractive;
-    saveSetting(SettingKeys::interactiveReminder, isInteractive);
-    emit reminderInteractivityChanged(isInteractive);
-}
-
-void WinkwellGUI::on_checkBox_settingsStartOnStartUp_toggled(bool isChecked)
-{
-    saveSetting(SettingKeys::startWithSystem, isChecked);
-    if (isChecked) {
-        m_autostart->enable(QCoreApplication::applicationFilePath());
-    } else {
-        m_autostart->disable();
+        m_blinkSound->play();
     }
 }
 
 void WinkwellGUI::showBreakReminder()
 {
     qDebug() << "WinkwellGUI::showBreakReminder()";
-    m_breakReminder->popUp();
+    if (!m_closing) {
+        m_breakReminder->popUp();
+    }
 }
 
 void WinkwellGUI::hideBreakReminder()
@@ -215,7 +850,9 @@ void WinkwellGUI::hideBreakReminder()
 void WinkwellGUI::showExercise()
 {
     qDebug() << "WinkwellGUI::showExercise()";
-    m_exerciseReminder->fadeIn();
+    if (!m_closing) {
+        m_exerciseReminder->fadeIn();
+    }
 }
 
 void WinkwellGUI::hideExerciseReminder()
@@ -224,47 +861,23 @@ void WinkwellGUI::hideExerciseReminder()
     m_exerciseReminder->stop();
 }
 
-void WinkwellGUI::updateHealthStatus(QVector<double> blinkRates, QVector<int>, QVector<QDateTime>)
-{
-    qDebug() << "WinkwellGUI::updateHealthStatus" << blinkRates.size();
-}
-
-void WinkwellGUI::setBrightnessSliderPosition(int position)
-{
-    qDebug() << "WinkwellGUI::setBrightnessSliderPosition" << position;
-}
-
-void WinkwellGUI::setColorTemperatureSliderPosition(int position)
-{
-    qDebug() << "WinkwellGUI::setColorTemperatureSliderPosition" << position;
-}
-
-void WinkwellGUI::disableHWbrightnessControl()
-{
-    qDebug() << "WinkwellGUI::disableHWbrightnessControl()";
-}
-
-void WinkwellGUI::enableHWbrightnessControl(int brightness)
-{
-    qDebug() << "WinkwellGUI::enableHWbrightnessControl" << brightness;
-}
-
-void WinkwellGUI::on_toolButton_titleBarClose_clicked()
-{
-    qDebug() << "WinkwellGUI::on_toolButton_titleBarClose_clicked()";
-    hide();
-}
-
-void WinkwellGUI::closeEvent(QCloseEvent* event)
-{
-    m_closing = true;
-    hideBlinkReminder();
-    QWidget::closeEvent(event);
-}
-
 void WinkwellGUI::changeEvent(QEvent* event)
 {
     if (event->type() == QEvent::LanguageChange) {
+        qDebug() << "WinkwellGUI:changeEvent(LangaugeChange)";
+        m_ui->retranslateUi(this);
+        m_ui->label_version->setText(QStringLiteral("winkwell ") + tr("version") +
+                                     QLatin1Char(' ') + QCoreApplication::applicationVersion());
+        if (m_ui->widget_settingsPage->isVisible()) {
+            setPageTitle(tr("winkwell - settings"));
+        }
+        if (m_ui->pushButton_changeBlinkReminderPosition->isChecked()) {
+            m_ui->pushButton_changeBlinkReminderPosition->setText(tr("SAVE NEW POSITION"));
+        }
+        AboutLinks::apply(*m_ui);
+        updateSystemTray();
+        updateGeometry();
+        adjustSize();
         emit languageChanged();
     }
     QWidget::changeEvent(event);

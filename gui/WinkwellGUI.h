@@ -2,36 +2,87 @@
 
 #include "common/Error.h"
 #include "common/Feature.h"
+#include "systemsession/EventFilter.h"
 
 #include <QDateTime>
-#include <QLabel>
+#include <QImage>
+#include <QLocale>
+#include <QPoint>
+#include <QSystemTrayIcon>
 #include <QVector>
 #include <QWidget>
+#include <array>
+#include <functional>
 #include <memory>
 
 class Autostart;
+class BlinkRatePlot;
 class BlinkReminderWidget;
 class BreakReminderWidget;
+class CameraCatalog;
+class CameraControls;
 class ExerciseReminderWidget;
-class QPushButton;
+class QButtonGroup;
+class QMenu;
+class ReminderSound;
 
-// The main window. For now a plain window with the camera picture and a status line; it already
-// carries every slot and signal the application wires, so the full window can take its place.
+namespace Ui {
+class widget_winkwell;
+}
+
+// What the main window reaches outside itself; tests hand in fakes.
+struct GuiServices
+{
+    SystemSession::EventFilterFactory systemListenerFactory;
+    std::shared_ptr<CameraCatalog> cameras;
+    // The adjustable controls and access state of the camera at an index.
+    std::function<std::unique_ptr<CameraControls>(int)> cameraControls;
+    std::shared_ptr<Autostart> autostart;
+    // The languages the application can show, and the switch to one of them (by index).
+    std::function<QVector<QLocale>()> languages;
+    std::function<void(int)> setLanguage;
+
+    // The system's listener, camera list, camera controls and autostart; English only.
+    static GuiServices system();
+};
+
+// The main window and the tray icon: four pages (main, settings, about, camera test), the feature
+// panels, the status line, the reminder windows, and the reaction to the operating system's
+// events. Turns the user's actions into signals for the controllers and shows their results.
 class WinkwellGUI : public QWidget
 {
     Q_OBJECT
 
 public:
-    explicit WinkwellGUI(QWidget* parent = nullptr);
+    explicit WinkwellGUI(GuiServices services = GuiServices::system(), QWidget* parent = nullptr);
     ~WinkwellGUI() override;
 
-    // What the window last showed, for tests and the log.
-    QString statusText() const;
+    // The texts of the status line and of errors, translated.
+    QString statusText(int code) const;
+    QString errorText(Error error) const;
+
+    // State for tests and the screenshot tool.
+    Ui::widget_winkwell* form() const { return m_ui.get(); }
+    int statusCode() const { return m_statusCode; }
+    Error currentError() const { return m_currentError; }
+    bool isPaused() const { return m_paused; }
+    bool isCameraUsePaused() const { return m_cameraUsePaused; }
+    QSystemTrayIcon* trayIcon() const { return m_trayIcon; }
+    QMenu* trayMenu() const { return m_trayMenu; }
+    QString trayTitle() const { return m_trayTitle; }
     QImage lastImage() const { return m_lastImage; }
     int initCount() const { return m_initCount; }
+    int previewImageWidth() const { return m_previewImageWidth; }
+    BlinkRatePlot* plot() const { return m_plot; }
     BlinkReminderWidget* blinkReminder() const { return m_blinkReminder; }
     BreakReminderWidget* breakReminder() const { return m_breakReminder; }
     ExerciseReminderWidget* exerciseReminder() const { return m_exerciseReminder; }
+    SystemSession::EventFilter* systemListener() const { return m_systemListener.get(); }
+
+    void updateSystemTray();
+    void checkToDisableErrorToolTipIfNoCameraNeeded();
+    void reloadCameras(int id);
+    void loadLanguages();
 
 public slots:
     void init();
@@ -48,67 +99,176 @@ public slots:
     void hideBreakReminder();
     void showExercise();
     void hideExerciseReminder();
-    void updateHealthStatus(QVector<double> blinkRates, QVector<int> lengths,
-                            QVector<QDateTime> times);
+    void updateHealthStatus(QVector<double> blinkRates, QVector<int> blinkLengths,
+                            QVector<QDateTime> dateTimes);
     void setBrightnessSliderPosition(int position);
     void setColorTemperatureSliderPosition(int position);
     void disableHWbrightnessControl();
     void enableHWbrightnessControl(int brightness);
     void on_toolButton_titleBarClose_clicked();
-    void hideBlinkReminder();
+
+    // The feature and settings controls (the form connects them by name).
+    void on_toolButton_blinkMonitoringOnOff_toggled(bool checked);
+    void on_toolButton_blinkTrainingOnOff_toggled(bool checked);
+    void on_toolButton_computerBreaksOnOff_toggled(bool checked);
+    void on_toolButton_eyeExerciseOnOff_toggled(bool checked);
+    void on_toolButton_screenControlOnOff_toggled(bool checked);
+    void on_pushButton_blinkMonitoringTakeFirstMeasurement_clicked();
+    void on_checkBox_enableCompletedMeasurementNotification_toggled(bool checked);
+    void on_spinBox_trainingPeriod_valueChanged(int time);
+    void on_checkBox_enableSound_toggled(bool checked);
+    void on_radioButton_isReminderInteractive_toggled(bool checked);
+    void on_radioButton_isReminderSimple_toggled(bool checked);
+    void on_checkBox_isMGDenabled_toggled(bool checked);
+    void on_checkBox_isMGDenabled_clicked();
+    void on_spinBox_timeBetweenBreaks_valueChanged(int minutes);
+    void on_checkBox_includeNaturalBreaks_toggled(bool checked);
+    void on_spinBox_naturalBreaksDuration_valueChanged(int minutes);
+    void on_slider_brightness_valueChanged(int value);
+    void colorTemperature_valueChanged(int id, bool checked);
+    void on_comboBox_chooseCamera_activated(int index);
+    void on_pushButton_cameraSettings_clicked();
+    void on_pushButton_privacySettings_clicked();
     void on_pushButton_changeBlinkReminderPosition_toggled(bool checked);
+    void on_checkBox_pauseOnBattery_toggled(bool checked);
+    void on_checkBox_pauseAppWhenClonedScreen_toggled(bool checked);
+    void on_checkBox_whenTitleExists_toggled(bool checked);
+    void on_checkBox_whenProcessRun_toggled(bool checked);
+    void on_checkBox_pauseApp_whenTitleExist_toggled(bool checked);
+    void on_lineEdit_whenTitleExists_textChanged(const QString& text);
+    void on_lineEdit_pauseApp_whenTitleExists_textChanged(const QString& text);
+    void on_lineEdit_whenProcessRun_textChanged(const QString& text);
+    void on_checkBox_enableBeta_toggled(bool checked);
     void on_checkBox_settingsStartOnStartUp_toggled(bool isChecked);
-    void on_radioButton_isReminderInteractive_toggled(bool isInteractive);
+    void on_checkBox_settingsSendStatistics_toggled(bool isChecked);
+    void on_comboBox_chosenLanguage_activated(int index);
+    void on_pushButton_settingsProxy_clicked();
+    void on_pushButton_notices_clicked();
+    void on_checkBox_hotkeysEnable_toggled(bool checked);
+    void on_toolButton_6_clicked();
+    void on_toolButton_7_clicked();
+    void on_toolButton_facebook_clicked();
 
 signals:
-    void languageChanged();
+    void lidStatusOpen(bool open);
     void powerSaverActivated(bool enabled);
+    void poweredByBattery(bool onBattery);
+    void computerWakenUp();
     void includeNaturalBreaksChanged(bool include);
     void naturalBreakDurationChanged(uint minutes);
-    void skipBreakClicked();
-    void snoozeBreakClicked();
+    void trainingPeriodChanged(int milliseconds);
     void exerciseFinished();
     void eyeExerciseReminderEnabled(bool enabled);
     void breakReminderEnabled(bool enabled);
-    void useWebcamInBreaksChanged(bool use);
     void timeBetweenBreaksChanged(int minutes);
+    void snoozeBreakClicked();
+    void skipBreakClicked();
     void reminderInteractivityChanged(bool interactive);
-    void cameraIDchanged(int id);
-    void hideBlinkReminderByMouseRequested();
     void training_mgd_status_changed(bool enabled);
+    void languageChanged();
+    void proxyGuiRequested();
+    void cameraPreviewEnabled(bool enabled);
+    void measurementEnabled(bool enabled);
+    void measurementRequested();
+    void trainingEnabled(bool enabled);
+    void hideBlinkReminderByMouseRequested();
+    void brightnessSliderPositionChanged(int position);
+    void screenControlEnabled(bool enabled, int delayMs);
+    void colorTemperatureSliderPositionChanged(int position);
+    void showStatisticsRequired();
+    void cameraIDchanged(int id);
     void pauseRequested(bool pause);
     void disableCameraUse(bool disable);
-    void cameraPreviewEnabled(bool enabled);
-    void trainingEnabled(bool enabled);
-    void lidStatusOpen(bool open);
-    void screenControlEnabled(bool enabled, int delayMs);
-    void brightnessSliderPositionChanged(int position);
-    void colorTemperatureSliderPositionChanged(int position);
-    void measurementEnabled(bool enabled);
     void blinkRateChanged(float blinkRate);
-    void trainingPeriodChanged(int milliseconds);
-    void measurementRequested();
-    void proxyGuiRequested();
-    void showStatisticsRequired();
-    void computerWakenUp();
+    void useWebcamInBreaksChanged(bool use);
+    // The window asks for an update check (start and resume); the updater answers.
+    void updateCheckRequested();
+    void betaUpdatesChanged(bool enabled);
 
 protected:
-    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+
+private slots:
+    void systemAdapter(int s);
+    void on_toolButton_titleBarBack_clicked();
+    void on_toolButton_titleBarSettings_clicked();
+    void on_toolButton_titleBarAbout_clicked();
+    void on_toolButton_titleBarWebcam_clicked();
+    void pauseApp();
+    void resumeApp();
+    void pauseCameraUse();
+    void resumeCameraUse();
+    void hideBlinkReminder();
+    void showWindow(QSystemTrayIcon::ActivationReason reason);
+    void adjustGUIelementsSizes();
 
 private:
-    void setStatus(const QString& text);
+    // Why the program or its camera use was paused automatically.
+    enum PauseReason
+    {
+        Locked,
+        Suspended,
+        DisplayOff,
+        ClonedScreen,
+        Battery,
+        Process,
+        CameraTitle,
+        PauseTitle,
+        PauseReasonCount
+    };
 
-    QLabel* m_image;
-    QLabel* m_status;
-    QPushButton* m_changeReminderPosition;
-    BlinkReminderWidget* m_blinkReminder;
-    BreakReminderWidget* m_breakReminder;
-    ExerciseReminderWidget* m_exerciseReminder;
-    std::unique_ptr<Autostart> m_autostart;
-    bool m_closing = false;
-    bool m_reminderSound = false;
-    bool m_isReminderInteractive = false;
+    void buildTray();
+    void addDropShadows();
+    void setPageTitle(const QString& title);
+    void finishPageChange();
+    void leaveCameraStatus();
+    void pauseFor(PauseReason reason);
+    void resumeFor(PauseReason reason);
+    void pauseCameraFor(PauseReason reason);
+    void resumeCameraFor(PauseReason reason);
+    void showCameraAccessHint();
+    void showTrayMessage(const QString& title, const QString& message,
+                         QSystemTrayIcon::MessageIcon icon, int ms);
+    void startUpdateCheck();
+    bool hasTray() const;
+
+    std::unique_ptr<Ui::widget_winkwell> m_ui;
+    GuiServices m_services;
+    std::unique_ptr<SystemSession::EventFilter> m_systemListener;
+    BlinkRatePlot* m_plot = nullptr;
+    BlinkReminderWidget* m_blinkReminder = nullptr;
+    BreakReminderWidget* m_breakReminder = nullptr;
+    ExerciseReminderWidget* m_exerciseReminder = nullptr;
+    ReminderSound* m_blinkSound = nullptr;
+    QSystemTrayIcon* m_trayIcon = nullptr;
+    QMenu* m_trayMenu = nullptr;
+    QButtonGroup* m_colorTemperatureButtons = nullptr;
+
+    QVector<QLocale> m_languages;
+    QPoint m_dragOffset;
+    int m_cameraIndex = 0;
+    int m_languageIndex = 0;
+    int m_previewImageWidth = 400;
+    QString m_trayTitle;
     QImage m_lastImage;
     int m_initCount = 0;
+
+    Error m_currentError = ErrorNone;
+    int m_statusCode = 0;
+    bool m_errorShown = false;
+    bool m_errorBalloonShown = false;
+    bool m_interactiveForcedToSimple = false;
+    bool m_closing = false;
+    bool m_measurementOn = false;
+    bool m_interactiveReminder = false;
+    bool m_trainingOn = false;
+    bool m_breaksOn = false;
+    bool m_exercisesOn = false;
+    bool m_paused = false;
+    bool m_cameraUsePaused = false;
+    std::array<bool, PauseReasonCount> m_pausedFor{};
 };

@@ -17,11 +17,18 @@ std::size_t ring(quint64 index)
 
 void BlinkDetector::resetForRun()
 {
+    blinkCount = 0.0;
+    blinkDurationSum = 0.0;
+    restartFrames();
+}
+
+void BlinkDetector::restartFrames()
+{
     m_firstEye = EyeState();
     m_secondEye = EyeState();
     m_frame = 0;
     m_frameRate = 30;
-    m_blinkMarker = 0;
+    m_blinkLabelUntil = 0;
     // A run writes from index 1 on; index 0 would otherwise hold whatever an earlier run left.
     m_firstMean[0] = 0.0;
     m_firstSpread[0] = 0.0;
@@ -50,6 +57,11 @@ void BlinkDetector::runDetectors()
 {
     runDetector(m_firstEye, m_firstMean, m_firstSpread);
     runDetector(m_secondEye, m_secondMean, m_secondSpread);
+}
+
+int BlinkDetector::blinkMarker() const
+{
+    return m_blinkLabelUntil > m_frame ? static_cast<int>(m_blinkLabelUntil - m_frame) : 0;
 }
 
 bool BlinkDetector::updateFrameRate()
@@ -116,7 +128,7 @@ void BlinkDetector::runDetector(EyeState& eye, const std::array<double, historyL
             } else if (eye.amplitude > A && eye.duration > shortestBlink) {
                 eye.state = kIdle;
                 mergeEvent(EyeEvent{eye.start, i - 1, eye.duration, eye.amplitude});
-                m_blinkMarker = blinkMarkerFrames;
+                m_blinkLabelUntil = m_frame + blinkMarkerFrames;
             } else if (m > T && sd > T) {
                 dropped = true;
             } else {

@@ -46,9 +46,12 @@ public:
     // Called for every completed eye event, counted as a new blink or merged into the last one.
     std::function<void(const EyeEvent& event, bool countedAsBlink)> onEyeEvent;
 
-    // Start of a run: detector states, frame counter, frame rate (30), blink marker (0); history
-    // index 0 is cleared so that a run never reads what an earlier one left there.
+    // The one reset of a run, at its start: no blinks yet, and restartFrames().
     void resetForRun();
+    // A new frame sequence (a run's start, or another camera mid-run, whose blinks so far still
+    // count): detector states, frame counter, frame rate (30), blink marker (0). History index 0
+    // is cleared so that a run never reads what an earlier one left there.
+    void restartFrames();
     // Frame counter + 1; stores this frame's interval in seconds. Returns the new counter.
     quint64 beginFrame(double intervalSeconds);
     quint64 frameCounter() const { return m_frame; }
@@ -59,8 +62,9 @@ public:
     // Frame-rate rule; true when the rate was measured at this frame (counter multiple of 31).
     bool updateFrameRate();
     int frameRate() const { return m_frameRate; }
-    // Preview label countdown; every eye event sets it to 50.
-    int& blinkMarker() { return m_blinkMarker; }
+    // Frames the preview still shows "blink detected", this one included: 50 at an eye event,
+    // one less with every later frame.
+    int blinkMarker() const;
 
     double blinkCount = 0.0;
     double blinkDurationSum = 0.0; // seconds
@@ -84,5 +88,5 @@ private:
     EyeEvent m_lastEvent;
     quint64 m_frame = 0;
     int m_frameRate = 30;
-    int m_blinkMarker = 0;
+    quint64 m_blinkLabelUntil = 0; // first frame after the label
 };

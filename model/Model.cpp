@@ -9,7 +9,6 @@
 #include <QThread>
 #include <QTimer>
 #include <cmath>
-#include <cstring>
 #include <exception>
 #include <opencv2/imgproc.hpp>
 
@@ -20,6 +19,16 @@ constexpr int kPreviewWidth = 400;
 constexpr qint64 kMeasurementMs = 180000;
 constexpr qint64 kTrainingReminderMs = 4000;
 constexpr int kNoFaceGraceMs = 2000;
+
+// Frames are processed 640 pixels wide, whatever the camera delivers.
+void scaleToProcessedWidth(cv::Mat& frame, float scaleCoefficient)
+{
+    if (scaleCoefficient != 1.0f) {
+        cv::resize(frame, frame,
+                   cv::Size(kProcessedWidth, static_cast<int>(frame.rows / scaleCoefficient)), 0, 0,
+                   cv::INTER_LINEAR);
+    }
+}
 
 QString threadId()
 {
@@ -57,9 +66,6 @@ Model::Model(ModelOptions options, QObject* parent)
     }
     m_runTimer.setClock(m_clock.get());
     m_noFaceTimer.setClock(m_clock.get());
-    for (auto& busy : m_sentImageBusy) {
-        busy = std::make_shared<std::atomic<bool>>(false);
-    }
     m_detector.onEyeEvent = [this](const BlinkDetector::EyeEvent& event, bool counted) {
         emit eyeEventDetected(event.start, event.end, event.duration, counted);
     };
@@ -83,8 +89,6 @@ void Model::init()
 {
     qDebug() << "Model::init()";
     drawTexts();
-    m_previewFrame = QImage(kPreviewWidth, 300, QImage::Format_RGB888);
-    m_previewFrame.fill(Qt::black);
     m_runTimer.invalidate();
 
     // A failed start leaves the engine unusable (every run answers error 1), but the rest of the
@@ -131,61 +135,62 @@ void Model::setCameraID(int id)
 
 void Model::startBlinkMeasurement()
 {
-    if (m_cameraUse != NoRun) {
-        qDebug() << "Model::startMeasurement(), this should never happen cameraUse"
-                 << m_cameraUse.load();
-        return;
+    if (mayStart(MeasurementRun, "startMeasurement()")) {
+        qDebug() << "Model: startMeasurement() ";
+        beginRun(MeasurementRun, 10000);
     }
-    if (!isUsable()) {
-        emit errorOccurred(ErrorMissingData);
-        return;
-    }
-    qDebug() << "Model: startMeasurement() ";
-    m_detector.blinkCount = 0.0;
-    m_detector.blinkDurationSum = 0.0;
-    beginRun(MeasurementRun, 10000, false);
 }
 
 void Model::startTraining()
 {
-    if (m_cameraUse != NoRun) {
-        qDebug() << "Model::startTraining(), this should never happen cameraUse"
-                 << m_cameraUse.load();
-        return;
+    if (mayStart(TrainingRun, "startTraining()")) {
+        qDebug() << "Model::startTraining()";
+        beginRun(TrainingRun, 3000);
     }
-    if (!isUsable()) {
-        emit errorOccurred(ErrorMissingData);
-        return;
-    }
-    qDebug() << "Model::startTraining()";
-    m_detector.blinkCount = 0.0;
-    m_trainingNoBlinkReported = false;
-    beginRun(TrainingRun, 3000, false);
 }
 
 void Model::startLivePreview()
 {
-    if (m_cameraUse == PreviewRun) {
-        return;
+    if (mayStart(PreviewRun, "startLivePreview()")) {
+        qDebug() << "Model: startLivePreview() ";
+        beginRun(PreviewRun, -1);
     }
-    if (m_cameraUse != NoRun) {
-        qDebug() << "Model::startLivePreview(), this should never happen cameraUse"
-                 << m_cameraUse.load();
-        return;
-    }
-    if (!isUsable()) {
-        sendImage(m_statusImages.missingFile);
-        emit errorOccurred(ErrorMissingData);
-        return;
-    }
-    qDebug() << "Model: startLivePreview() ";
-    beginRun(PreviewRun, -1, true);
 }
 
-void Model::beginRun(CameraUse use, int noFaceLimitMs, bool livePreview)
+// The one rule for starting a run: not after quit(), not beside another run (a preview that is
+// already showing answers a second preview request), and only with a usable engine.
+bool Model::mayStart(CameraUse use, const char* slot)
 {
-    m_isLivePreview = livePreview;
-    m_noFaceLimitMs = noFaceLimitMs;
+    if (m_isEnd) {
+        qDebug().nospace() << "Model::" << slot << " after quit(), no run starts";
+        return false;
+    }
+    if (m_cameraUse != NoRun) {
+        if (use != PreviewRun || m_cameraUse != PreviewRun) {
+            qDebug().nospace() << "Model::" << slot << ", this should never happen cameraUse "
+                               << m_cameraUse.load();
+        }
+        return false;
+    }
+    if (!isUsable()) {
+        if (use == PreviewRun) {
+            sendStatusImage(m_statusImages.missingFile);
+        }
+        emit errorOccurred(ErrorMissingData);
+        return false;
+    }
+    return true;
+}
+
+// Everything a run starts from is set here, once: its parameters, no previous frame, and the
+// blink detector's own reset. noFaceLimitMs -1: the run never ends for want of a face.
+void Model::beginRun(CameraUse use, int noFaceLimitMs)
+{
+    m_run = Run();
+    m_run.isLivePreview = use == PreviewRun;
+    m_run.noFaceLimitMs = noFaceLimitMs;
+    m_previous = PreviousFrame();
+    m_detector.resetForRun();
     m_isStopRequired = false;
     m_cameraUse = use;
     startBlinkDetection();
@@ -222,23 +227,24 @@ void Model::releaseCamera()
     }
 }
 
-void Model::discardFaceRecords()
-{
-    m_face.reset();
-    m_previousFace.reset();
-}
-
-// Every run end: the camera goes, no run is active, and a pending stop wins over the error.
+// Every end by an error: the camera goes, no run is active, the preview shows why, and a
+// pending stop wins over the error.
 void Model::endRunWithError(Error error)
 {
     releaseCamera();
     m_cameraUse = NoRun;
+    if (m_run.isLivePreview) {
+        if (error == ErrorCameraOccupied) {
+            sendStatusImage(m_statusImages.cameraOccupied);
+        } else if (error == ErrorEmptyFrame) {
+            sendStatusImage(m_statusImages.emptyFrame);
+        }
+    }
     if (m_isStopRequired) {
         stop();
     } else {
         emit errorOccurred(error);
     }
-    discardFaceRecords();
 }
 
 void Model::finishRun()
@@ -247,49 +253,28 @@ void Model::finishRun()
     m_cameraUse = NoRun;
 }
 
-void Model::sendImage(const QImage& image)
+void Model::sendStatusImage(const QImage& image)
 {
-    // Hand over an image that nobody rewrites until its receiver has run: the release below is
-    // posted to the interface thread behind the frameReceived() call, so it runs after it.
-    int slot = -1;
-    for (int i = 0; i < kSentImageSlots; ++i) {
-        if (!m_sentImageBusy[i]->load()) {
-            slot = i;
-            break;
-        }
-    }
-    if (slot < 0) {
-        return; // the interface is behind; drop this picture rather than queue stale ones
-    }
-    QImage& sent = m_sentImages[slot];
-    if (sent.size() == image.size() && sent.format() == image.format()) {
-        // Same picture size as last time: reuse the buffer rather than allocate per frame.
-        const int bytes = qMin(sent.bytesPerLine(), image.bytesPerLine());
-        for (int y = 0; y < image.height(); ++y) {
-            std::memcpy(sent.scanLine(y), image.constScanLine(y), static_cast<size_t>(bytes));
-        }
-    } else {
-        sent = image.copy();
-    }
-    m_sentImageBusy[slot]->store(true);
-    emit frameReceived(&m_sentImages[slot]);
-    std::shared_ptr<std::atomic<bool>> busy = m_sentImageBusy[slot];
-    QCoreApplication* app = QCoreApplication::instance();
-    if (app && app->thread() != QThread::currentThread()) {
-        QMetaObject::invokeMethod(
-            app, [busy] { busy->store(false); }, Qt::QueuedConnection);
-    } else {
-        busy->store(false);
-    }
+    QImage* buffer = m_handOver.take(ImageHandOver::StatusPicture);
+    *buffer = image; // shares the pixels: status images are replaced, never drawn into
+    emit frameReceived(buffer);
+    m_handOver.releaseAfterReceiver(buffer);
 }
 
-void Model::scaleFrame()
+void Model::sendPreviewFrame(const cv::Mat& frame, const Localisation& here)
 {
-    if (m_scaleCoefficient != 1.0f) {
-        cv::resize(m_frame, m_frame,
-                   cv::Size(kProcessedWidth, static_cast<int>(m_frame.rows / m_scaleCoefficient)),
-                   0, 0, cv::INTER_LINEAR);
+    QImage* buffer = m_handOver.take(ImageHandOver::LiveFrame);
+    if (!buffer) {
+        return; // the interface is behind: skip this picture rather than queue stale ones
     }
+    {
+        ProfiledStage stage(m_profiler, EngineProfiler::PreviewDrawing);
+        m_previewRenderer.render(frame, m_run.previewScale, m_detector.frameRate(),
+                                 m_detector.blinkMarker(), here.face ? &*here.face : nullptr,
+                                 here.eyes, m_fontFactor, *buffer);
+    }
+    emit frameReceived(buffer);
+    m_handOver.releaseAfterReceiver(buffer);
 }
 
 bool Model::endCheck()
@@ -306,17 +291,33 @@ bool Model::endCheck()
     if (m_isStopRequired) {
         stop();
     }
-    discardFaceRecords();
     return true;
+}
+
+// Another camera was chosen. Mid-run, the run starts over on it: the blinks counted so far stay.
+void Model::switchCamera()
+{
+    m_cameraChanged = false;
+    if (m_source->isOpened()) {
+        releaseCamera();
+        m_detector.restartFrames();
+    }
+}
+
+// One frame scaled to the processed width; empty when the camera delivered none.
+cv::Mat Model::readFrame()
+{
+    cv::Mat frame;
+    if (!m_source->read(frame) || frame.empty()) {
+        return cv::Mat();
+    }
+    scaleToProcessedWidth(frame, m_run.scaleCoefficient);
+    return frame;
 }
 
 bool Model::openCamera()
 {
     qDebug() << "Model::startBlinkDetection() opening camera id" << m_cameraId;
-    if (m_cameraChanged) {
-        releaseCamera();
-        m_cameraChanged = false;
-    }
     try {
         m_source->open(m_cameraId);
     } catch (const std::exception& e) {
@@ -327,45 +328,35 @@ bool Model::openCamera()
     }
     if (!m_source->isOpened()) {
         qDebug() << "Model::startBlinkDetection() chosen camera occupied or not conected";
-        m_cameraUse = NoRun;
-        if (m_isLivePreview) {
-            sendImage(m_statusImages.cameraOccupied);
-        }
-        if (m_isStopRequired) {
-            stop();
-        } else {
-            emit errorOccurred(ErrorCameraOccupied);
-        }
-        discardFaceRecords();
+        endRunWithError(ErrorCameraOccupied);
         return false;
     }
 
     m_source->requestFrameSize(kProcessedWidth, 480);
+    cv::Mat frame;
     bool ok = true;
     for (int i = 0; i < m_source->warmUpFrames() && ok; ++i) {
-        ok = m_source->read(m_frame);
+        ok = m_source->read(frame);
     }
-    ok = ok && m_source->read(m_frame) && !m_frame.empty();
+    ok = ok && m_source->read(frame) && !frame.empty();
     if (!ok) {
         qDebug() << "Model::startBlinkDetection() empty frame, camera disconnected in opening";
-        if (m_isLivePreview) {
-            sendImage(m_statusImages.emptyFrame);
-        }
         endRunWithError(ErrorEmptyFrame);
         return false;
     }
 
-    m_scaleCoefficient = static_cast<float>(m_frame.cols) / kProcessedWidth;
-    scaleFrame();
-    qDebug() << "model image after coeficient" << m_scaleCoefficient << m_frame.cols
-             << m_frame.rows;
+    m_run.scaleCoefficient = static_cast<float>(frame.cols) / kProcessedWidth;
+    scaleToProcessedWidth(frame, m_run.scaleCoefficient);
+    qDebug() << "model image after coeficient" << m_run.scaleCoefficient << frame.cols
+             << frame.rows;
 
-    m_previousTick = m_clock->nowNs();
-    cv::cvtColor(m_frame, m_previousGrey, cv::COLOR_BGR2GRAY);
-    cv::blur(m_previousGrey, m_previousGrey, cv::Size(3, 3));
+    // The opening frame is the first previous frame: blurred now, and again by the first frame
+    // that measures against it.
+    m_previous.tick = m_clock->nowNs();
+    cv::cvtColor(frame, m_previous.grey, cv::COLOR_BGR2GRAY);
+    cv::blur(m_previous.grey, m_previous.grey, cv::Size(3, 3));
 
-    m_previewScale = static_cast<float>(m_frame.cols) / kPreviewWidth;
-    m_detector.resetForRun();
+    m_run.previewScale = static_cast<float>(frame.cols) / kPreviewWidth;
 
     m_runTimer.start();
     if (m_cameraUse == TrainingRun) {
@@ -393,11 +384,10 @@ bool Model::runLevelChecks()
         if (m_detector.blinkCount > 0) {
             finishRun();
             emit blinkReactionToReminder(true);
-            discardFaceRecords();
             return true;
         }
-        if (m_runTimer.elapsed() > kTrainingReminderMs && !m_trainingNoBlinkReported) {
-            m_trainingNoBlinkReported = true;
+        if (m_runTimer.elapsed() > kTrainingReminderMs && !m_run.trainingNoBlinkReported) {
+            m_run.trainingNoBlinkReported = true;
             emit blinkReactionToReminder(false);
         }
     } else if (m_cameraUse == MeasurementRun && m_runTimer.elapsed() > kMeasurementMs) {
@@ -405,85 +395,95 @@ bool Model::runLevelChecks()
         const MeasurementResult result =
             measurementResult(m_detector.blinkCount, m_detector.blinkDurationSum);
         emit measurementSuccessful(result.blinkRate, result.length);
-        discardFaceRecords();
         return true;
     }
     return false;
 }
 
-void Model::localise()
+// Face detection on every fourth frame, and on every frame while no face is followed; the eye
+// corners on the detection frames; otherwise the previous face and eyes carry over.
+Model::Localisation Model::localise(const cv::Mat& frame, const cv::Mat& grey,
+                                    const PreviousFrame& previous)
 {
+    Localisation here;
+    here.eyes = previous.eyes; // what the detector leaves untouched when it finds no face
     const bool detectionFrame = m_detector.frameCounter() % 4 == 0;
-    if (detectionFrame || !m_previousFace) {
-        {
-            ProfiledStage stage(m_profiler, EngineProfiler::FaceDetection);
-            cv::resize(m_frame, m_smallFrame, cv::Size(), 0.25, 0.25, cv::INTER_AREA);
-            const std::vector<DetectedFace>& faces = m_faceDetector->detect(m_smallFrame);
-            m_face = chooseFace(faces, m_previousFace, m_frame.cols, m_frame.rows, m_eyes);
-        }
-        if (detectionFrame) {
-            ProfiledStage stage(m_profiler, EngineProfiler::Landmarks);
-            m_eyeCorners.setImage(m_currentGrey);
-            if (m_face) {
-                m_eyeCorners.locate(*m_face, m_roiFactor, m_eyes);
-            }
-        }
-    } else {
-        m_face = m_previousFace;
-        m_eyes = m_previousEyes;
+    if (!detectionFrame && previous.face) {
+        here.face = previous.face;
+        return here;
     }
+    {
+        ProfiledStage stage(m_profiler, EngineProfiler::FaceDetection);
+        cv::Mat small;
+        cv::resize(frame, small, cv::Size(), 0.25, 0.25, cv::INTER_AREA);
+        here.face = chooseFace(m_faceDetector->detect(small), previous.face, frame.cols, frame.rows,
+                               here.eyes);
+    }
+    if (detectionFrame) {
+        ProfiledStage stage(m_profiler, EngineProfiler::Landmarks);
+        m_eyeCorners.setImage(grey);
+        if (here.face) {
+            m_eyeCorners.locate(*here.face, m_roiFactor, here.eyes);
+        }
+    }
+    return here;
 }
 
 // Returns true when the run ended because the face was gone too long.
-bool Model::applyNoFaceRule()
+bool Model::applyNoFaceRule(bool hasFace, bool previousHadFace)
 {
-    if (m_face) {
+    if (hasFace) {
         return false;
     }
-    const quint64 n = m_detector.frameCounter();
-    if (m_previousFace || n == 1) {
+    const int limit = m_run.noFaceLimitMs;
+    if (previousHadFace || m_detector.frameCounter() == 1) {
         qDebug() << "Model::startBlinkDetection() Face NOT DETECTED";
-        if (m_noFaceLimitMs >= 1) {
+        if (limit >= 1) {
             m_noFaceTimer.start();
         }
     }
-    if (m_noFaceLimitMs >= 1 && m_noFaceTimer.isValid() &&
-        m_noFaceTimer.elapsed() > m_noFaceLimitMs - kNoFaceGraceMs) {
+    if (limit >= 1 && m_noFaceTimer.isValid() && m_noFaceTimer.elapsed() > limit - kNoFaceGraceMs) {
         qDebug() << "Model::startBlinkDetection() time no face" << m_noFaceTimer.elapsed()
-                 << "threshold" << m_noFaceLimitMs;
+                 << "threshold" << limit;
         endRunWithError(ErrorNoFace);
         return true;
     }
     return false;
 }
 
-void Model::measureMotion()
+// Lid motion around the previous frame's eyes; nothing to measure without a previous face.
+void Model::measureMotion(const PreviousFrame& previous, const cv::Mat& grey)
 {
-    if (!m_previousFace) {
+    if (!previous.face) {
         m_detector.recordMotion({}, {});
         return;
     }
-    const float dx = m_previousEyes.first.x - m_previousEyes.second.x;
-    const float dy = m_previousEyes.first.y - m_previousEyes.second.y;
+    const float dx = previous.eyes.first.x - previous.eyes.second.x;
+    const float dy = previous.eyes.first.y - previous.eyes.second.y;
     const float distance = std::sqrt(dx * dx + dy * dy);
     {
         ProfiledStage stage(m_profiler, EngineProfiler::FlowAndStatistics);
         const EyeMotion first =
-            m_motionMeter.measure(m_previousGrey, m_currentGrey, m_previousEyes.first, distance);
+            m_motionMeter.measure(previous.grey, grey, previous.eyes.first, distance);
         const EyeMotion second =
-            m_motionMeter.measure(m_previousGrey, m_currentGrey, m_previousEyes.second, distance);
+            m_motionMeter.measure(previous.grey, grey, previous.eyes.second, distance);
         m_detector.recordMotion(first, second);
     }
     ProfiledStage stage(m_profiler, EngineProfiler::Detector);
     m_detector.runDetectors();
 }
 
-void Model::scheduleNextFrame()
+// Returns true when a run other than the preview ended for a frame rate below 10.
+bool Model::applyFrameRateRule()
 {
-    std::swap(m_currentGrey, m_previousGrey);
-    m_previousEyes = m_eyes;
-    m_previousFace = m_face;
-    QTimer::singleShot(0, this, &Model::startBlinkDetection);
+    if (!m_detector.updateFrameRate() || m_run.isLivePreview ||
+        m_detector.frameRate() >= BlinkDetector::lowestFrameRate) {
+        return false;
+    }
+    releaseCamera();
+    qDebug() << "M: fps" << m_detector.frameRate();
+    endRunWithError(ErrorLowFps);
+    return true;
 }
 
 void Model::startBlinkDetection()
@@ -491,59 +491,49 @@ void Model::startBlinkDetection()
     if (endCheck()) {
         return;
     }
-    if (!m_source->isOpened() || m_cameraChanged) {
-        if (!openCamera()) {
-            return;
-        }
+    if (m_cameraChanged) {
+        switchCamera();
+    }
+    if (!m_source->isOpened() && !openCamera()) {
+        return;
     }
     if (runLevelChecks()) {
         return;
     }
 
-    if (!m_source->read(m_frame) || m_frame.empty()) {
+    const cv::Mat frame = readFrame();
+    if (frame.empty()) {
         releaseCamera();
         qDebug() << "Model::startBlinkDetection() empty frame, camera disconnected in cycle";
-        if (m_isLivePreview) {
-            sendImage(m_statusImages.emptyFrame);
-        }
         endRunWithError(ErrorEmptyFrame);
         return;
     }
-    scaleFrame();
     const qint64 tick = m_clock->nowNs();
+    cv::Mat grey;
     {
         ProfiledStage stage(m_profiler, EngineProfiler::GreyAndBlur);
-        cv::cvtColor(m_frame, m_currentGrey, cv::COLOR_BGR2GRAY);
-        cv::blur(m_previousGrey, m_previousGrey, cv::Size(3, 3));
+        cv::cvtColor(frame, grey, cv::COLOR_BGR2GRAY);
+        cv::blur(m_previous.grey, m_previous.grey, cv::Size(3, 3));
     }
 
-    localise();
-    m_detector.beginFrame(static_cast<double>(tick - m_previousTick) /
+    const Localisation here = localise(frame, grey, m_previous);
+    m_detector.beginFrame(static_cast<double>(tick - m_previous.tick) /
                           EngineClock::ticksPerSecond());
-    m_previousTick = tick;
-    if (applyNoFaceRule()) {
+    if (applyNoFaceRule(here.face.has_value(), m_previous.face.has_value())) {
         return;
     }
-    measureMotion();
-
-    if (m_detector.updateFrameRate() && !m_isLivePreview &&
-        m_detector.frameRate() < BlinkDetector::lowestFrameRate) {
-        releaseCamera();
-        qDebug() << "M: fps" << m_detector.frameRate();
-        endRunWithError(ErrorLowFps);
+    measureMotion(m_previous, grey);
+    if (applyFrameRateRule()) {
         return;
     }
-
-    if (m_isLivePreview) {
-        ProfiledStage stage(m_profiler, EngineProfiler::PreviewDrawing);
-        m_previewRenderer.render(m_frame, m_previewScale, m_detector.frameRate(),
-                                 m_detector.blinkMarker(), m_face ? &*m_face : nullptr, m_eyes,
-                                 m_fontFactor, m_previewFrame);
-        sendImage(m_previewFrame);
+    if (m_run.isLivePreview) {
+        sendPreviewFrame(frame, here);
     }
+
+    m_previous = PreviousFrame{grey, tick, here.face, here.eyes};
     if (m_profiler) {
         m_profiler->frameDone();
     }
     emit frameProcessed();
-    scheduleNextFrame();
+    QTimer::singleShot(0, this, &Model::startBlinkDetection);
 }

@@ -7,6 +7,7 @@
 #include "FaceDetector.h"
 #include "FaceLocator.h"
 #include "FrameSource.h"
+#include "ImageHandOver.h"
 #include "PreviewRenderer.h"
 #include "StatusImages.h"
 #include "common/Error.h"
@@ -16,7 +17,6 @@
 #include <QMutex>
 #include <QObject>
 #include <QStringList>
-#include <array>
 #include <atomic>
 #include <memory>
 #include <optional>
@@ -50,8 +50,8 @@ public:
     int frameRate() const { return m_detector.frameRate(); }
     // Frames processed in the current or last run.
     quint64 frameCounter() const { return m_detector.frameCounter(); }
-    const std::optional<FaceRecord>& currentFace() const { return m_face; }
-    const EyePair& currentEyes() const { return m_eyes; }
+    // The face of the last processed frame; none before a run's first frame.
+    const std::optional<FaceRecord>& lastFace() const { return m_previous.face; }
     const FrameSource& frameSource() const { return *m_source; }
     const EngineClock& clock() const { return *m_clock; }
     QString faceDetectorName() const;
@@ -106,22 +106,52 @@ private:
         PreviewRun = 3
     };
 
+    // The active run: its parameters, set when it starts, and the camera geometry, set when its
+    // camera opens.
+    struct Run
+    {
+        bool isLivePreview = false;
+        int noFaceLimitMs = -1;
+        bool trainingNoBlinkReported = false;
+        float scaleCoefficient = 1.f; // delivered frame width / 640
+        float previewScale = 1.f;     // processed frame width / 400
+    };
+
+    // What one frame leaves to the next. The grey image is blurred only when the next frame
+    // measures against it; the landmark step wants it sharp.
+    struct PreviousFrame
+    {
+        cv::Mat grey;
+        qint64 tick = 0;
+        std::optional<FaceRecord> face;
+        EyePair eyes;
+    };
+
+    // Where the face and eyes are in one frame.
+    struct Localisation
+    {
+        std::optional<FaceRecord> face;
+        EyePair eyes;
+    };
+
     bool isUsable() const { return m_faceDetector != nullptr; }
     void loadDetectors();
-    void beginRun(CameraUse use, int noFaceLimitMs, bool livePreview);
-    bool openCamera();
+    bool mayStart(CameraUse use, const char* slot);
+    void beginRun(CameraUse use, int noFaceLimitMs);
     bool endCheck();
+    void switchCamera();
+    bool openCamera();
+    cv::Mat readFrame();
     bool runLevelChecks();
-    void localise();
-    bool applyNoFaceRule();
-    void measureMotion();
+    Localisation localise(const cv::Mat& frame, const cv::Mat& grey, const PreviousFrame& previous);
+    bool applyNoFaceRule(bool hasFace, bool previousHadFace);
+    void measureMotion(const PreviousFrame& previous, const cv::Mat& grey);
+    bool applyFrameRateRule();
     void endRunWithError(Error error);
     void finishRun();
-    void discardFaceRecords();
     void releaseCamera();
-    void scaleFrame();
-    void sendImage(const QImage& image);
-    void scheduleNextFrame();
+    void sendStatusImage(const QImage& image);
+    void sendPreviewFrame(const cv::Mat& frame, const Localisation& here);
 
     ModelOptions m_options;
     std::shared_ptr<FrameSource> m_source;
@@ -133,28 +163,15 @@ private:
     std::atomic<int> m_cameraUse{NoRun};
     int m_cameraId = 0;
     bool m_cameraChanged = false;
-    bool m_isLivePreview = false;
-    int m_noFaceLimitMs = -1;
-    bool m_trainingNoBlinkReported = false;
+    Run m_run;
+    PreviousFrame m_previous;
 
     EngineTimer m_runTimer;
     EngineTimer m_noFaceTimer;
-    qint64 m_previousTick = 0;
-
-    cv::Mat m_frame;
-    cv::Mat m_smallFrame;
-    cv::Mat m_currentGrey;
-    cv::Mat m_previousGrey;
-    float m_scaleCoefficient = 1.f;
-    float m_previewScale = 1.f;
     double m_fontFactor = 1.0;
 
     StatusImages m_statusImages;
-    QImage m_previewFrame;
-    // Images handed to the interface thread; a slot is rewritten only after its receiver ran.
-    static constexpr int kSentImageSlots = 3;
-    std::array<QImage, kSentImageSlots> m_sentImages;
-    std::array<std::shared_ptr<std::atomic<bool>>, kSentImageSlots> m_sentImageBusy;
+    ImageHandOver m_handOver;
 
     std::unique_ptr<FaceDetector> m_faceDetector;
     EyeCornerLocator m_eyeCorners;
@@ -163,9 +180,4 @@ private:
     PreviewRenderer m_previewRenderer;
     float m_roiFactor = 2.0f;
     EngineProfiler* m_profiler = nullptr;
-
-    std::optional<FaceRecord> m_face;
-    std::optional<FaceRecord> m_previousFace;
-    EyePair m_eyes;
-    EyePair m_previousEyes;
 };

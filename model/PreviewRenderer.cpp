@@ -34,7 +34,7 @@ QFont robotoFont(double points, int weight = QFont::Normal)
 } // namespace
 
 void PreviewRenderer::render(const cv::Mat& frame, float previewScale, int frameRate,
-                             int& blinkMarker, const FaceRecord* face, const EyePair& eyes,
+                             int blinkMarker, const FaceRecord* face, const EyePair& eyes,
                              double fontFactor, QImage& target)
 {
     if (frame.empty() || previewScale <= 0.f) {
@@ -57,7 +57,6 @@ void PreviewRenderer::render(const cv::Mat& frame, float previewScale, int frame
     painter.drawText(QPoint(20, 30), QString::number(frameRate) + QStringLiteral(" fps"));
 
     if (blinkMarker > 0) {
-        --blinkMarker;
         painter.setPen(kEyeBlue);
         painter.setFont(robotoFont(22 * fontFactor, 75));
         painter.drawText(target.rect(), Qt::AlignHCenter | Qt::AlignTop,

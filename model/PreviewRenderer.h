@@ -10,9 +10,9 @@
 class PreviewRenderer
 {
 public:
-    // fontFactor is 72 / DPI of the primary screen; blinkMarker is decremented when the label is
-    // drawn. The result goes into target (24-bit RGB).
-    void render(const cv::Mat& frame, float previewScale, int frameRate, int& blinkMarker,
+    // fontFactor is 72 / DPI of the primary screen; the label shows while blinkMarker is above 0.
+    // The result goes into target (24-bit RGB).
+    void render(const cv::Mat& frame, float previewScale, int frameRate, int blinkMarker,
                 const FaceRecord* face, const EyePair& eyes, double fontFactor, QImage& target);
 
 private:

@@ -35,6 +35,14 @@ if [ -z "${DISPLAY:-}" ]; then
             xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
             sleep 0.1
         done
+        # A system tray (XEmbed) for the tray icon.
+        trayer --edge bottom --align right --widthtype request --height 24 --SetDockType true \
+            >"$tmp/trayer.log" 2>&1 &
+        cleanup_pids+=($!)
+        for _ in $(seq 50); do
+            xdotool search --classname trayer >/dev/null 2>&1 && break
+            sleep 0.1
+        done
         break
     done
 fi

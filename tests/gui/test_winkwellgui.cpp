@@ -1,9 +1,16 @@
+#include "gui/BlinkRatePlot.h"
 #include "gui/WinkwellGUI.h"
 #include "gui/reminders/BlinkReminderWidget.h"
 #include "gui/reminders/BreakReminderWidget.h"
 #include "gui/reminders/ExerciseReminderWidget.h"
+#include "platform/fake/FakeAutostart.h"
+#include "platform/fake/FakeCameraCatalog.h"
+#include "platform/fake/FakeCameraControls.h"
+#include "support/FakeSystemListener.h"
+#include "ui_WinkwellGUI.h"
 
 #include <QApplication>
+#include <QMenu>
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
@@ -11,7 +18,71 @@
 #include <QStandardPaths>
 #include <QtTest>
 
-// The main window as the application wires it: on the X display test.sh starts.
+namespace {
+
+// The window with fakes around it: a listener the test fires, two cameras, two languages.
+struct Window
+{
+    std::shared_ptr<FakeCameraCatalog> cameras = std::make_shared<FakeCameraCatalog>();
+    std::shared_ptr<FakeAutostart> autostart = std::make_shared<FakeAutostart>();
+    FakeSystemListener* listener = nullptr;
+    QVector<int> languageSwitches;
+    std::unique_ptr<WinkwellGUI> gui;
+
+    Window()
+    {
+        cameras->cameras = QStringList{"Integrated Camera", "USB Camera"};
+        GuiServices services;
+        services.systemListenerFactory = [this] {
+            auto fake = std::make_unique<FakeSystemListener>();
+            listener = fake.get();
+            return std::unique_ptr<SystemSession::EventFilter>(std::move(fake));
+        };
+        services.cameras = cameras;
+        services.cameraControls = [](int index) {
+            auto controls = std::make_unique<FakeCameraControls>();
+            controls->index = index;
+            return std::unique_ptr<CameraControls>(std::move(controls));
+        };
+        services.autostart = autostart;
+        services.languages = [] {
+            return QVector<QLocale>{QLocale(QLocale::English, QLocale::UnitedStates),
+                                    QLocale(QLocale::German, QLocale::Germany)};
+        };
+        services.setLanguage = [this](int index) { languageSwitches << index; };
+        gui = std::make_unique<WinkwellGUI>(services);
+    }
+    Ui::widget_winkwell* ui() const { return gui->form(); }
+    QStringList menu() const
+    {
+        QStringList texts;
+        for (const QAction* action : gui->trayMenu()->actions()) {
+            if (!action->isSeparator()) {
+                texts << action->text();
+            }
+        }
+        return texts;
+    }
+};
+
+QSettings store()
+{
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, "Orvalde", "winkwell");
+}
+
+// The first argument of every emission, as text.
+QStringList values(const QSignalSpy& spy)
+{
+    QStringList texts;
+    for (const QList<QVariant>& arguments : spy) {
+        texts << (arguments.isEmpty() ? QString() : arguments.first().toString());
+    }
+    return texts;
+}
+
+} // namespace
+
+// The main window as the application wires it, on the X display test.sh starts.
 class TestWinkwellGUI : public QObject
 {
     Q_OBJECT
@@ -25,118 +96,357 @@ private slots:
         }
     }
 
-    void windowOutsideEveryScreenComesBackToTheTopEdge()
+    void init() { store().clear(); }
+
+    void firstStartAnnouncesOnlyWhatDiffersFromTheControls()
     {
-        WinkwellGUI gui;
-        gui.move(-5000, -5000);
-        gui.openWindow();
-        QVERIFY(QTest::qWaitForWindowExposed(&gui));
-        const QScreen* primary = QGuiApplication::primaryScreen();
-        // The window manager may add its frame around the requested place.
-        QTRY_VERIFY(qAbs(gui.geometry().x() - primary->geometry().width() / 2) <= 2);
-        QVERIFY(primary->geometry().contains(gui.geometry().topLeft()));
-        QVERIFY(gui.isVisible());
+        Window w;
+        QSignalSpy measurement(w.gui.get(), &WinkwellGUI::measurementEnabled);
+        QSignalSpy training(w.gui.get(), &WinkwellGUI::trainingEnabled);
+        QSignalSpy natural(w.gui.get(), &WinkwellGUI::includeNaturalBreaksChanged);
+        QSignalSpy period(w.gui.get(), &WinkwellGUI::trainingPeriodChanged);
+        QSignalSpy exercises(w.gui.get(), &WinkwellGUI::eyeExerciseReminderEnabled);
+        QSignalSpy breaks(w.gui.get(), &WinkwellGUI::breakReminderEnabled);
+        QSignalSpy interactive(w.gui.get(), &WinkwellGUI::reminderInteractivityChanged);
+        QSignalSpy camera(w.gui.get(), &WinkwellGUI::cameraIDchanged);
+        QSignalSpy screen(w.gui.get(), &WinkwellGUI::screenControlEnabled);
+        QSignalSpy betweenBreaks(w.gui.get(), &WinkwellGUI::timeBetweenBreaksChanged);
+        QSignalSpy naturalLength(w.gui.get(), &WinkwellGUI::naturalBreakDurationChanged);
+        w.gui->init();
+        QCOMPARE(values(measurement), QStringList{"true"});
+        QCOMPARE(values(training), QStringList{"true"});
+        QCOMPARE(values(natural), QStringList{"true"});
+        QCOMPARE(values(period), QStringList{"30000"});
+        QCOMPARE(values(exercises), QStringList{"true"});
+        QCOMPARE(values(breaks), QStringList{"true"});
+        QCOMPARE(values(interactive), QStringList{"true"});
+        QCOMPARE(values(camera), QStringList{"0"});
+        QCOMPARE(screen.count(), 1);
+        QCOMPARE(screen.first().at(1).toInt(), 1000);
+        QCOMPARE(betweenBreaks.count(), 0);
+        QCOMPARE(naturalLength.count(), 0);
+        for (const char* key : {"G/M", "G/T", "G/INB", "G/TP", "G/REER", "G/BRE", "G/IR", "G/NCM",
+                                "G/WS", "G/PENCS", "G/HOTKEYS_ON", "G/SC"}) {
+            QVERIFY2(store().contains(key), key);
+        }
+        QVERIFY(w.autostart->isEnabled());
+        QVERIFY(w.ui()->checkBox_isMGDenabled->isEnabled());
+        QCOMPARE(w.ui()->keySequenceEdit_hotkeysIncreaseHWScreenBrightness->keySequence(),
+                 QKeySequence("Alt+Up"));
     }
 
-    void previewImageIsCopiedAtOnce()
+    void storedValuesLoadAsTheControlsShowThem()
     {
-        WinkwellGUI gui;
-        QImage image(400, 300, QImage::Format_RGB888);
-        image.fill(Qt::red);
-        gui.showImage(&image);
-        image.fill(Qt::blue); // the engine may reuse its image after the slot returns
-        QCOMPARE(gui.lastImage().pixelColor(10, 10), QColor(Qt::red));
-        gui.showImage(nullptr);
-        QCOMPARE(gui.lastImage().pixelColor(10, 10), QColor(Qt::red));
-    }
-
-    void storedChoicesReachTheControllersAtInit()
-    {
-        QSettings settings(QSettings::NativeFormat, QSettings::UserScope, "Orvalde", "winkwell");
-        settings.clear();
-        settings.setValue("G/TP", 12);
-        settings.setValue("G/M", false);
+        auto settings = store();
+        settings.setValue("G/TBRR", 40);
+        settings.setValue("G/CT", 70);
+        settings.setValue("G/TP", 500);
+        settings.setValue("G/IR", false);
+        settings.setValue("G/CID", 7);
+        settings.setValue("G/NBD", "many");
         settings.sync();
-        WinkwellGUI gui;
-        QSignalSpy period(&gui, &WinkwellGUI::trainingPeriodChanged);
-        QSignalSpy measurement(&gui, &WinkwellGUI::measurementEnabled);
-        QSignalSpy breaks(&gui, &WinkwellGUI::timeBetweenBreaksChanged);
-        gui.init();
-        QCOMPARE(period.count(), 1);
-        QCOMPARE(period.at(0).at(0).toInt(), 12000);
-        QCOMPARE(measurement.at(0).at(0).toBool(), false);
-        QCOMPARE(breaks.at(0).at(0).toInt(), 50); // the default of a first start
-        // Starting with the system is on by default, and its entry is written at each start.
-        const QString entry =
-            QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-            "/autostart/winkwell.desktop";
-        QVERIFY(QFile::exists(entry));
-        gui.on_checkBox_settingsStartOnStartUp_toggled(false);
-        QVERIFY(!QFile::exists(entry));
-        QCOMPARE(settings.value("G/WS").toBool(), false);
-        settings.clear();
+        Window w;
+        QSignalSpy betweenBreaks(w.gui.get(), &WinkwellGUI::timeBetweenBreaksChanged);
+        QSignalSpy colour(w.gui.get(), &WinkwellGUI::colorTemperatureSliderPositionChanged);
+        QSignalSpy period(w.gui.get(), &WinkwellGUI::trainingPeriodChanged);
+        QSignalSpy interactive(w.gui.get(), &WinkwellGUI::reminderInteractivityChanged);
+        QSignalSpy camera(w.gui.get(), &WinkwellGUI::cameraIDchanged);
+        QSignalSpy naturalLength(w.gui.get(), &WinkwellGUI::naturalBreakDurationChanged);
+        w.gui->init();
+        QCOMPARE(values(betweenBreaks), QStringList{"40"});
+        QCOMPARE(colour.count(), 0); // "NORMAL" was already checked
+        QVERIFY(w.ui()->toolButton_normalColorTemperature->isChecked());
+        QCOMPARE(values(period), QStringList{"60000"}); // clamped by the spin box
+        QCOMPARE(store().value("G/TP").toInt(), 60);
+        QCOMPARE(values(interactive), QStringList{"false"});
+        QVERIFY(!w.ui()->checkBox_isMGDenabled->isEnabled());
+        QCOMPARE(values(camera), QStringList{"0"}); // a camera that is gone falls back to the first
+        QCOMPARE(naturalLength.count(), 0);         // unreadable: the default, as designed
     }
 
-    // The scheduler's requests reach the real reminder windows, and their answers come back as
-    // the main window's own signals.
+    void controlsSaveAndAnnounceOnce()
+    {
+        Window w;
+        w.gui->init();
+        QSignalSpy measurement(w.gui.get(), &WinkwellGUI::measurementEnabled);
+        QSignalSpy requested(w.gui.get(), &WinkwellGUI::measurementRequested);
+        w.ui()->toolButton_blinkMonitoringOnOff->setChecked(false);
+        w.ui()->toolButton_blinkMonitoringOnOff->setChecked(false);
+        QCOMPARE(values(measurement), QStringList{"false"});
+        // The first measurement switches statistics on first.
+        w.ui()->pushButton_blinkMonitoringTakeFirstMeasurement->click();
+        QCOMPARE(values(measurement), (QStringList{"false", "true"}));
+        QCOMPARE(requested.count(), 1);
+        QCOMPARE(w.gui->statusCode(), 1);
+
+        // Without hardware brightness only the software range stays.
+        w.gui->disableHWbrightnessControl();
+        w.gui->setBrightnessSliderPosition(7);
+        QCOMPARE(w.ui()->slider_brightness->value(), 0);
+        w.gui->setBrightnessSliderPosition(-5);
+        QCOMPARE(w.ui()->label_brightnessValue->text(), QStringLiteral("-5"));
+        QSignalSpy screen(w.gui.get(), &WinkwellGUI::screenControlEnabled);
+        w.ui()->toolButton_screenControlOnOff->setChecked(false);
+        w.ui()->toolButton_screenControlOnOff->setChecked(true);
+        QCOMPARE(w.ui()->slider_brightness->value(), 0); // lifted before the controller hears
+        QCOMPARE(screen.count(), 2);
+
+        // A camera choice switches the camera, then restarts the test.
+        QSignalSpy camera(w.gui.get(), &WinkwellGUI::cameraIDchanged);
+        QSignalSpy preview(w.gui.get(), &WinkwellGUI::cameraPreviewEnabled);
+        w.gui->on_comboBox_chooseCamera_activated(1);
+        QCOMPARE(values(camera), QStringList{"1"});
+        QCOMPARE(values(preview), QStringList{"true"});
+        QCOMPARE(store().value("G/CID").toInt(), 1);
+
+        // The same language again does nothing; another one switches once.
+        w.gui->on_comboBox_chosenLanguage_activated(0);
+        QVERIFY(w.languageSwitches.isEmpty());
+        w.gui->on_comboBox_chosenLanguage_activated(1);
+        QCOMPARE(w.languageSwitches, QVector<int>{1});
+        QCOMPARE(store().value("G/QT_locale_name").toString(), QStringLiteral("de_DE"));
+
+        // Option texts reach the listener as they are typed.
+        w.ui()->checkBox_whenProcessRun->setChecked(true);
+        QVERIFY(w.ui()->lineEdit_whenProcessRun->isEnabled());
+        w.ui()->lineEdit_whenProcessRun->setText("zoom;vlc");
+        QVERIFY(w.listener->requests.contains("enableProcessCheck on"));
+        QVERIFY(w.listener->requests.contains("setProcesses zoom;vlc"));
+        QCOMPARE(store().value("G/WPRL").toString(), QStringLiteral("zoom;vlc"));
+        w.ui()->checkBox_pauseOnBattery->setChecked(true);
+        QVERIFY(w.listener->requests.contains("checkBatteryStatus"));
+    }
+
+    void automaticPausesNeverUndoTheUsers()
+    {
+        Window w;
+        w.gui->init();
+        QSignalSpy pause(w.gui.get(), &WinkwellGUI::pauseRequested);
+        QSignalSpy camera(w.gui.get(), &WinkwellGUI::disableCameraUse);
+        QSignalSpy woken(w.gui.get(), &WinkwellGUI::computerWakenUp);
+        QSignalSpy battery(w.gui.get(), &WinkwellGUI::poweredByBattery);
+
+        // Lock and unlock pause and resume for the lock only.
+        w.listener->fire(0);
+        QVERIFY(w.gui->isPaused());
+        QCOMPARE(w.menu(), (QStringList{"Open winkwell", "Use winkwell", "Exit winkwell"}));
+        QCOMPARE(w.gui->trayIcon()->toolTip(), QStringLiteral("winkwell - presentation mode"));
+        w.listener->fire(3); // a resume without a suspend changes nothing
+        QVERIFY(w.gui->isPaused());
+        QCOMPARE(woken.count(), 1);
+        w.listener->fire(1);
+        QVERIFY(!w.gui->isPaused());
+        QCOMPARE(w.menu(), (QStringList{"Open winkwell", "Pause winkwell", "Stop camera use",
+                                        "Exit winkwell"}));
+
+        // The user's own pause survives lock, suspend and resume.
+        w.ui()->action_pauseWinkwell->trigger();
+        w.listener->fire(0);
+        w.listener->fire(2);
+        w.listener->fire(3);
+        w.listener->fire(1);
+        QVERIFY(w.gui->isPaused());
+        QCOMPARE(values(pause), (QStringList{"true", "false", "true"}));
+        w.ui()->action_resumeWinkwell->trigger();
+
+        // Battery: the option decides; the mains always resume what the battery paused.
+        w.listener->fire(13);
+        QCOMPARE(values(battery), QStringList{"true"});
+        QVERIFY(!w.gui->isCameraUsePaused());
+        w.ui()->checkBox_pauseOnBattery->setChecked(true);
+        w.listener->fire(13);
+        QVERIFY(w.gui->isCameraUsePaused());
+        QCOMPARE(w.menu(),
+                 (QStringList{"Open winkwell", "Pause winkwell", "Use camera", "Exit winkwell"}));
+        w.listener->fire(14);
+        QVERIFY(!w.gui->isCameraUsePaused());
+        QCOMPARE(values(camera), (QStringList{"true", "false"}));
+
+        // Unchecking the process rule resumes a pause it made, never the user's.
+        w.ui()->checkBox_whenProcessRun->setChecked(true);
+        w.listener->fire(18);
+        QVERIFY(w.gui->isPaused());
+        w.ui()->checkBox_whenProcessRun->setChecked(false);
+        QVERIFY(!w.gui->isPaused());
+        w.ui()->checkBox_whenProcessRun->setChecked(true);
+        w.ui()->action_pauseWinkwell->trigger();
+        w.listener->fire(18);
+        w.ui()->checkBox_whenProcessRun->setChecked(false);
+        QVERIFY(w.gui->isPaused());
+        w.ui()->action_resumeWinkwell->trigger();
+
+        // Screens, lid and saver are passed on.
+        QSignalSpy screen(w.gui.get(), &WinkwellGUI::screenControlEnabled);
+        QSignalSpy lid(w.gui.get(), &WinkwellGUI::lidStatusOpen);
+        QSignalSpy saver(w.gui.get(), &WinkwellGUI::powerSaverActivated);
+        w.listener->fire(10);
+        QCOMPARE(screen.first().at(1).toInt(), 5000);
+        w.listener->fire(9);
+        w.listener->fire(16);
+        QCOMPARE(values(lid), QStringList{"false"});
+        QCOMPARE(values(saver), QStringList{"true"});
+        w.listener->fire(11); // cloned screen: pauses when the option is on (it is by default)
+        QVERIFY(w.gui->isPaused());
+        w.listener->fire(12);
+        QVERIFY(!w.gui->isPaused());
+    }
+
+    void cameraPauseForcesTheSimpleReminderAndErrorsColourTheTray()
+    {
+        Window w;
+        w.gui->init();
+        QVERIFY(w.ui()->radioButton_isReminderInteractive->isChecked());
+        w.ui()->action_pauseWebcamUse->trigger();
+        QVERIFY(w.ui()->radioButton_isReminderSimple->isChecked());
+        QVERIFY(!w.ui()->radioButton_isReminderInteractive->isEnabled());
+        QCOMPARE(w.gui->trayIcon()->toolTip(), QStringLiteral("winkwell camera use paused"));
+        w.ui()->action_resumeWebcamUse->trigger();
+        QVERIFY(w.ui()->radioButton_isReminderInteractive->isChecked());
+
+        // The camera taken by another program, and none listed: "not connected".
+        w.cameras->cameras.clear();
+        w.gui->showError(ErrorCameraOccupied);
+        QCOMPARE(w.gui->currentError(), ErrorNoCamera);
+        QCOMPARE(w.gui->trayIcon()->toolTip(), w.gui->errorText(ErrorNoCamera));
+        // The episode ends when the camera works for a feature again.
+        w.gui->adjustSystemTrayBasedOnFunctionalityAccessingCamera(FeatureMeasurement);
+        QCOMPARE(w.gui->currentError(), ErrorNone);
+        QCOMPARE(w.gui->statusCode(), 3);
+        QCOMPARE(w.gui->trayIcon()->toolTip(), QStringLiteral("Measurement in progress"));
+        // Or when no enabled feature needs the camera.
+        w.gui->showError(ErrorEmptyFrame);
+        w.ui()->toolButton_blinkMonitoringOnOff->setChecked(false);
+        QCOMPARE(w.gui->currentError(), ErrorEmptyFrame);
+        w.ui()->radioButton_isReminderSimple->setChecked(true);
+        QCOMPARE(w.gui->currentError(), ErrorNone);
+    }
+
+    void trayClicksPagesAndTheCloseBalloon()
+    {
+        if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+            QSKIP("needs a tray host (test.sh starts one)");
+        }
+        Window w;
+        w.gui->init();
+        w.gui->openWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(w.gui.get()));
+        QSignalSpy preview(w.gui.get(), &WinkwellGUI::cameraPreviewEnabled);
+        w.ui()->toolButton_titleBarSettings->click();
+        QVERIFY(w.ui()->widget_settingsPage->isVisible());
+        QCOMPARE(w.ui()->label_titleBarTitle->text(), QStringLiteral("winkwell - settings"));
+        w.ui()->toolButton_titleBarWebcam->click();
+        QVERIFY(w.ui()->widget_livePreviewPage->isVisible());
+        QCOMPARE(w.ui()->comboBox_chooseCamera->count(), 2);
+        // Closing from any page goes back to the main page first.
+        for (int close = 0; close < 4; ++close) {
+            w.gui->on_toolButton_titleBarClose_clicked();
+            QVERIFY(w.gui->isHidden());
+            QVERIFY(w.ui()->widget_mainPage->isVisibleTo(w.gui.get()));
+            w.gui->openWindow();
+        }
+        QCOMPARE(values(preview), (QStringList{"true", "false"}));
+        QCOMPARE(store().value("G/CLOSE COUNTER").toInt(), 3); // three balloons, then no more
+
+        w.gui->on_toolButton_titleBarClose_clicked();
+        emit w.gui->trayIcon()->activated(QSystemTrayIcon::Trigger);
+        QVERIFY(w.gui->isHidden());
+        emit w.gui->trayIcon()->activated(QSystemTrayIcon::DoubleClick);
+        QVERIFY(w.gui->isVisible());
+    }
+
+    void historyFeedsTheSchedulerAndTheStatusLine()
+    {
+        Window w;
+        w.gui->init();
+        QSignalSpy rate(w.gui.get(), &WinkwellGUI::blinkRateChanged);
+        const QDateTime now = QDateTime::currentDateTime();
+        w.gui->updateHealthStatus({}, {}, {});
+        QCOMPARE(rate.count(), 0);
+        QVERIFY(w.ui()->pushButton_blinkMonitoringTakeFirstMeasurement->isVisibleTo(w.gui.get()));
+        QCOMPARE(w.ui()->label_blinkMonitoringMessage->text(), w.gui->statusText(2));
+        w.gui->updateHealthStatus({4, 20, 8}, {200, 210, 220},
+                                  {now.addSecs(-3600), now.addSecs(-1800), now});
+        QCOMPARE(rate.count(), 1);
+        QVERIFY(qAbs(rate.first().first().toFloat() - 22.f / 3) < 1e-5f);
+        QVERIFY(!w.ui()->pushButton_blinkMonitoringTakeFirstMeasurement->isVisibleTo(w.gui.get()));
+
+        QSignalSpy statistics(w.gui.get(), &WinkwellGUI::showStatisticsRequired);
+        auto* surface = w.gui->plot()->findChild<QWidget*>(); // the drawing surface inside
+        QVERIFY(surface);
+        QTest::mousePress(surface, Qt::LeftButton);
+        QCOMPARE(statistics.count(), 1);
+    }
+
     void remindersShowAndAnswerThroughTheMainWindow()
     {
-        WinkwellGUI gui;
-        gui.openWindow();
-        QSignalSpy skipped(&gui, &WinkwellGUI::skipBreakClicked);
-        QSignalSpy snoozed(&gui, &WinkwellGUI::snoozeBreakClicked);
-        QSignalSpy exerciseDone(&gui, &WinkwellGUI::exerciseFinished);
-        QSignalSpy touched(&gui, &WinkwellGUI::hideBlinkReminderByMouseRequested);
+        Window w;
+        w.gui->init();
+        w.gui->openWindow();
+        QSignalSpy skipped(w.gui.get(), &WinkwellGUI::skipBreakClicked);
+        QSignalSpy exerciseDone(w.gui.get(), &WinkwellGUI::exerciseFinished);
+        QSignalSpy touched(w.gui.get(), &WinkwellGUI::hideBlinkReminderByMouseRequested);
 
-        gui.showReminder();
-        QVERIFY(gui.blinkReminder()->isVisible());
-        gui.responceToBlink();
-        QVERIFY(!gui.blinkReminder()->isVisible());
-        gui.showReminder();
+        w.gui->showReminder();
+        QVERIFY(w.gui->blinkReminder()->isVisible());
+        w.gui->responceToBlink();
+        QVERIFY(!w.gui->blinkReminder()->isVisible());
+        w.gui->showReminder();
         QEvent enter(QEvent::Enter);
-        QCoreApplication::sendEvent(gui.blinkReminder(), &enter);
+        QCoreApplication::sendEvent(w.gui->blinkReminder(), &enter);
         QCOMPARE(touched.count(), 1);
 
-        gui.showBreakReminder();
-        QVERIFY(gui.breakReminder()->isVisible());
-        QTest::mouseClick(gui.breakReminder()->findChild<QPushButton*>("pushButton_skip"),
+        w.gui->showBreakReminder();
+        QTest::mouseClick(w.gui->breakReminder()->findChild<QPushButton*>("pushButton_skip"),
                           Qt::LeftButton);
         QCOMPARE(skipped.count(), 1);
-        QVERIFY(!gui.isVisible()); // the break is meant to be taken away from the screen
-        gui.openWindow();
-        gui.showBreakReminder();
-        QTest::mouseClick(gui.breakReminder()->findChild<QPushButton*>("pushButton_snooze"),
-                          Qt::LeftButton);
-        QCOMPARE(snoozed.count(), 1);
-        QVERIFY(!gui.isVisible());
-        gui.showBreakReminder();
-        gui.hideBreakReminder();
-        QVERIFY(!gui.breakReminder()->isVisible());
+        QVERIFY(!w.gui->isVisible()); // the break is meant to be taken away from the screen
 
-        gui.showExercise();
-        QVERIFY(gui.exerciseReminder()->isVisible());
-        gui.hideExerciseReminder();
-        QVERIFY(!gui.exerciseReminder()->isVisible());
-        QCOMPARE(exerciseDone.count(), 1);
-        gui.hideExerciseReminder(); // nothing shown: nothing more to report
+        w.gui->showExercise();
+        QVERIFY(w.gui->exerciseReminder()->isVisible());
+        w.gui->hideExerciseReminder();
         QCOMPARE(exerciseDone.count(), 1);
 
-        // The position button puts the reminder into its position-change mode and back.
-        auto* button = gui.findChild<QPushButton*>("pushButton_changeBlinkReminderPosition");
-        button->click();
-        QVERIFY(gui.blinkReminder()->isInPositionChangeMode());
-        QCOMPARE(button->text(), QStringLiteral("SAVE NEW POSITION"));
-        button->click();
-        QVERIFY(!gui.blinkReminder()->isInPositionChangeMode());
-        QCOMPARE(button->text(), QStringLiteral("CHANGE REMINDER POSITION"));
+        w.ui()->pushButton_changeBlinkReminderPosition->click();
+        QVERIFY(w.gui->blinkReminder()->isInPositionChangeMode());
+        QCOMPARE(w.ui()->pushButton_changeBlinkReminderPosition->text(),
+                 QStringLiteral("SAVE NEW POSITION"));
+        w.ui()->pushButton_changeBlinkReminderPosition->click();
+        QVERIFY(!w.gui->blinkReminder()->isInPositionChangeMode());
+
+        // Pausing hides every reminder, and the panels wait for the end of the pause.
+        w.gui->showReminder();
+        w.gui->showBreakReminder();
+        w.gui->showExercise();
+        w.ui()->action_pauseWinkwell->trigger();
+        QVERIFY(!w.gui->blinkReminder()->isVisible());
+        QVERIFY(!w.gui->breakReminder()->isVisible());
+        QVERIFY(!w.gui->exerciseReminder()->isVisible());
+        QVERIFY(!w.ui()->widget_blinkTraining->isEnabled());
+
+        // After closing no reminder shows again.
+        w.gui->close();
+        w.gui->showReminder();
+        QVERIFY(!w.gui->blinkReminder()->isVisible());
     }
 
-    void languageChangeReachesTheEngine()
+    void windowOffEveryScreenComesBackAndCopiesPictures()
     {
-        WinkwellGUI gui;
-        QSignalSpy changed(&gui, &WinkwellGUI::languageChanged);
+        Window w;
+        w.gui->move(-5000, -5000);
+        w.gui->openWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(w.gui.get()));
+        const QScreen* primary = QGuiApplication::primaryScreen();
+        QTRY_VERIFY(qAbs(w.gui->geometry().x() - primary->geometry().width() / 2) <= 2);
+
+        QImage image(400, 300, QImage::Format_RGB888);
+        image.fill(Qt::red);
+        w.gui->showImage(&image);
+        image.fill(Qt::blue); // the engine may reuse its image after the slot returns
+        QCOMPARE(w.gui->lastImage().pixelColor(10, 10), QColor(Qt::red));
+
+        QSignalSpy changed(w.gui.get(), &WinkwellGUI::languageChanged);
         QEvent event(QEvent::LanguageChange);
-        QCoreApplication::sendEvent(&gui, &event);
+        QCoreApplication::sendEvent(w.gui.get(), &event);
         QCOMPARE(changed.count(), 1);
     }
 };

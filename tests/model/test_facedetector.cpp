@@ -1,6 +1,7 @@
 #include "model/CascadeFaceDetector.h"
 #include "model/CnnFaceDetector.h"
 #include "model/FaceLocator.h"
+#include "support/SharedData.h"
 
 #include <QDir>
 #include <QFile>
@@ -14,7 +15,7 @@
 namespace {
 
 const QString kSharedDir = QStringLiteral(WINKWELL_SHARED_DIR);
-const QString kCnnModel = kSharedDir + "/models/face_detection_yunet_2022mar.onnx";
+const QString kCnnModel = cnnFaceModel();
 const QString kLandmarks68 =
     QStringLiteral("/usr/share/dlib/shape_predictor_68_face_landmarks.dat");
 
@@ -90,14 +91,6 @@ class TestFaceDetector : public QObject
     Q_OBJECT
 
 private:
-    void requireSharedData()
-    {
-        if (!QFileInfo::exists(kCnnModel)) {
-            QSKIP(qPrintable("shared test data not found at " + kSharedDir +
-                             " (CNN model and clips); detector tests on real frames skipped"));
-        }
-    }
-
     void addClipRows()
     {
         QTest::addColumn<QString>("clip");
@@ -112,7 +105,7 @@ private slots:
 
     void cnnFindsTheFaceWithEyesInOrder()
     {
-        requireSharedData();
+        SKIP_UNLESS_PRESENT(kCnnModel, kSharedDir + "/data/real");
         QFETCH(QString, clip);
         QFETCH(int, index);
         RealFrame real;
@@ -144,7 +137,7 @@ private slots:
 
     void cascadeFindsTheSameFace()
     {
-        requireSharedData();
+        SKIP_UNLESS_PRESENT(kCnnModel, kSharedDir + "/data/real");
         QFETCH(QString, clip);
         QFETCH(int, index);
         RealFrame real;
@@ -183,7 +176,7 @@ private slots:
 
     void resultStorageIsReused()
     {
-        requireSharedData();
+        SKIP_UNLESS_PRESENT(kCnnModel, kSharedDir + "/data/real");
         RealFrame real;
         QVERIFY(loadFrame("clip02", 0, real));
         auto cnn = CnnFaceDetector::create(kCnnModel);
@@ -223,7 +216,7 @@ private slots:
         QVERIFY2(fallback->name().contains("cascade"), qPrintable(fallback->name()));
         QVERIFY(!CascadeFaceDetector::create(garbage));
 
-        requireSharedData();
+        SKIP_UNLESS_PRESENT(kCnnModel, kSharedDir + "/data/real");
         auto cnn = createFaceDetector({missing, garbage, kCnnModel});
         QVERIFY(cnn);
         QVERIFY2(cnn->name().contains("CNN"), qPrintable(cnn->name()));
@@ -233,7 +226,7 @@ private slots:
 
     void landmarkModelAgreesWithDetector()
     {
-        requireSharedData();
+        SKIP_UNLESS_PRESENT(kCnnModel, kSharedDir + "/data/real");
         if (!QFileInfo::exists(kLandmarks68)) {
             QSKIP("dlib's 68-point model (libdlib-data) is not installed");
         }

@@ -1,5 +1,6 @@
 #include "common/SharedTypes.h"
 #include "model/Model.h"
+#include "model/StatusImages.h"
 #include "support/FakeFaceDetector.h"
 #include "support/FakeFrameSource.h"
 #include "support/TinyLandmarkModel.h"
@@ -110,6 +111,11 @@ private slots:
         QSignalSpy finished(engine->model.get(), &Model::finished);
         engine->model->quit();
         QCOMPARE(finished.count(), 1);
+        // An ended engine starts no run and finishes only once.
+        engine->model->startTraining();
+        QCOMPARE(engine->model->cameraUse(), 0);
+        QCOMPARE(engine->camera->openCalls, 0);
+        QCOMPARE(finished.count(), 1);
     }
 
     void cameraThatDoesNotOpen()
@@ -213,32 +219,45 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(model.cameraUse(), 0, 2000);
     }
 
-    void previewImagesAreNotRewrittenWhileTheInterfaceReadsThem()
+    void slowInterfaceGetsUntouchedPicturesAndAlwaysTheStatusPicture()
     {
         auto engine = makeEngine(true);
         engine->camera->numberedFrames = true;
+        engine->camera->emptyFromFrame = 20; // a dozen preview frames, then the camera goes
         Model& model = *engine->model;
         QThread thread;
         model.moveToThread(&thread);
+        std::atomic<bool> runEnded{false};
+        connect(
+            &model, &Model::errorOccurred, &model, [&] { runEnded = true; }, Qt::DirectConnection);
         thread.start();
-        // A slow interface: while it looks at an image, the engine goes on with later frames.
+        // A slow interface: it holds the first picture until the run has ended, so the engine
+        // sends its later frames and the "empty frame" picture while every buffer is taken.
         int received = 0;
         int changedWhileRead = 0;
+        QImage last;
         connect(&model, &Model::frameReceived, this, [&](QImage* image) {
             const QRgb before = image->pixel(200, 150);
-            QThread::msleep(20);
+            for (int i = 0; received == 0 && !runEnded && i < 500; ++i) {
+                QThread::msleep(10);
+            }
             changedWhileRead += image->pixel(200, 150) != before;
+            last = image->copy();
             ++received;
         });
         QMetaObject::invokeMethod(&model, "startLivePreview", Qt::QueuedConnection);
-        QTRY_VERIFY_WITH_TIMEOUT(received >= 10, 10000);
-        QMetaObject::invokeMethod(&model, "stop", Qt::QueuedConnection);
-        QTRY_COMPARE_WITH_TIMEOUT(model.cameraUse(), 0, 5000);
+        QTRY_VERIFY_WITH_TIMEOUT(runEnded, 10000);
         thread.quit();
         QVERIFY(thread.wait(5000));
+        QCoreApplication::sendPostedEvents();
         QCOMPARE(changedWhileRead, 0);
-        // Pictures the interface had no time for were dropped, not queued up.
+        // Live pictures the interface had no time for were dropped, not queued up...
+        QVERIFY(received >= 2);
         QVERIFY(model.frameCounter() > quint64(received));
+        // ...but the status picture arrived, and last.
+        StatusImages status;
+        status.draw(screenFontFactor());
+        QVERIFY(last == status.emptyFrame);
     }
 
     void missingOrGarbageLandmarkModel_data()

@@ -170,10 +170,7 @@ private slots:
         const QString clip = sharedFile("data/synthetic/dev_08.avi");
         const QString faceModel = cnnFaceModel();
         const QString landmarks = builtLandmarkModel();
-        const QString missing = missingFiles({clip, faceModel, landmarks});
-        if (!missing.isEmpty()) {
-            QSKIP(qPrintable(missing));
-        }
+        SKIP_UNLESS_PRESENT(clip, faceModel, landmarks);
         // The clip's first blink ends 4.1 s in: the reminder comes first, then the blink.
         auto clock = std::make_shared<SimulatedEngineClock>();
         ModelOptions options;

@@ -24,11 +24,28 @@ inline QString builtLandmarkModel()
 inline QString missingFiles(const QStringList& files)
 {
     for (const QString& file : files) {
-        if (!QFile::exists(file)) {
-            return QStringLiteral("%1 is absent (the shared data lives beside the checkout; "
-                                  "data.dat needs the dlib landmark model)")
+        if (QFile::exists(file)) {
+            continue;
+        }
+        if (file == builtLandmarkModel()) {
+            return QStringLiteral("%1 was not built: it needs dlib's landmark model "
+                                  "(libdlib-data)")
                 .arg(file);
         }
+        return QStringLiteral("%1 is absent: the face clips and models are read from ../shared "
+                              "beside the checkout")
+            .arg(file);
     }
     return QString();
 }
+
+// Skips the calling test function when a file is absent. A macro, because QSKIP returns from
+// the function it is written in: inside a helper it would end the helper and the test would go
+// on to fail.
+#define SKIP_UNLESS_PRESENT(...)                                                                   \
+    do {                                                                                           \
+        const QString missingSharedFile = missingFiles(QStringList{__VA_ARGS__});                  \
+        if (!missingSharedFile.isEmpty()) {                                                        \
+            QSKIP(qPrintable(missingSharedFile));                                                  \
+        }                                                                                          \
+    } while (false)

@@ -17,10 +17,7 @@ private slots:
         const QString clip = sharedFile("data/real/clip06/clip06.mp4");
         const QString faceModel = cnnFaceModel();
         const QString landmarks = builtLandmarkModel();
-        const QString missing = missingFiles({clip, faceModel, landmarks});
-        if (!missing.isEmpty()) {
-            QSKIP(qPrintable(missing));
-        }
+        SKIP_UNLESS_PRESENT(clip, faceModel, landmarks);
         BlinkAnalysis::Options options;
         options.videoPath = clip;
         options.landmarkModelPath = landmarks;

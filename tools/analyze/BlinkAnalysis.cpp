@@ -80,7 +80,7 @@ bool BlinkAnalysis::run()
             offsetKnown = true;
         }
         lastFrame = source->frameIndex();
-        if (!model.currentFace()) {
+        if (!model.lastFace()) {
             if (noFaceStart < 0) {
                 noFaceStart = lastFrame;
             }
