@@ -2,6 +2,7 @@
 
 #include "gui/WinkwellGUI.h"
 #include "network/ServerController.h"
+#include "network/window/UpdateCheck.h"
 #include "network/window/WidgetProxy.h"
 
 void connectServerAndProxyWindow(ServerController* server, WidgetProxy* proxyWindow)
@@ -18,4 +19,11 @@ void connectGuiAndProxyWindow(WinkwellGUI* gui, WidgetProxy* proxyWindow)
 {
     QObject::connect(gui, &WinkwellGUI::proxyGuiRequested, proxyWindow,
                      &WidgetProxy::showProxySettings);
+}
+
+void connectGuiAndUpdateCheck(WinkwellGUI* gui)
+{
+    QObject::connect(gui, &WinkwellGUI::updateCheckRequested, gui, [] { UpdateCheck::start(); });
+    QObject::connect(gui, &WinkwellGUI::betaUpdatesChanged, gui,
+                     [](bool enabled) { UpdateCheck::setBetaEnabled(enabled); });
 }

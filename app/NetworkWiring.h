@@ -11,3 +11,7 @@ void connectServerAndProxyWindow(ServerController* server, WidgetProxy* proxyWin
 
 // The main window's "PROXY SETTINGS" opens the proxy window.
 void connectGuiAndProxyWindow(WinkwellGUI* gui, WidgetProxy* proxyWindow);
+
+// The main window's update-check requests (at the end of its initialisation and on every resume)
+// and its beta box reach the update check, which lives in the interface thread with the window.
+void connectGuiAndUpdateCheck(WinkwellGUI* gui);

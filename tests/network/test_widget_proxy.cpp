@@ -2,11 +2,18 @@
 #include "app/NetworkWiring.h"
 #include "common/SettingsStore.h"
 #include "common/SharedTypes.h"
+#include "gui/WinkwellGUI.h"
 #include "network/ServerController.h"
 #include "network/window/WidgetProxy.h"
+#include "platform/fake/FakeAutostart.h"
+#include "platform/fake/FakeCameraCatalog.h"
+#include "platform/fake/FakeCameraControls.h"
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -112,7 +119,7 @@ private:
 } // namespace
 
 // The proxy window on its own and with the server controller, a local research server and a
-// proxy that wants credentials.
+// proxy that wants credentials; and the main window's requests reaching the update check.
 class TestWidgetProxy : public QObject
 {
     Q_OBJECT
@@ -246,6 +253,51 @@ private slots:
             QCOMPARE(form.user->text(), QStringLiteral("dora"));
             QCOMPARE(form.password->text(), QStringLiteral("pw-dora"));
         }
+    }
+
+    void theMainWindowDrivesTheUpdateCheck()
+    {
+        TestPki pki;
+        const QString problem = pki.create();
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
+        qputenv("WINKWELL_CA_FILE", pki.caFile().toLocal8Bit());
+        TestHttpsServer feed(pki.serverCertificate, pki.serverKey);
+        QVERIFY(feed.start());
+        const auto entry = [&](const char* version, bool beta) {
+            return QJsonObject{{"latest-version", version},
+                               {"beta", beta},
+                               {"download-url", feed.url("/files/w.deb")},
+                               {"md5", "97384261b8bbf966df16e5ad509922db"}};
+        };
+        const QJsonObject definition{
+            {"updates",
+             QJsonObject{{"linux", QJsonArray{entry("3.6.24.1", false), entry("3.7", true)}}}}};
+        feed.handler = [&](const HttpRequest&) {
+            return HttpResponse{200, QJsonDocument(definition).toJson(), {}};
+        };
+        qputenv("WINKWELL_UPDATE_URL", feed.url("/files/download/updates.json").toLatin1());
+        QCoreApplication::setApplicationName(QStringLiteral("Winkwell"));
+        QCoreApplication::setApplicationVersion(QStringLiteral("3.6.24.0"));
+
+        GuiServices services;
+        services.cameras = std::make_shared<FakeCameraCatalog>();
+        services.autostart = std::make_shared<FakeAutostart>();
+        services.cameraControls = [](int) { return std::make_unique<FakeCameraControls>(); };
+        services.languages = [] { return QVector<QLocale>{QLocale(QLocale::English)}; };
+        services.setLanguage = [](int) {};
+        WinkwellGUI gui(services);
+        connectGuiAndUpdateCheck(&gui);
+        for (const bool beta : {true, false}) {
+            emit gui.betaUpdatesChanged(beta);
+            emit gui.updateCheckRequested();
+            QTRY_VERIFY_WITH_TIMEOUT(visibleBox(), kWait);
+            QCOMPARE(visibleBox()->text(),
+                     QStringLiteral("Version %1 of Winkwell has been released!")
+                         .arg(beta ? "3.7" : "3.6.24.1"));
+            visibleBox()->button(QMessageBox::No)->click();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+        QCOMPARE(feed.requests.size(), 2);
     }
 };
 
