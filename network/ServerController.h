@@ -2,31 +2,90 @@
 
 #include "common/Error.h"
 
+#include <QByteArray>
+#include <QList>
+#include <QNetworkProxy>
+#include <QNetworkReply>
 #include <QObject>
+#include <QPointer>
+#include <QSslError>
 #include <QString>
 
-// The research-upload controller. Until uploads are built it takes part in start-up and shutdown
-// and answers its requests by logging; nothing leaves the machine.
+class QNetworkAccessManager;
+class QNetworkRequest;
+class QTimer;
+
+// The research server's only client. Applies the proxy (the one stored, or the system's), tries
+// a proxy entered in the proxy window and stores it when it works, and, with the user's consent,
+// uploads the measurements the server does not have yet: it asks the server for the newest
+// date-time it holds for this machine, and sends every stored measurement taken after it.
+// Lives in the server thread; every slot runs there.
 class ServerController : public QObject
 {
     Q_OBJECT
 
 public:
+    struct Options
+    {
+        // How long a cycle waits after start-up or wake-up for the network to come up.
+        int networkWaitMs = 15000;
+        // Replaces the pcid derived from the machine id (tests).
+        QString pcid;
+    };
+
     explicit ServerController(QObject* parent = nullptr);
+    ServerController(Options options, QObject* parent = nullptr);
+    ~ServerController() override;
+
+    // The value of the "Authorization" header the stats requests carry.
+    const QByteArray& credential() const { return m_credential; }
+    // The compact last-date query: {"pcid":"…","data":[]}, the pcid escaped as JSON text.
+    static QByteArray lastDateQuery(const QString& pcid);
 
 public slots:
     void init();
-    void quit();
     void startResearchUpload();
-    void uploadStats(QString* json);
-    void verifyProxySettings(QString server, quint16 port, QString user, QString password);
+    void uploadStats(QString* jsonData);
+    void verifyProxySettings(QString host, quint16 port, QString user, QString password);
+    void quit();
 
 signals:
     void serverControllerInitialized();
-    void finished();
-    void lastDateTimeObtained(QString lastDateTime, QString userId);
-    void proxySettingsChanged(QString server, quint16 port, QString user, QString password);
+    void proxySettingsChanged(QString host, quint16 port, QString user, QString password);
     void proxySettingsValidated(bool valid);
-    void noInternetConnection();
+    void lastDateTimeObtained(QString lastDateTime, QString pcid);
+    void finished();
     void errorOccurred(Error error);
+    void noInternetConnection();
+
+private slots:
+    void continueResearchUpload();
+    void findOutLastUploadedDateTime();
+    void processLastDateTime();
+    void dataUploaded();
+    void proxySettingsVerified();
+    void slotError(QNetworkReply::NetworkError e);
+    void slotSslErrors(const QList<QSslError>& eList);
+
+private:
+    QNetworkRequest statsRequest() const;
+    void watchReply(QNetworkReply* reply, void (ServerController::*onFinished)());
+    void applyStoredProxy();
+    void useSystemProxy();
+    void useExplicitProxy(const QNetworkProxy& proxy);
+    void storeProxy(const QNetworkProxy& proxy);
+
+    Options m_options;
+    QByteArray m_credential;
+    QNetworkAccessManager* m_manager = nullptr;
+    // At most one reply of each kind in flight.
+    QPointer<QNetworkReply> m_probeReply;
+    QPointer<QNetworkReply> m_lastDateReply;
+    QPointer<QNetworkReply> m_uploadReply;
+    // The last explicit proxy loaded or verified; an empty host when the system's is in use.
+    QNetworkProxy m_acceptedProxy;
+    QString m_pcid;
+    // A running timer is a cycle waiting for the network; its timeout goes on with the cycle.
+    QTimer* m_waitTimer = nullptr;
+    bool m_quitting = false;
 };

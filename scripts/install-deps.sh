@@ -16,6 +16,8 @@ PACKAGES=(
     xvfb xauth xdotool python3-dbusmock x11-utils openbox trayer pulseaudio pulseaudio-utils desktop-file-utils
     # fetching the face-detection model
     curl ca-certificates
+    # the network tests make their certificate authority and server certificates
+    openssl
 )
 
 missing=()
