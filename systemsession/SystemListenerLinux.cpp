@@ -59,7 +59,8 @@ SystemListenerLinux::SystemListenerLinux(Sources sources, QObject* parent)
     connect(m_sources.displays.get(), &DisplayMonitor::configurationChanged, this,
             &SystemListenerLinux::onDisplayConfigurationChanged);
     connect(m_sources.displays.get(), &DisplayMonitor::displayPowerChanged, this, [this](bool on) {
-        qDebug() << "SystemListenerLinux::displayEvent() DPMS" << (on ? "display on" : "display off");
+        qDebug() << "SystemListenerLinux::displayEvent() DPMS"
+                 << (on ? "display on" : "display off");
         report(on ? DisplayOn : DisplayOff);
     });
     connect(m_sources.displays.get(), &DisplayMonitor::dpiChanged, this, [this] {

@@ -40,8 +40,8 @@ void DBusPropertyWatcher::start()
 
 void DBusPropertyWatcher::readAll()
 {
-    QDBusMessage call = QDBusMessage::createMethodCall(m_target.service, m_target.path,
-                                                       propertiesInterface, QStringLiteral("GetAll"));
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        m_target.service, m_target.path, propertiesInterface, QStringLiteral("GetAll"));
     call << m_target.interface;
     auto* pending = new QDBusPendingCallWatcher(m_bus.asyncCall(call, callTimeoutMs), this);
     connect(pending, &QDBusPendingCallWatcher::finished, this,
@@ -80,7 +80,8 @@ void DBusPropertyWatcher::onServiceRegistered()
 
 void DBusPropertyWatcher::onServiceUnregistered()
 {
-    qDebug().noquote() << m_label << "left the system bus:" << m_unwatched << "not watched until it returns";
+    qDebug().noquote() << m_label << "left the system bus:" << m_unwatched
+                       << "not watched until it returns";
     m_absenceReported = true;
     emit serviceLost();
 }

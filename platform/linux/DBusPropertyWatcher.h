@@ -23,8 +23,8 @@ public:
     };
 
     // label names the service in the log ("UPower"), unwatched what is lost without it.
-    DBusPropertyWatcher(const QDBusConnection& bus, Target target, QString label,
-                        QString unwatched, QObject* parent = nullptr);
+    DBusPropertyWatcher(const QDBusConnection& bus, Target target, QString label, QString unwatched,
+                        QObject* parent = nullptr);
 
     void start();
 

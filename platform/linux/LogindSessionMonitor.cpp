@@ -70,8 +70,8 @@ void LogindSessionMonitor::call(const QDBusMessage& message,
 {
     auto* pending = new QDBusPendingCallWatcher(m_system.asyncCall(message, callTimeoutMs), this);
     connect(pending, &QDBusPendingCallWatcher::finished, this,
-            [onReply = std::move(onReply), onError = std::move(onError)](
-                QDBusPendingCallWatcher* finished) {
+            [onReply = std::move(onReply),
+             onError = std::move(onError)](QDBusPendingCallWatcher* finished) {
                 finished->deleteLater();
                 if (finished->isError()) {
                     onError(finished->error());
@@ -184,8 +184,8 @@ void LogindSessionMonitor::unfollowSession()
 
 void LogindSessionMonitor::readLockedHint()
 {
-    QDBusMessage message = QDBusMessage::createMethodCall(logindService, m_sessionPath,
-                                                          propertiesInterface, QStringLiteral("Get"));
+    QDBusMessage message = QDBusMessage::createMethodCall(
+        logindService, m_sessionPath, propertiesInterface, QStringLiteral("Get"));
     message << sessionInterface << QStringLiteral("LockedHint");
     call(
         message,

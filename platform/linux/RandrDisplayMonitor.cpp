@@ -31,10 +31,10 @@ RandrDisplayMonitor::~RandrDisplayMonitor() = default;
 void RandrDisplayMonitor::setUpRandr()
 {
     const xcb_query_extension_reply_t* extension = xcb_get_extension_data(m_x.get(), &xcb_randr_id);
-    const auto version = extension && extension->present
-                             ? m_x.reply(xcb_randr_query_version_reply,
-                                         xcb_randr_query_version(m_x.get(), 1, 3))
-                             : nullptr;
+    const auto version =
+        extension && extension->present
+            ? m_x.reply(xcb_randr_query_version_reply, xcb_randr_query_version(m_x.get(), 1, 3))
+            : nullptr;
     if (!version || (version->major_version == 1 && version->minor_version < 3)) {
         qDebug() << "RandrDisplayMonitor: the X server lacks RandR 1.3, screen changes and "
                     "clones are not seen";
@@ -43,8 +43,7 @@ void RandrDisplayMonitor::setUpRandr()
     m_hasRandr = true;
     m_randrEventBase = extension->first_event;
     xcb_randr_select_input(m_x.get(), m_x.root(),
-                           XCB_RANDR_NOTIFY_MASK_SCREEN_CHANGE |
-                               XCB_RANDR_NOTIFY_MASK_CRTC_CHANGE |
+                           XCB_RANDR_NOTIFY_MASK_SCREEN_CHANGE | XCB_RANDR_NOTIFY_MASK_CRTC_CHANGE |
                                XCB_RANDR_NOTIFY_MASK_OUTPUT_CHANGE);
 }
 
@@ -78,9 +77,23 @@ void RandrDisplayMonitor::setUpDpi()
 void RandrDisplayMonitor::followPrimaryScreen(QScreen* screen)
 {
     disconnect(m_dpiConnection);
-    if (screen) {
-        m_dpiConnection = connect(screen, &QScreen::logicalDotsPerInchChanged, this,
-                                  &DisplayMonitor::dpiChanged);
+    if (!screen) {
+        return;
+    }
+    m_dpiConnection =
+        connect(screen, &QScreen::logicalDotsPerInchChanged, this, &RandrDisplayMonitor::onDpi);
+    if (m_dpi) {
+        onDpi(screen->logicalDotsPerInch());
+    }
+    m_dpi = screen->logicalDotsPerInch();
+}
+
+void RandrDisplayMonitor::onDpi(qreal dpi)
+{
+    // Qt repeats the signal with the same value when a screen changes its mode.
+    if (!m_dpi || !qFuzzyCompare(*m_dpi, dpi)) {
+        m_dpi = dpi;
+        emit dpiChanged();
     }
 }
 
@@ -121,8 +134,9 @@ void RandrDisplayMonitor::processEvents()
     for (XcbPointer<xcb_generic_event_t> event(xcb_poll_for_event(m_x.get())); event;
          event.reset(xcb_poll_for_event(m_x.get()))) {
         const int type = event->response_type & ~0x80;
-        changed = changed || (m_hasRandr && (type == m_randrEventBase + XCB_RANDR_SCREEN_CHANGE_NOTIFY ||
-                                             type == m_randrEventBase + XCB_RANDR_NOTIFY));
+        changed =
+            changed || (m_hasRandr && (type == m_randrEventBase + XCB_RANDR_SCREEN_CHANGE_NOTIFY ||
+                                       type == m_randrEventBase + XCB_RANDR_NOTIFY));
     }
     // One change of layout comes as several events; they count once.
     if (changed && connectionUsable()) {
@@ -177,11 +191,13 @@ std::optional<QList<ActiveOutput>> RandrDisplayMonitor::activeOutputs()
         if (!info || info->crtc == XCB_NONE) {
             continue;
         }
-        const auto* name = reinterpret_cast<const char*>(xcb_randr_get_output_info_name(info.get()));
+        const auto* name =
+            reinterpret_cast<const char*>(xcb_randr_get_output_info_name(info.get()));
         active.append({QString::fromUtf8(name, xcb_randr_get_output_info_name_length(info.get())),
                        info->crtc, QRect()});
         if (!crtcCookies.contains(info->crtc)) {
-            crtcCookies.insert(info->crtc, xcb_randr_get_crtc_info(connection, info->crtc, timestamp));
+            crtcCookies.insert(info->crtc,
+                               xcb_randr_get_crtc_info(connection, info->crtc, timestamp));
         }
     }
     QHash<xcb_randr_crtc_t, QRect> rects;

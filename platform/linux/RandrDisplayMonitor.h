@@ -28,6 +28,7 @@ private slots:
     void processEvents();
     void pollDisplayPower();
     void followPrimaryScreen(QScreen* screen);
+    void onDpi(qreal dpi);
 
 private:
     void setUpRandr();
@@ -43,6 +44,7 @@ private:
     QTimer m_powerTimer;
     std::optional<bool> m_displayOn;
     QMetaObject::Connection m_dpiConnection;
+    std::optional<qreal> m_dpi;
     bool m_processScheduled = false;
     bool m_lossReported = false;
 };

@@ -15,8 +15,8 @@ std::optional<T> typedProperty(const QVariantMap& properties, const QString& nam
         return std::nullopt;
     }
     if (found->userType() != qMetaTypeId<T>()) {
-        qWarning().noquote() << service << name << "has an unexpected type"
-                             << found->typeName() << "and is ignored";
+        qWarning().noquote() << service << name << "has an unexpected type" << found->typeName()
+                             << "and is ignored";
         return std::nullopt;
     }
     return found->value<T>();
@@ -46,8 +46,7 @@ UPowerMonitor::UPowerMonitor(const QDBusConnection& systemBus)
                   QStringLiteral("net.hadess.PowerProfiles")},
                  QStringLiteral("power-profiles-daemon"), QStringLiteral("power saver is"))
 {
-    connect(&m_upower, &DBusPropertyWatcher::propertiesChanged, this,
-            &UPowerMonitor::applyUPower);
+    connect(&m_upower, &DBusPropertyWatcher::propertiesChanged, this, &UPowerMonitor::applyUPower);
     connect(&m_upower, &DBusPropertyWatcher::serviceLost, this, [this] {
         m_onBattery.reset();
         m_lidClosed.reset();
@@ -55,15 +54,16 @@ UPowerMonitor::UPowerMonitor(const QDBusConnection& systemBus)
     });
     connect(&m_profiles, &DBusPropertyWatcher::propertiesChanged, this,
             &UPowerMonitor::applyProfiles);
-    connect(&m_profiles, &DBusPropertyWatcher::serviceLost, this, [this] { m_powerSaverOn.reset(); });
+    connect(&m_profiles, &DBusPropertyWatcher::serviceLost, this,
+            [this] { m_powerSaverOn.reset(); });
     m_upower.start();
     m_profiles.start();
 }
 
 void UPowerMonitor::applyUPower(const QVariantMap& properties)
 {
-    update(m_onBattery, typedProperty<bool>(properties, QStringLiteral("OnBattery"), "UPower"), this,
-           &PowerMonitor::onBatteryChanged);
+    update(m_onBattery, typedProperty<bool>(properties, QStringLiteral("OnBattery"), "UPower"),
+           this, &PowerMonitor::onBatteryChanged);
     // A machine without a lid reports it open; only a lid that exists is followed.
     if (const auto present =
             typedProperty<bool>(properties, QStringLiteral("LidIsPresent"), "UPower")) {

@@ -51,9 +51,8 @@ std::optional<X11WindowTitleLister::Windows> X11WindowTitleLister::managedWindow
     const auto stackingCookie =
         xcb_get_property(connection, 0, m_x.root(), m_x.atom("_NET_CLIENT_LIST_STACKING"),
                          XCB_ATOM_WINDOW, 0, listLongs);
-    const auto listCookie = xcb_get_property(connection, 0, m_x.root(),
-                                             m_x.atom("_NET_CLIENT_LIST"), XCB_ATOM_WINDOW, 0,
-                                             listLongs);
+    const auto listCookie = xcb_get_property(
+        connection, 0, m_x.root(), m_x.atom("_NET_CLIENT_LIST"), XCB_ATOM_WINDOW, 0, listLongs);
     const auto check = m_x.reply(xcb_get_property_reply, checkCookie);
     const auto stacking = m_x.reply(xcb_get_property_reply, stackingCookie);
     const auto list = m_x.reply(xcb_get_property_reply, listCookie);
@@ -63,9 +62,9 @@ std::optional<X11WindowTitleLister::Windows> X11WindowTitleLister::managedWindow
     if (wm.isEmpty()) {
         return std::nullopt;
     }
-    const auto wmCheck = m_x.reply(xcb_get_property_reply,
-                                   xcb_get_property(connection, 0, wm.first(), checkAtom,
-                                                    XCB_ATOM_WINDOW, 0, 1));
+    const auto wmCheck =
+        m_x.reply(xcb_get_property_reply,
+                  xcb_get_property(connection, 0, wm.first(), checkAtom, XCB_ATOM_WINDOW, 0, 1));
     if (values<xcb_window_t>(wmCheck.get(), 32) != wm || (!stacking && !list)) {
         return std::nullopt;
     }
@@ -153,8 +152,8 @@ QStringList X11WindowTitleLister::titlesOf(const Windows& windows)
     for (const xcb_window_t window : windows) {
         cookies.push_back(
             {xcb_get_property(connection, 0, window, netName, utf8, 0, titleLongs),
-             xcb_get_property(connection, 0, window, XCB_ATOM_WM_NAME, XCB_GET_PROPERTY_TYPE_ANY,
-                              0, titleLongs),
+             xcb_get_property(connection, 0, window, XCB_ATOM_WM_NAME, XCB_GET_PROPERTY_TYPE_ANY, 0,
+                              titleLongs),
              xcb_get_property(connection, 0, window, windowType, XCB_ATOM_ATOM, 0, 32)});
     }
     QStringList titles;
@@ -174,9 +173,11 @@ QStringList X11WindowTitleLister::titlesOf(const Windows& windows)
             const QVector<char> name = values<char>(nameReply.get(), 8);
             // STRING is Latin-1; compound text is read as the locale's encoding, which holds
             // for its ASCII part.
-            title = nameReply->type == XCB_ATOM_STRING ? QString::fromLatin1(name.constData(), name.size())
-                    : nameReply->type == utf8        ? QString::fromUtf8(name.constData(), name.size())
-                                                     : QString::fromLocal8Bit(name.constData(), name.size());
+            title = nameReply->type == XCB_ATOM_STRING
+                        ? QString::fromLatin1(name.constData(), name.size())
+                    : nameReply->type == utf8
+                        ? QString::fromUtf8(name.constData(), name.size())
+                        : QString::fromLocal8Bit(name.constData(), name.size());
         }
         if (!title.isEmpty()) {
             titles.append(title);

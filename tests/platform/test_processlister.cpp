@@ -60,6 +60,24 @@ private slots:
         QCOMPARE(processes.at(2).session, qint64(7));
     }
 
+    // What the pause check reads every second.
+    void namesForThePauseCheck()
+    {
+        QTemporaryDir root;
+        addProcess(root.path(), 10, "", "/opt/Video Calls/meeting (deleted)");
+        // Another user's process: comm is cut at 15 characters, argv[0] completes it.
+        addProcess(root.path(), 11, "", QString(), "gnome-control-c\n",
+                   QByteArray("/usr/bin/gnome-control-center\0--overview\0", 42));
+        addProcess(root.path(), 12, "", QString(), "MainThread\n",
+                   QByteArray("/usr/lib/firefox/firefox\0", 25));
+        addProcess(root.path(), 13, "", QString(), QByteArray(), QByteArray("obs", 3));
+        addProcess(root.path(), 14, "");
+
+        QStringList names = ProcProcessLister(root.path()).runningProcessNames();
+        names.sort();
+        QCOMPARE(names, (QStringList{"MainThread", "gnome-control-center", "meeting", "obs"}));
+    }
+
     void lineListsEachNameAndSessionOnce()
     {
         const QList<ProcessEntry> processes{
