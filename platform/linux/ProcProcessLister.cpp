@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
+#include <iterator>
 #include <memory>
 #include <unistd.h>
 #include <utility>
@@ -138,13 +139,24 @@ QList<ProcessEntry> ProcProcessLister::runningProcesses() const
 
 QStringList ProcProcessLister::runningProcessNames() const
 {
+    const quint64 call = ++m_calls;
     QStringList names;
-    forEachProcess(m_procRoot, [&names](int procFd, const QByteArray& text, qint64) {
-        const QString name = processName(procFd, text);
-        if (!name.isEmpty()) {
-            names.append(name);
+    forEachProcess(m_procRoot, [this, call, &names](int procFd, const QByteArray& text,
+                                                    qint64 pid) {
+        KnownName& known = m_known[pid];
+        if (known.reads < 2 || static_cast<quint64>(pid) % refreshPeriod == call % refreshPeriod) {
+            known.name = processName(procFd, text);
+            ++known.reads;
+        }
+        known.seen = call;
+        if (!known.name.isEmpty()) {
+            names.append(known.name);
         }
     });
+    // A process that is gone is forgotten, so that a new one given its id is read afresh.
+    for (auto it = m_known.begin(); it != m_known.end();) {
+        it = it->seen == call ? std::next(it) : m_known.erase(it);
+    }
     return names;
 }
 

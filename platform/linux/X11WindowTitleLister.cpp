@@ -46,26 +46,34 @@ std::optional<X11WindowTitleLister::Windows> X11WindowTitleLister::managedWindow
 {
     xcb_connection_t* connection = m_x.get();
     const xcb_atom_t checkAtom = m_x.atom("_NET_SUPPORTING_WM_CHECK");
-    const auto checkCookie =
-        xcb_get_property(connection, 0, m_x.root(), checkAtom, XCB_ATOM_WINDOW, 0, 1);
-    const auto stackingCookie =
-        xcb_get_property(connection, 0, m_x.root(), m_x.atom("_NET_CLIENT_LIST_STACKING"),
-                         XCB_ATOM_WINDOW, 0, listLongs);
-    const auto listCookie = xcb_get_property(
-        connection, 0, m_x.root(), m_x.atom("_NET_CLIENT_LIST"), XCB_ATOM_WINDOW, 0, listLongs);
-    const auto check = m_x.reply(xcb_get_property_reply, checkCookie);
+    const auto rootProperty = [&](xcb_atom_t atom, uint32_t longs) {
+        return xcb_get_property(connection, 0, m_x.root(), atom, XCB_ATOM_WINDOW, 0, longs);
+    };
+    const auto checkOf = [&](xcb_window_t window) {
+        return xcb_get_property(connection, 0, window, checkAtom, XCB_ATOM_WINDOW, 0, 1);
+    };
+    // The window manager's check window, confirmed last time, is confirmed again in the same
+    // round trip: one that died leaves its properties on the root, but its check window goes.
+    const auto rootCheckCookie = rootProperty(checkAtom, 1);
+    const auto stackingCookie = rootProperty(m_x.atom("_NET_CLIENT_LIST_STACKING"), listLongs);
+    const auto listCookie = rootProperty(m_x.atom("_NET_CLIENT_LIST"), listLongs);
+    const auto knownCheckCookie = checkOf(m_wmCheck);
+    const auto rootCheck = m_x.reply(xcb_get_property_reply, rootCheckCookie);
     const auto stacking = m_x.reply(xcb_get_property_reply, stackingCookie);
     const auto list = m_x.reply(xcb_get_property_reply, listCookie);
+    const auto knownCheck = m_x.reply(xcb_get_property_reply, knownCheckCookie);
 
-    // A window manager that died leaves its properties behind; its check window goes with it.
-    const Windows wm = values<xcb_window_t>(check.get(), 32);
+    const Windows wm = values<xcb_window_t>(rootCheck.get(), 32);
     if (wm.isEmpty()) {
+        m_wmCheck = XCB_WINDOW_NONE;
         return std::nullopt;
     }
-    const auto wmCheck =
-        m_x.reply(xcb_get_property_reply,
-                  xcb_get_property(connection, 0, wm.first(), checkAtom, XCB_ATOM_WINDOW, 0, 1));
-    if (values<xcb_window_t>(wmCheck.get(), 32) != wm || (!stacking && !list)) {
+    if (wm.first() != m_wmCheck || values<xcb_window_t>(knownCheck.get(), 32) != wm) {
+        const auto check = m_x.reply(xcb_get_property_reply, checkOf(wm.first()));
+        m_wmCheck = values<xcb_window_t>(check.get(), 32) == wm ? wm.first()
+                                                                : xcb_window_t{XCB_WINDOW_NONE};
+    }
+    if (m_wmCheck == XCB_WINDOW_NONE) {
         return std::nullopt;
     }
     if (stacking && stacking->type == XCB_ATOM_WINDOW) {
@@ -141,47 +149,52 @@ QStringList X11WindowTitleLister::titlesOf(const Windows& windows)
     const xcb_atom_t windowType = m_x.atom("_NET_WM_WINDOW_TYPE");
     const xcb_atom_t desktop = m_x.atom("_NET_WM_WINDOW_TYPE_DESKTOP");
     const xcb_atom_t dock = m_x.atom("_NET_WM_WINDOW_TYPE_DOCK");
-    struct Cookies
-    {
-        xcb_get_property_cookie_t netName;
-        xcb_get_property_cookie_t name;
-        xcb_get_property_cookie_t type;
+    const auto property = [connection](xcb_window_t window, xcb_atom_t atom, xcb_atom_t type,
+                                       uint32_t longs) {
+        return xcb_get_property(connection, 0, window, atom, type, 0, longs);
     };
-    std::vector<Cookies> cookies;
+
+    std::vector<std::pair<xcb_get_property_cookie_t, xcb_get_property_cookie_t>> cookies;
     cookies.reserve(static_cast<size_t>(windows.size()));
     for (const xcb_window_t window : windows) {
-        cookies.push_back(
-            {xcb_get_property(connection, 0, window, netName, utf8, 0, titleLongs),
-             xcb_get_property(connection, 0, window, XCB_ATOM_WM_NAME, XCB_GET_PROPERTY_TYPE_ANY, 0,
-                              titleLongs),
-             xcb_get_property(connection, 0, window, windowType, XCB_ATOM_ATOM, 0, 32)});
+        cookies.emplace_back(property(window, netName, utf8, titleLongs),
+                             property(window, windowType, XCB_ATOM_ATOM, 32));
     }
     QStringList titles;
-    for (const Cookies& cookie : cookies) {
-        const auto netNameReply = m_x.reply(xcb_get_property_reply, cookie.netName);
-        const auto nameReply = m_x.reply(xcb_get_property_reply, cookie.name);
-        const auto typeReply = m_x.reply(xcb_get_property_reply, cookie.type);
-        const QVector<xcb_atom_t> types = values<xcb_atom_t>(typeReply.get(), 32);
+    Windows withoutNetName;
+    for (int i = 0; i < windows.size(); ++i) {
+        const auto name = m_x.reply(xcb_get_property_reply, cookies.at(i).first);
+        const auto type = m_x.reply(xcb_get_property_reply, cookies.at(i).second);
+        const QVector<xcb_atom_t> types = values<xcb_atom_t>(type.get(), 32);
         if (types.contains(desktop) || types.contains(dock)) {
             continue;
         }
-        QString title;
-        const QVector<char> utf8Name = values<char>(netNameReply.get(), 8);
-        if (!utf8Name.isEmpty()) {
-            title = QString::fromUtf8(utf8Name.constData(), utf8Name.size());
-        } else if (nameReply && nameReply->format == 8) {
-            const QVector<char> name = values<char>(nameReply.get(), 8);
-            // STRING is Latin-1; compound text is read as the locale's encoding, which holds
-            // for its ASCII part.
-            title = nameReply->type == XCB_ATOM_STRING
-                        ? QString::fromLatin1(name.constData(), name.size())
-                    : nameReply->type == utf8
-                        ? QString::fromUtf8(name.constData(), name.size())
-                        : QString::fromLocal8Bit(name.constData(), name.size());
+        const QVector<char> text = values<char>(name.get(), 8);
+        if (text.isEmpty()) {
+            withoutNetName.append(windows.at(i));
+        } else {
+            titles.append(QString::fromUtf8(text.constData(), text.size()));
         }
-        if (!title.isEmpty()) {
-            titles.append(title);
+    }
+
+    // Older programs set only WM_NAME; asked for in a second round trip, as few do.
+    std::vector<xcb_get_property_cookie_t> nameCookies;
+    for (const xcb_window_t window : withoutNetName) {
+        nameCookies.push_back(
+            property(window, XCB_ATOM_WM_NAME, XCB_GET_PROPERTY_TYPE_ANY, titleLongs));
+    }
+    for (const auto& cookie : nameCookies) {
+        const auto name = m_x.reply(xcb_get_property_reply, cookie);
+        const QVector<char> text = values<char>(name.get(), 8);
+        if (text.isEmpty()) {
+            continue;
         }
+        // STRING is Latin-1; compound text is read as the locale's encoding, which holds for
+        // its ASCII part.
+        titles.append(name->type == XCB_ATOM_STRING
+                          ? QString::fromLatin1(text.constData(), text.size())
+                      : name->type == utf8 ? QString::fromUtf8(text.constData(), text.size())
+                                           : QString::fromLocal8Bit(text.constData(), text.size()));
     }
     return titles;
 }

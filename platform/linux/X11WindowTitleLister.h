@@ -29,5 +29,6 @@ private:
     QStringList titlesOf(const Windows& windows);
 
     XcbConnection m_x;
+    xcb_window_t m_wmCheck = XCB_WINDOW_NONE;
     bool m_lossReported = false;
 };

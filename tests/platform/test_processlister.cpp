@@ -78,6 +78,34 @@ private slots:
         QCOMPARE(names, (QStringList{"MainThread", "gnome-control-center", "meeting", "obs"}));
     }
 
+    // Names are kept between calls; a program that replaces itself is seen within the refresh
+    // period, a new process at once.
+    void namesFollowExecAndNewProcesses()
+    {
+        QTemporaryDir root;
+        const QString exe = root.path() + "/7/exe";
+        addProcess(root.path(), 7, "", "/usr/bin/launcher");
+        const ProcProcessLister lister(root.path());
+        QCOMPARE(lister.runningProcessNames(), QStringList{"launcher"});
+        const auto replaceExe = [&exe](const QString& target) {
+            QVERIFY(QFile::remove(exe));
+            QVERIFY(QFile::link(target, exe));
+        };
+        replaceExe("/opt/zoom/zoom"); // the launcher's exec, within its first second
+        QCOMPARE(lister.runningProcessNames(), QStringList{"zoom"});
+
+        replaceExe("/usr/bin/later");
+        int calls = 1;
+        while (lister.runningProcessNames() != QStringList{"later"}) {
+            QVERIFY(++calls <= ProcProcessLister::refreshPeriod);
+        }
+
+        QVERIFY(QDir(root.path() + "/7").removeRecursively());
+        QCOMPARE(lister.runningProcessNames(), QStringList{});
+        addProcess(root.path(), 7, "", "/usr/bin/reused");
+        QCOMPARE(lister.runningProcessNames(), QStringList{"reused"});
+    }
+
     void lineListsEachNameAndSessionOnce()
     {
         const QList<ProcessEntry> processes{
