@@ -10,6 +10,7 @@
 #include <QtTest>
 #include <csignal>
 #include <cstring>
+#include <ctime>
 #include <unistd.h>
 #include <xcb/xcb.h>
 
@@ -434,7 +435,7 @@ private slots:
 
     void windowTitlesWithoutAWindowManager()
     {
-        const auto bare = TestXServer::xvfb(m_dir.filePath("bare-xvfb.log"));
+        auto bare = TestXServer::xvfb(m_dir.filePath("bare-xvfb.log"));
         if (bare->display().isEmpty()) {
             QSKIP("a second Xvfb did not start");
         }
@@ -449,6 +450,19 @@ private slots:
         QCOMPARE(listener.next(1, 5000), QList<int>{22});
         m_processes.stop(message);
         QCOMPARE(listener.next(1, 3000), QList<int>{23});
+
+        // The X server goes away: said once, and nothing spins on the dead connection.
+        bare.reset();
+        timespec start{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &start);
+        QTest::qWait(2500);
+        listener.filter->checkDisplayTopology();
+        timespec end{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &end);
+        QVERIFY((end.tv_sec - start.tv_sec) * 1000 + (end.tv_nsec - start.tv_nsec) / 1000000 < 200);
+        QCOMPARE(listener.next(1), QList<int>{12});
+        QCOMPARE(timesLogged("RandrDisplayMonitor: the X connection is gone"), 1);
+        QCOMPARE(timesLogged("X11WindowTitleLister: the X connection is gone"), 1);
     }
 
     void listedProcessFromProc()
