@@ -48,18 +48,7 @@ int processCount()
 class Sleepers
 {
 public:
-    explicit Sleepers(int wanted)
-    {
-        char program[] = "sleep";
-        char seconds[] = "600";
-        char* argv[] = {program, seconds, nullptr};
-        for (int i = processCount(); i < wanted; ++i) {
-            pid_t pid = 0;
-            if (posix_spawnp(&pid, program, nullptr, nullptr, argv, environ) == 0) {
-                m_pids.push_back(pid);
-            }
-        }
-    }
+    Sleepers() = default;
     ~Sleepers()
     {
         for (const pid_t pid : m_pids) {
@@ -69,6 +58,21 @@ public:
     }
     Sleepers(const Sleepers&) = delete;
     Sleepers& operator=(const Sleepers&) = delete;
+
+    // Adds sleepers until /proc holds wanted processes; returns how many it holds.
+    int topUp(int wanted)
+    {
+        char program[] = "sleep";
+        char seconds[] = "600";
+        char* argv[] = {program, seconds, nullptr};
+        for (int count = processCount(); count < wanted; ++count) {
+            pid_t pid = 0;
+            if (posix_spawnp(&pid, program, nullptr, nullptr, argv, environ) == 0) {
+                m_pids.push_back(pid);
+            }
+        }
+        return processCount();
+    }
 
 private:
     std::vector<pid_t> m_pids;
@@ -125,7 +129,7 @@ int main(int argc, char** argv)
     const int seconds = parser.value("seconds").toInt();
 
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
-    const Sleepers sleepers(parser.value("processes").toInt());
+    Sleepers sleepers;
     std::vector<std::unique_ptr<QWindow>> windows;
     for (int i = 0; i < parser.value("windows").toInt(); ++i) {
         windows.push_back(std::make_unique<QWindow>());
@@ -134,6 +138,7 @@ int main(int argc, char** argv)
         windows.back()->show();
     }
     idleCpuMs(2); // let the window manager take the windows
+    const int processes = sleepers.topUp(parser.value("processes").toInt());
 
     const std::unique_ptr<SystemSession::EventFilter> listener =
         SystemSession::createSystemListener();
@@ -159,8 +164,8 @@ int main(int argc, char** argv)
     enableChecks(listener.get(), false, false);
     const IdleCpu off = idleCpuMs(seconds);
 
-    std::printf("processes in /proc: %d, windows: %zu, X display %s\n", processCount(),
-                windows.size(), qgetenv("DISPLAY").constData());
+    std::printf("processes in /proc: %d, windows: %zu, X display %s\n", processes, windows.size(),
+                qgetenv("DISPLAY").constData());
     std::printf("one check, this thread's CPU time (median of 200):\n");
     std::printf("  process check        %.3f ms\n", processCheckMs);
     std::printf("  both title checks    %.3f ms\n", titleCheckMs);
