@@ -2,6 +2,15 @@
 
 #include <QSet>
 
+QStringList ProcessLister::runningProcessNames() const
+{
+    QStringList names;
+    for (const ProcessEntry& process : runningProcesses()) {
+        names.append(process.name);
+    }
+    return names;
+}
+
 QString processListLine(const QList<ProcessEntry>& processes)
 {
     QString line;

@@ -16,6 +16,8 @@ class ProcessLister
 public:
     virtual ~ProcessLister() = default;
     virtual QList<ProcessEntry> runningProcesses() const = 0;
+    // The names alone, in no particular order; what a check that runs every second needs.
+    virtual QStringList runningProcessNames() const;
 };
 
 // The system's process table: /proc on Linux.

@@ -9,11 +9,13 @@ PACKAGES=(
     qtbase5-dev qtbase5-dev-tools qtmultimedia5-dev libqt5x11extras5-dev
     qttools5-dev qttools5-dev-tools libqcustomplot-dev
     libopencv-dev libdlib-dev libblas-dev liblapack-dev
-    libx11-dev libxss-dev libxrandr-dev libxcb1-dev libxcb-keysyms1-dev
+    libx11-dev libxss-dev libxrandr-dev libxcb1-dev libxcb-keysyms1-dev libxcb-randr0-dev
+    libxcb-dpms0-dev
     # run
     libqt5multimedia5-plugins libqt5svg5 opencv-data libdlib-data fonts-roboto dbus
     # test
     xvfb xauth xdotool python3-dbusmock x11-utils openbox trayer pulseaudio pulseaudio-utils desktop-file-utils
+    x11-xserver-utils xsettingsd xserver-xorg-core xserver-xorg-video-dummy
     # fetching the face-detection model
     curl ca-certificates
     # the network tests make their certificate authority and server certificates

@@ -6,5 +6,11 @@ class FakeProcessLister : public ProcessLister
 {
 public:
     QList<ProcessEntry> processes;
-    QList<ProcessEntry> runningProcesses() const override { return processes; }
+    mutable int reads = 0;
+
+    QList<ProcessEntry> runningProcesses() const override
+    {
+        ++reads;
+        return processes;
+    }
 };

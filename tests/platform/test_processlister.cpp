@@ -60,6 +60,52 @@ private slots:
         QCOMPARE(processes.at(2).session, qint64(7));
     }
 
+    // What the pause check reads every second.
+    void namesForThePauseCheck()
+    {
+        QTemporaryDir root;
+        addProcess(root.path(), 10, "", "/opt/Video Calls/meeting (deleted)");
+        // Another user's process: comm is cut at 15 characters, argv[0] completes it.
+        addProcess(root.path(), 11, "", QString(), "gnome-control-c\n",
+                   QByteArray("/usr/bin/gnome-control-center\0--overview\0", 42));
+        addProcess(root.path(), 12, "", QString(), "MainThread\n",
+                   QByteArray("/usr/lib/firefox/firefox\0", 25));
+        addProcess(root.path(), 13, "", QString(), QByteArray(), QByteArray("obs", 3));
+        addProcess(root.path(), 14, "");
+
+        QStringList names = ProcProcessLister(root.path()).runningProcessNames();
+        names.sort();
+        QCOMPARE(names, (QStringList{"MainThread", "gnome-control-center", "meeting", "obs"}));
+    }
+
+    // Names are kept between calls; a program that replaces itself is seen within the refresh
+    // period, a new process at once.
+    void namesFollowExecAndNewProcesses()
+    {
+        QTemporaryDir root;
+        const QString exe = root.path() + "/7/exe";
+        addProcess(root.path(), 7, "", "/usr/bin/launcher");
+        const ProcProcessLister lister(root.path());
+        QCOMPARE(lister.runningProcessNames(), QStringList{"launcher"});
+        const auto replaceExe = [&exe](const QString& target) {
+            QVERIFY(QFile::remove(exe));
+            QVERIFY(QFile::link(target, exe));
+        };
+        replaceExe("/opt/zoom/zoom"); // the launcher's exec, within its first second
+        QCOMPARE(lister.runningProcessNames(), QStringList{"zoom"});
+
+        replaceExe("/usr/bin/later");
+        int calls = 1;
+        while (lister.runningProcessNames() != QStringList{"later"}) {
+            QVERIFY(++calls <= ProcProcessLister::refreshPeriod);
+        }
+
+        QVERIFY(QDir(root.path() + "/7").removeRecursively());
+        QCOMPARE(lister.runningProcessNames(), QStringList{});
+        addProcess(root.path(), 7, "", "/usr/bin/reused");
+        QCOMPARE(lister.runningProcessNames(), QStringList{"reused"});
+    }
+
     void lineListsEachNameAndSessionOnce()
     {
         const QList<ProcessEntry> processes{

@@ -1,0 +1,290 @@
+#include "LogindSessionMonitor.h"
+
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
+#include <QDebug>
+#include <unistd.h>
+#include <utility>
+
+namespace {
+
+const QString logindService = QStringLiteral("org.freedesktop.login1");
+const QString managerPath = QStringLiteral("/org/freedesktop/login1");
+const QString managerInterface = QStringLiteral("org.freedesktop.login1.Manager");
+const QString sessionInterface = QStringLiteral("org.freedesktop.login1.Session");
+const QString propertiesInterface = QStringLiteral("org.freedesktop.DBus.Properties");
+const QString screenSaverInterface = QStringLiteral("org.freedesktop.ScreenSaver");
+
+// Short: logind answers at once when it is there; a slow answer must not hold anything up.
+constexpr int callTimeoutMs = 2000;
+
+bool serviceMissing(const QDBusError& error)
+{
+    return error.type() == QDBusError::ServiceUnknown || error.type() == QDBusError::NoReply ||
+           error.type() == QDBusError::Disconnected ||
+           error.name() == QLatin1String("org.freedesktop.DBus.Error.NameHasNoOwner");
+}
+
+QDBusMessage managerCall(const QString& method)
+{
+    return QDBusMessage::createMethodCall(logindService, managerPath, managerInterface, method);
+}
+
+} // namespace
+
+LogindSessionMonitor::LogindSessionMonitor(const QDBusConnection& systemBus,
+                                           const QDBusConnection& sessionBus)
+    : m_system(systemBus), m_session(sessionBus),
+      m_logindWatcher(logindService, m_system,
+                      QDBusServiceWatcher::WatchForRegistration |
+                          QDBusServiceWatcher::WatchForUnregistration)
+{
+    if (m_session.isConnected()) {
+        // Any sender and any path: KDE and others publish the interface at different paths.
+        m_session.connect(QString(), QString(), screenSaverInterface,
+                          QStringLiteral("ActiveChanged"), this,
+                          SLOT(onScreenSaverActiveChanged(bool)));
+    } else {
+        qDebug() << "LogindSessionMonitor: no session bus, the screen saver is not watched";
+    }
+    if (!m_system.isConnected()) {
+        qDebug() << "LogindSessionMonitor: no system bus, logind lock and suspend are not watched";
+        return;
+    }
+    connect(&m_logindWatcher, &QDBusServiceWatcher::serviceRegistered, this,
+            &LogindSessionMonitor::onLogindAppeared);
+    connect(&m_logindWatcher, &QDBusServiceWatcher::serviceUnregistered, this,
+            &LogindSessionMonitor::onLogindLeft);
+    m_system.connect(logindService, managerPath, managerInterface,
+                     QStringLiteral("PrepareForSleep"), this, SLOT(onPrepareForSleep(bool)));
+    findSession();
+    takeSleepDelay();
+}
+
+LogindSessionMonitor::~LogindSessionMonitor() = default;
+
+void LogindSessionMonitor::call(const QDBusMessage& message,
+                                std::function<void(const QDBusMessage&)> onReply,
+                                std::function<void(const QDBusError&)> onError)
+{
+    auto* pending = new QDBusPendingCallWatcher(m_system.asyncCall(message, callTimeoutMs), this);
+    connect(pending, &QDBusPendingCallWatcher::finished, this,
+            [onReply = std::move(onReply),
+             onError = std::move(onError)](QDBusPendingCallWatcher* finished) {
+                finished->deleteLater();
+                if (finished->isError()) {
+                    onError(finished->error());
+                } else {
+                    onReply(finished->reply());
+                }
+            });
+}
+
+void LogindSessionMonitor::reportLogindAbsent(const QDBusError& error)
+{
+    if (!m_absenceReported) {
+        m_absenceReported = true;
+        qDebug().noquote() << "logind (" + logindService +
+                                  ") does not answer: lock and suspend are not watched;"
+                           << error.name() << error.message();
+    }
+}
+
+void LogindSessionMonitor::onLogindAppeared()
+{
+    qDebug() << "logind appeared on the system bus";
+    m_absenceReported = false;
+    findSession();
+    takeSleepDelay();
+}
+
+void LogindSessionMonitor::onLogindLeft()
+{
+    qDebug() << "logind left the system bus: lock and suspend are not watched until it returns";
+    m_absenceReported = true;
+    unfollowSession();
+    m_sleepDelay = QDBusUnixFileDescriptor();
+}
+
+void LogindSessionMonitor::findSession()
+{
+    QDBusMessage message = managerCall(QStringLiteral("GetSessionByPID"));
+    message << static_cast<quint32>(getpid());
+    call(
+        message,
+        [this](const QDBusMessage& reply) {
+            followSession(reply.arguments().value(0).value<QDBusObjectPath>().path());
+        },
+        [this](const QDBusError& error) {
+            if (serviceMissing(error)) {
+                reportLogindAbsent(error);
+                return;
+            }
+            qDebug().noquote() << "logind GetSessionByPID:" << error.message()
+                               << "- trying XDG_SESSION_ID";
+            findSessionById();
+        });
+}
+
+void LogindSessionMonitor::findSessionById()
+{
+    const QString id = qEnvironmentVariable("XDG_SESSION_ID");
+    if (id.isEmpty()) {
+        qDebug() << "logind: no session for this process and no XDG_SESSION_ID, lock comes only "
+                    "from the screen saver";
+        return;
+    }
+    QDBusMessage message = managerCall(QStringLiteral("GetSession"));
+    message << id;
+    call(
+        message,
+        [this](const QDBusMessage& reply) {
+            followSession(reply.arguments().value(0).value<QDBusObjectPath>().path());
+        },
+        [id](const QDBusError& error) {
+            qDebug().noquote() << "logind GetSession" << id << "failed:" << error.message()
+                               << "- lock comes only from the screen saver";
+        });
+}
+
+void LogindSessionMonitor::followSession(const QString& path)
+{
+    if (path.isEmpty()) {
+        qDebug() << "logind returned no session path, lock comes only from the screen saver";
+        return;
+    }
+    unfollowSession();
+    m_sessionPath = path;
+    qDebug().noquote() << "logind session" << path;
+    m_system.connect(logindService, path, sessionInterface, QStringLiteral("Lock"), this,
+                     SLOT(onSessionLock()));
+    m_system.connect(logindService, path, sessionInterface, QStringLiteral("Unlock"), this,
+                     SLOT(onSessionUnlock()));
+    m_system.connect(logindService, path, propertiesInterface, QStringLiteral("PropertiesChanged"),
+                     {sessionInterface}, QString(), this,
+                     SLOT(onSessionPropertiesChanged(QString, QVariantMap, QStringList)));
+    readLockedHint();
+}
+
+void LogindSessionMonitor::unfollowSession()
+{
+    if (m_sessionPath.isEmpty()) {
+        return;
+    }
+    m_system.disconnect(logindService, m_sessionPath, sessionInterface, QStringLiteral("Lock"),
+                        this, SLOT(onSessionLock()));
+    m_system.disconnect(logindService, m_sessionPath, sessionInterface, QStringLiteral("Unlock"),
+                        this, SLOT(onSessionUnlock()));
+    m_system.disconnect(logindService, m_sessionPath, propertiesInterface,
+                        QStringLiteral("PropertiesChanged"), {sessionInterface}, QString(), this,
+                        SLOT(onSessionPropertiesChanged(QString, QVariantMap, QStringList)));
+    m_sessionPath.clear();
+}
+
+void LogindSessionMonitor::readLockedHint()
+{
+    QDBusMessage message = QDBusMessage::createMethodCall(
+        logindService, m_sessionPath, propertiesInterface, QStringLiteral("Get"));
+    message << sessionInterface << QStringLiteral("LockedHint");
+    call(
+        message,
+        [this](const QDBusMessage& reply) {
+            applyLockedHint(reply.arguments().value(0).value<QDBusVariant>().variant());
+        },
+        [](const QDBusError& error) {
+            qDebug().noquote() << "logind LockedHint cannot be read:" << error.message();
+        });
+}
+
+void LogindSessionMonitor::applyLockedHint(const QVariant& value)
+{
+    if (value.userType() != QMetaType::Bool) {
+        qWarning() << "logind LockedHint has an unexpected type" << value.typeName()
+                   << "and is ignored";
+        return;
+    }
+    setLocked(value.toBool(), QStringLiteral("logind LockedHint"));
+}
+
+void LogindSessionMonitor::onSessionPropertiesChanged(const QString& interface,
+                                                      const QVariantMap& changed,
+                                                      const QStringList& invalidated)
+{
+    if (interface != sessionInterface) {
+        return;
+    }
+    const auto hint = changed.constFind(QStringLiteral("LockedHint"));
+    if (hint != changed.constEnd()) {
+        applyLockedHint(*hint);
+    } else if (invalidated.contains(QStringLiteral("LockedHint"))) {
+        readLockedHint();
+    }
+}
+
+void LogindSessionMonitor::onSessionLock()
+{
+    setLocked(true, QStringLiteral("logind Lock"));
+}
+
+void LogindSessionMonitor::onSessionUnlock()
+{
+    setLocked(false, QStringLiteral("logind Unlock"));
+}
+
+void LogindSessionMonitor::onScreenSaverActiveChanged(bool active)
+{
+    setLocked(active, QStringLiteral("org.freedesktop.ScreenSaver.ActiveChanged"));
+}
+
+void LogindSessionMonitor::setLocked(bool locked, const QString& source)
+{
+    if (locked != m_locked) {
+        m_locked = locked;
+        emit lockChanged(locked, source);
+    }
+}
+
+void LogindSessionMonitor::onPrepareForSleep(bool start)
+{
+    m_goingToSleep = start;
+    emit sleepChanged(start);
+    if (start) {
+        // The receivers have applied the pause: the machine may sleep now.
+        m_sleepDelay = QDBusUnixFileDescriptor();
+        qDebug() << "logind: sleep delay released";
+    } else {
+        takeSleepDelay();
+    }
+}
+
+void LogindSessionMonitor::takeSleepDelay()
+{
+    QDBusMessage message = managerCall(QStringLiteral("Inhibit"));
+    message << QStringLiteral("sleep") << QStringLiteral("Winkwell")
+            << QStringLiteral("Pausing reminders and the camera before sleep")
+            << QStringLiteral("delay");
+    call(
+        message,
+        [this](const QDBusMessage& reply) {
+            const auto fd = reply.arguments().value(0).value<QDBusUnixFileDescriptor>();
+            // Granted too late: the machine is already on its way to sleep.
+            if (!m_goingToSleep && fd.isValid()) {
+                m_sleepDelay = fd;
+            }
+        },
+        [this](const QDBusError& error) {
+            if (serviceMissing(error)) {
+                reportLogindAbsent(error);
+            } else {
+                qDebug().noquote() << "logind Inhibit(sleep, delay) failed:" << error.message()
+                                   << "- the pause may come after the machine sleeps";
+            }
+        });
+}
+
+std::unique_ptr<SessionMonitor> createSessionMonitor()
+{
+    return std::make_unique<LogindSessionMonitor>(QDBusConnection::systemBus(),
+                                                  QDBusConnection::sessionBus());
+}
