@@ -2,10 +2,12 @@
 
 #include "CrashReportingThread.h"
 #include "EngineSchedulerWiring.h"
+#include "NetworkWiring.h"
 #include "SchedulerWindowWiring.h"
 #include "SingleInstance.h"
 #include "common/SettingsStore.h"
 #include "gui/WinkwellGUI.h"
+#include "network/window/WidgetProxy.h"
 
 #include <QDateTime>
 #include <QDebug>
@@ -57,6 +59,7 @@ WinkwellApplication::WinkwellApplication(int& argc, char** argv, std::FILE* stde
     guiServices.setLanguage = [this](int index) { setLanguage(index); };
     m_gui = new WinkwellGUI(std::move(guiServices));
     qDebug() << "WinkwellApplication gui created";
+    m_proxyWindow = new WidgetProxy(m_gui);
     m_statistics = new StatisticsController(m_dataFolder);
     m_server = new ServerController();
     m_model =
@@ -268,6 +271,9 @@ void WinkwellApplication::connectControllers()
     connectStatisticsAndServer();
     connectStatisticsAndGui();
     connectServerAndGui();
+    connectServerAndProxyWindow(m_server, m_proxyWindow);
+    connectGuiAndProxyWindow(m_gui, m_proxyWindow);
+    connectGuiAndUpdateCheck(m_gui);
     connect(this, &WinkwellApplication::instanceStarted, m_gui, &WinkwellGUI::openWindow);
 }
 

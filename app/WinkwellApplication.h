@@ -16,6 +16,7 @@
 #include <optional>
 
 class SingleInstance;
+class WidgetProxy;
 class WinkwellGUI;
 class QScreen;
 
@@ -98,6 +99,7 @@ private:
     QTranslator* m_qtTranslator = nullptr;
 
     WinkwellGUI* m_gui = nullptr;
+    WidgetProxy* m_proxyWindow = nullptr;
     QPointer<StatisticsController> m_statistics;
     QPointer<ServerController> m_server;
     QPointer<Model> m_model;

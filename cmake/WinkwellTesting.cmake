@@ -21,4 +21,8 @@ function(winkwell_add_test name)
         list(APPEND env "QT_QPA_PLATFORM=offscreen")
     endif()
     set_tests_properties(${name} PROPERTIES TIMEOUT ${T_TIMEOUT} ENVIRONMENT "${env}")
+    if(T_DISPLAY)
+        # One window test at a time: focus, pointer and stacking are shared by all of them.
+        set_tests_properties(${name} PROPERTIES RESOURCE_LOCK x_display)
+    endif()
 endfunction()

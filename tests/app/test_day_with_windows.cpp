@@ -5,6 +5,9 @@
 #include "gui/reminders/BlinkReminderWidget.h"
 #include "gui/reminders/BreakReminderWidget.h"
 #include "gui/reminders/ExerciseReminderWidget.h"
+#include "platform/fake/FakeAutostart.h"
+#include "platform/fake/FakeCameraControls.h"
+#include "support/FakeSystemListener.h"
 
 #include <QApplication>
 #include <QPushButton>
@@ -38,7 +41,19 @@ private slots:
         store.sync();
 
         ControllerHarness harness;
-        WinkwellGUI gui;
+        GuiServices services;
+        services.systemListenerFactory = [] {
+            return std::unique_ptr<SystemSession::EventFilter>(
+                std::make_unique<FakeSystemListener>());
+        };
+        services.cameras = harness.cameras;
+        services.cameraControls = [](int) {
+            return std::unique_ptr<CameraControls>(std::make_unique<FakeCameraControls>());
+        };
+        services.autostart = std::make_shared<FakeAutostart>();
+        services.languages = [] { return QVector<QLocale>{QLocale()}; };
+        services.setLanguage = [](int) {};
+        WinkwellGUI gui(services);
         connectSchedulerAndWindows(harness.controller.get(), &gui);
         gui.init();
         harness.log->take();
