@@ -29,7 +29,6 @@ constexpr int kErrorBalloonMs = 7000;
 constexpr int kBalloonMs = 5000;
 constexpr int kCloseBalloons = 3;
 constexpr int kScreenDetectionDelayMs = 5000;
-constexpr int kScreenControlDelayMs = 1000;
 const char* const kPanelTitleStyle = "QLabel{font-size: 12pt;}QLabel::disabled{color: #808080; }";
 } // namespace
 
