@@ -408,6 +408,7 @@ Model::Localisation Model::localise(const cv::Mat& frame, const cv::Mat& grey,
     Localisation here;
     here.eyes = previous.eyes; // what the detector leaves untouched when it finds no face
     const bool detectionFrame = m_detector.frameCounter() % 4 == 0;
+    here.detectionFrame = detectionFrame;
     if (!detectionFrame && previous.face) {
         here.face = previous.face;
         return here;
@@ -452,21 +453,44 @@ bool Model::applyNoFaceRule(bool hasFace, bool previousHadFace)
 }
 
 // Lid motion around the previous frame's eyes; nothing to measure without a previous face.
-void Model::measureMotion(const PreviousFrame& previous, const cv::Mat& grey)
+void Model::measureMotion(const PreviousFrame& previous, const cv::Mat& grey, bool detectionFrame)
 {
     if (!previous.face) {
+        m_headMotion.reset();
         m_detector.recordMotion({}, {});
         return;
     }
     const float dx = previous.eyes.first.x - previous.eyes.second.x;
     const float dy = previous.eyes.first.y - previous.eyes.second.y;
     const float distance = std::sqrt(dx * dx + dy * dy);
+    const MotionCompensation compensation = m_options.motionCompensation;
     {
         ProfiledStage stage(m_profiler, EngineProfiler::FlowAndStatistics);
-        const EyeMotion first =
-            m_motionMeter.measure(previous.grey, grey, previous.eyes.first, distance);
-        const EyeMotion second =
-            m_motionMeter.measure(previous.grey, grey, previous.eyes.second, distance);
+        std::optional<cv::Matx23d> head;
+        if (compensation == MotionCompensation::Stabilised) {
+            // New points where the landmarks were just placed, so that they never drift far
+            // from the face.
+            if (detectionFrame || m_headMotion.needsPoints()) {
+                m_headMotion.pickPoints(
+                    previous.grey, *previous.face,
+                    {EyeMotionMeter::square(previous.eyes.first, grey.size()),
+                     EyeMotionMeter::square(previous.eyes.second, grey.size())});
+            }
+            head = m_headMotion.follow(previous.grey, grey);
+        }
+        const cv::Matx23d* headMotion = head ? &*head : nullptr;
+        const bool beside = compensation == MotionCompensation::BesideEyes;
+        EyeMotion first = m_motionMeter.measure(m_blurredPrevious, grey, previous.eyes.first,
+                                                distance, headMotion, beside);
+        EyeMotion second = m_motionMeter.measure(m_blurredPrevious, grey, previous.eyes.second,
+                                                 distance, headMotion, beside);
+        if (beside && (first.measured || second.measured)) {
+            // Both eyes sit on one skull: their shared motion is the head's.
+            const double shift =
+                (first.beside + second.beside) / (first.measured && second.measured ? 2.0 : 1.0);
+            first.mean -= first.measured ? shift : 0.0;
+            second.mean -= second.measured ? shift : 0.0;
+        }
         m_detector.recordMotion(first, second);
     }
     ProfiledStage stage(m_profiler, EngineProfiler::Detector);
@@ -513,7 +537,7 @@ void Model::startBlinkDetection()
     {
         ProfiledStage stage(m_profiler, EngineProfiler::GreyAndBlur);
         cv::cvtColor(frame, grey, cv::COLOR_BGR2GRAY);
-        cv::blur(m_previous.grey, m_previous.grey, cv::Size(3, 3));
+        cv::blur(m_previous.grey, m_blurredPrevious, cv::Size(3, 3));
     }
 
     const Localisation here = localise(frame, grey, m_previous);
@@ -522,7 +546,7 @@ void Model::startBlinkDetection()
     if (applyNoFaceRule(here.face.has_value(), m_previous.face.has_value())) {
         return;
     }
-    measureMotion(m_previous, grey);
+    measureMotion(m_previous, grey, here.detectionFrame);
     if (applyFrameRateRule()) {
         return;
     }

@@ -31,6 +31,7 @@ public:
         QString landmarkModelPath;
         QStringList faceModelCandidates;
         EngineProfiler* profiler = nullptr;
+        MotionCompensation motionCompensation = ModelOptions().motionCompensation;
     };
 
     explicit BlinkAnalysis(Options options, QObject* parent = nullptr);
@@ -53,7 +54,9 @@ public:
     int engineFrameRate() const { return m_engineFrameRate; }
     QString faceDetectorName() const { return m_faceDetector; }
     double blinksPerMinute() const;
-    double meanBlinkLengthMs() const;
+    // The engine's own figure, as a measurement reports it (each counted blink's length averages
+    // the last two eye events).
+    int meanBlinkLengthMs() const { return m_meanBlinkLengthMs; }
 
     QJsonObject toJson() const;
     QString toText() const;
@@ -68,5 +71,5 @@ private:
     double m_durationSeconds = 0.0;
     int m_engineFrameRate = 0;
     QString m_faceDetector;
-    double m_blinkDurationSum = 0.0;
+    int m_meanBlinkLengthMs = 0;
 };
