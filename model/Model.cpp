@@ -30,6 +30,21 @@ void scaleToProcessedWidth(cv::Mat& frame, float scaleCoefficient)
     }
 }
 
+// Frames are 8-bit BGR; anything else (grey, 16-bit, 4-channel) is not a picture the engine can
+// read.
+bool isUsableFrame(const cv::Mat& frame)
+{
+    if (frame.empty()) {
+        return false;
+    }
+    if (frame.type() != CV_8UC3) {
+        qDebug() << "Model::startBlinkDetection() unexpected frame type" << frame.type()
+                 << "channels" << frame.channels() << "depth" << frame.depth();
+        return false;
+    }
+    return true;
+}
+
 QString threadId()
 {
     return QString::number(reinterpret_cast<quintptr>(QThread::currentThreadId()));
@@ -304,15 +319,34 @@ void Model::switchCamera()
     }
 }
 
-// One frame scaled to the processed width; empty when the camera delivered none.
+// One frame scaled to the processed width; empty when the camera delivered none it can use.
 cv::Mat Model::readFrame()
 {
     cv::Mat frame;
-    if (!m_source->read(frame) || frame.empty()) {
+    if (!m_source->read(frame) || !isUsableFrame(frame)) {
         return cv::Mat();
+    }
+    if (frame.size() != m_run.deliveredSize) {
+        adaptToFrameSize(frame.size());
     }
     scaleToProcessedWidth(frame, m_run.scaleCoefficient);
     return frame;
+}
+
+// The camera changed its resolution in the middle of the run: frames are scaled anew, and when
+// the processed frame changed its shape, the previous frame's face cannot guide this one.
+void Model::adaptToFrameSize(cv::Size delivered)
+{
+    m_run.deliveredSize = delivered;
+    m_run.scaleCoefficient = static_cast<float>(delivered.width) / kProcessedWidth;
+    const cv::Size processed(kProcessedWidth,
+                             static_cast<int>(delivered.height / m_run.scaleCoefficient));
+    qDebug() << "Model::startBlinkDetection() frame size changed to" << delivered.width
+             << delivered.height << "coeficient" << m_run.scaleCoefficient;
+    if (processed != m_previous.grey.size()) {
+        m_previous.face.reset();
+        m_headMotion.reset();
+    }
 }
 
 bool Model::openCamera()
@@ -338,13 +372,14 @@ bool Model::openCamera()
     for (int i = 0; i < m_source->warmUpFrames() && ok; ++i) {
         ok = m_source->read(frame);
     }
-    ok = ok && m_source->read(frame) && !frame.empty();
+    ok = ok && m_source->read(frame) && isUsableFrame(frame);
     if (!ok) {
         qDebug() << "Model::startBlinkDetection() empty frame, camera disconnected in opening";
         endRunWithError(ErrorEmptyFrame);
         return false;
     }
 
+    m_run.deliveredSize = frame.size();
     m_run.scaleCoefficient = static_cast<float>(frame.cols) / kProcessedWidth;
     scaleToProcessedWidth(frame, m_run.scaleCoefficient);
     qDebug() << "model image after coeficient" << m_run.scaleCoefficient << frame.cols
@@ -511,6 +546,21 @@ bool Model::applyFrameRateRule()
 }
 
 void Model::startBlinkDetection()
+{
+    // A frame OpenCV or the landmark library cannot work with ends the run as a missing one
+    // would: an exception must not reach the event loop, which would end the program.
+    try {
+        processFrame();
+    } catch (const std::exception& e) {
+        qDebug() << "Model::startBlinkDetection() frame could not be processed:" << e.what();
+        if (m_cameraUse != NoRun) {
+            releaseCamera();
+            endRunWithError(ErrorEmptyFrame);
+        }
+    }
+}
+
+void Model::processFrame()
 {
     if (endCheck()) {
         return;

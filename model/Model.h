@@ -116,6 +116,7 @@ private:
         bool isLivePreview = false;
         int noFaceLimitMs = -1;
         bool trainingNoBlinkReported = false;
+        cv::Size deliveredSize;       // as the camera delivers frames
         float scaleCoefficient = 1.f; // delivered frame width / 640
         float previewScale = 1.f;     // processed frame width / 400
     };
@@ -146,6 +147,8 @@ private:
     void switchCamera();
     bool openCamera();
     cv::Mat readFrame();
+    void adaptToFrameSize(cv::Size delivered);
+    void processFrame();
     bool runLevelChecks();
     Localisation localise(const cv::Mat& frame, const cv::Mat& grey, const PreviousFrame& previous);
     bool applyNoFaceRule(bool hasFace, bool previousHadFace);

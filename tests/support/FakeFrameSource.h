@@ -20,6 +20,10 @@ public:
     qint64 emptyFromFrame = -1; // read() fails from this frame index on
     int warmUp = 7;
     bool numberedFrames = false; // grey level = frame index, so each frame can be told apart
+    // From this frame index on, frames come with another size or pixel type (-1: never).
+    qint64 changeFromFrame = -1;
+    cv::Size changedSize{640, 480};
+    int changedType = CV_8UC3;
     SimulatedEngineClock* clock;
 
     int openCalls = 0;
@@ -59,7 +63,8 @@ public:
         if (clock) {
             clock->advanceMs(1000.0 / fps);
         }
-        frame.create(size, CV_8UC3);
+        const bool changed = changeFromFrame >= 0 && m_index >= changeFromFrame;
+        frame.create(changed ? changedSize : size, changed ? changedType : CV_8UC3);
         if (numberedFrames) {
             frame.setTo(cv::Scalar::all(static_cast<double>(m_index % 256)));
         } else {

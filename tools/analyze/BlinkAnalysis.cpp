@@ -94,6 +94,7 @@ bool BlinkAnalysis::run()
             [&](quint64 start, quint64 end, double duration, bool counted) {
                 const qint64 first = static_cast<qint64>(start) + offset;
                 const qint64 last = static_cast<qint64>(end) + offset;
+                m_eyeEvents.append({first, last, duration, counted});
                 if (counted || m_blinks.isEmpty()) {
                     Blink blink;
                     blink.startFrame = first;

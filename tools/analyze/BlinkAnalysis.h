@@ -20,6 +20,13 @@ public:
         double timeSeconds = 0.0;
         double durationSeconds = 0.0;
     };
+    struct EyeEvent
+    {
+        qint64 startFrame = 0;
+        qint64 endFrame = 0;
+        double durationSeconds = 0.0;
+        bool countedAsBlink = false;
+    };
     struct Span
     {
         qint64 startFrame = 0;
@@ -48,6 +55,8 @@ public:
     QString errorText() const { return m_error; }
     const QVector<Blink>& blinks() const { return m_blinks; }
     const QVector<Span>& noFaceSpans() const { return m_noFaceSpans; }
+    // Every eye event in order, the merged ones too.
+    const QVector<EyeEvent>& eyeEvents() const { return m_eyeEvents; }
     qint64 frames() const { return m_frames; }
     double fileFps() const { return m_fileFps; }
     double durationSeconds() const { return m_durationSeconds; }
@@ -66,6 +75,7 @@ private:
     QString m_error;
     QVector<Blink> m_blinks;
     QVector<Span> m_noFaceSpans;
+    QVector<EyeEvent> m_eyeEvents;
     qint64 m_frames = 0;
     double m_fileFps = 0.0;
     double m_durationSeconds = 0.0;
