@@ -144,6 +144,13 @@ QJsonObject BlinkAnalysis::toJson() const
                                   {"time", blink.timeSeconds},
                                   {"duration", blink.durationSeconds}});
     }
+    QJsonArray eyeEvents;
+    for (const EyeEvent& event : m_eyeEvents) {
+        eyeEvents.append(QJsonObject{{"startFrame", event.startFrame},
+                                     {"endFrame", event.endFrame},
+                                     {"duration", event.durationSeconds},
+                                     {"counted", event.countedAsBlink}});
+    }
     QJsonArray spans;
     for (const Span& span : m_noFaceSpans) {
         spans.append(QJsonObject{{"startFrame", span.startFrame}, {"endFrame", span.endFrame}});
@@ -158,6 +165,7 @@ QJsonObject BlinkAnalysis::toJson() const
                        {"blinksPerMinute", blinksPerMinute()},
                        {"meanBlinkLengthMs", meanBlinkLengthMs()},
                        {"blinks", blinks},
+                       {"eyeEvents", eyeEvents},
                        {"noFaceSpans", spans}};
 }
 
