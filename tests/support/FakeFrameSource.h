@@ -3,6 +3,7 @@
 #include "model/EngineClock.h"
 #include "model/FrameSource.h"
 
+#include <functional>
 #include <opencv2/core.hpp>
 #include <stdexcept>
 
@@ -25,6 +26,8 @@ public:
     cv::Size changedSize{640, 480};
     int changedType = CV_8UC3;
     SimulatedEngineClock* clock;
+    // Draws frame `index` (8-bit BGR of the current size) in place of the plain colour.
+    std::function<void(qint64 index, cv::Mat& frame)> draw;
 
     int openCalls = 0;
     int lastOpenedId = -1;
@@ -65,7 +68,9 @@ public:
         }
         const bool changed = changeFromFrame >= 0 && m_index >= changeFromFrame;
         frame.create(changed ? changedSize : size, changed ? changedType : CV_8UC3);
-        if (numberedFrames) {
+        if (draw && !changed) {
+            draw(m_index, frame);
+        } else if (numberedFrames) {
             frame.setTo(cv::Scalar::all(static_cast<double>(m_index % 256)));
         } else {
             frame.setTo(cv::Scalar(90, 120, 150));
