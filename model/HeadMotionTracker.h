@@ -7,16 +7,16 @@
 #include <optional>
 #include <vector>
 
-// Follows points of the face outside the eye squares from frame to frame and fits a similarity
-// transform (shift, rotation, scale) to them: how the head moved, so that the eye flow can be
-// measured with the head held still.
+// Follows points of the face around the eyes, outside the eye squares, from frame to frame and
+// fits a similarity transform (shift, rotation, scale) to them: how the head moved, so that the
+// eye flow can be measured with the head held still.
 class HeadMotionTracker
 {
 public:
     void reset();
     // Too few points are left to fit a transform: pick new ones.
     bool needsPoints() const;
-    // Picks corners of the face inside `face` but outside the eye squares, in `grey` (sharp).
+    // Picks corners of the face around the eyes but outside the eye squares, in `grey` (sharp).
     void pickPoints(const cv::Mat& grey, const FaceRecord& face,
                     const std::array<cv::Rect, 2>& eyeSquares);
     // Follows the points from previous to current (both sharp). The transform maps previous
@@ -32,4 +32,6 @@ private:
     std::vector<cv::Point2f> m_from;
     std::vector<cv::Point2f> m_to;
     cv::Mat m_mask;
+    cv::Mat m_half;
+    cv::Mat m_halfMask;
 };

@@ -488,7 +488,8 @@ bool Model::applyNoFaceRule(bool hasFace, bool previousHadFace)
 }
 
 // Lid motion around the previous frame's eyes; nothing to measure without a previous face.
-void Model::measureMotion(const PreviousFrame& previous, const cv::Mat& grey, bool detectionFrame)
+void Model::measureMotion(const PreviousFrame& previous, const cv::Mat& blurredPrevious,
+                          const cv::Mat& grey, bool detectionFrame)
 {
     if (!previous.face) {
         m_headMotion.reset();
@@ -515,9 +516,9 @@ void Model::measureMotion(const PreviousFrame& previous, const cv::Mat& grey, bo
         }
         const cv::Matx23d* headMotion = head ? &*head : nullptr;
         const bool beside = compensation == MotionCompensation::BesideEyes;
-        EyeMotion first = m_motionMeter.measure(m_blurredPrevious, grey, previous.eyes.first,
+        EyeMotion first = m_motionMeter.measure(blurredPrevious, grey, previous.eyes.first,
                                                 distance, headMotion, beside);
-        EyeMotion second = m_motionMeter.measure(m_blurredPrevious, grey, previous.eyes.second,
+        EyeMotion second = m_motionMeter.measure(blurredPrevious, grey, previous.eyes.second,
                                                  distance, headMotion, beside);
         if (beside && (first.measured || second.measured)) {
             // Both eyes sit on one skull: their shared motion is the head's.
@@ -596,7 +597,7 @@ void Model::processFrame()
     if (applyNoFaceRule(here.face.has_value(), m_previous.face.has_value())) {
         return;
     }
-    measureMotion(m_previous, grey, here.detectionFrame);
+    measureMotion(m_previous, m_blurredPrevious, grey, here.detectionFrame);
     if (applyFrameRateRule()) {
         return;
     }

@@ -152,7 +152,8 @@ private:
     bool runLevelChecks();
     Localisation localise(const cv::Mat& frame, const cv::Mat& grey, const PreviousFrame& previous);
     bool applyNoFaceRule(bool hasFace, bool previousHadFace);
-    void measureMotion(const PreviousFrame& previous, const cv::Mat& grey, bool detectionFrame);
+    void measureMotion(const PreviousFrame& previous, const cv::Mat& blurredPrevious,
+                       const cv::Mat& grey, bool detectionFrame);
     bool applyFrameRateRule();
     void endRunWithError(Error error);
     void finishRun();
@@ -184,7 +185,7 @@ private:
     EyeCornerLocator m_eyeCorners;
     EyeMotionMeter m_motionMeter;
     HeadMotionTracker m_headMotion;
-    cv::Mat m_blurredPrevious; // the previous grey image as the flow sees it
+    cv::Mat m_blurredPrevious; // reused buffer: the previous grey image as the flow sees it
     BlinkDetector m_detector;
     PreviewRenderer m_previewRenderer;
     float m_roiFactor = 2.0f;

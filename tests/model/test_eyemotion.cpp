@@ -106,14 +106,15 @@ private slots:
     }
 
     // A moving head moves the whole square: as it comes that reads as lid motion, with the head
-    // held still the mean stays below the flow threshold.
+    // held still the mean stays near zero.
     void headMotionGivesAMeanNearZero_data()
     {
         QTest::addColumn<cv::Matx23d>("pose");
         const cv::Point2f centre = SyntheticFace(kFaceBox).centre();
         QTest::newRow("shift down") << SyntheticFace::shift(0, 3);
+        QTest::newRow("shift down 2.5 px") << SyntheticFace::shift(0, 2.5);
         QTest::newRow("shift up and aside") << SyntheticFace::shift(4, -5);
-        // A fast nod (30 degrees a second) shortens the face by about 0.3 % a frame.
+        // A fast nod (30 degrees a second) shortens the face by about 0.3 % a frame; 0.5 % here.
         QTest::newRow("nod") << SyntheticFace::nod(3, 0.005, centre);
         QTest::newRow("zoom") << SyntheticFace::zoom(1.04, centre);
     }
@@ -126,8 +127,10 @@ private slots:
         const cv::Mat after = face.render(0.0, pose);
         const EyeMotion raw = measure(face, before, after, false);
         QVERIFY2(qAbs(raw.mean) > 2 * kT, qPrintable(show(raw)));
+        // What is left is the tracker's error, a tenth of a pixel: below the threshold, so the
+        // head's motion cannot start a blink.
         const EyeMotion held = measure(face, before, after, true);
-        QVERIFY2(qAbs(held.mean) < kT / 2, qPrintable(show(held)));
+        QVERIFY2(qAbs(held.mean) < kT, qPrintable(show(held)));
         // The eyes move together, so the shared motion beside them takes most of the head's out
         // too.
         const EyeMotion beside = measureBeside(face, before, after);
