@@ -9,7 +9,7 @@ namespace {
 
 // Enough points that the fit survives points lost on the brows, on the hair line or on the
 // outline against the background.
-constexpr int kMaxPoints = 40;
+constexpr int kMaxPoints = 30;
 constexpr int kMinPoints = 8;
 constexpr int kMinFitPoints = 4;
 constexpr double kCornerQuality = 0.01;
@@ -17,10 +17,12 @@ constexpr int kCornerBlock = 3;
 // Points no closer than a fifteenth of the face, so that they spread over the area.
 constexpr double kSpacingPerFaceWidth = 1.0 / 15.0;
 constexpr double kMinSpacing = 3.0;
-// The points are followed within the area and a quarter of its width around it: a head moves
-// less than that between two frames.
-constexpr double kMarginPerAreaWidth = 0.25;
+// The points are followed within the area and a tenth of its width around it: a head moves less
+// than that between two frames.
+constexpr double kMarginPerAreaWidth = 0.1;
 const cv::Size kTrackingWindow(15, 15);
+// A point settles within a few steps; steps below 0.03 px change nothing the fit would see.
+const cv::TermCriteria kTrackingStop(cv::TermCriteria::COUNT | cv::TermCriteria::EPS, 10, 0.03);
 constexpr int kPyramidLevels = 2;
 constexpr double kFitTolerancePx = 1.0;
 
@@ -103,7 +105,7 @@ std::optional<cv::Matx23d> HeadMotionTracker::follow(const cv::Mat& previous,
         point -= offset;
     }
     cv::calcOpticalFlowPyrLK(previous(m_area), current(m_area), m_points, m_found, m_status,
-                             m_errors, kTrackingWindow, kPyramidLevels);
+                             m_errors, kTrackingWindow, kPyramidLevels, kTrackingStop);
     m_from.clear();
     m_to.clear();
     const cv::Rect2f inside(0.f, 0.f, static_cast<float>(m_area.width),
