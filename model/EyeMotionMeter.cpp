@@ -77,11 +77,15 @@ EyeMotion EyeMotionMeter::measure(const cv::Mat& previousGrey, const cv::Mat& cu
                                  kWindow, kIterations, kPolyN, kPolySigma, 0);
 
     const double radius = half / 2.0;
+    // The disc lies within `reach` of the centre. radius is a multiple of 0.5, so its square is
+    // exact and comparing squares keeps exactly the pixels whose distance is below it.
+    const int reach = static_cast<int>(std::ceil(radius)) - 1;
+    const double radiusSquared = radius * radius;
     const float normaliser = std::max(1.0f, eyeDistance);
     auto forEachValue = [&](auto&& use) {
-        for (int dy = -half; dy <= half; ++dy) {
-            for (int dx = -half; dx <= half; ++dx) {
-                if (std::sqrt(static_cast<double>(dx * dx + dy * dy)) >= radius) {
+        for (int dy = -reach; dy <= reach; ++dy) {
+            for (int dx = -reach; dx <= reach; ++dx) {
+                if (static_cast<double>(dx * dx + dy * dy) >= radiusSquared) {
                     continue;
                 }
                 const cv::Vec2f f = m_flow.at<cv::Vec2f>(half + dy, half + dx);
