@@ -19,6 +19,7 @@ void BlinkDetector::resetForRun()
 {
     blinkCount = 0.0;
     blinkDurationSum = 0.0;
+    m_lastEvent = EyeEvent();
     restartFrames();
 }
 
@@ -29,6 +30,11 @@ void BlinkDetector::restartFrames()
     m_frame = 0;
     m_frameRate = 30;
     m_blinkLabelUntil = 0;
+    // Frame numbers start again at 0: the last event moves to frame 0, where it cannot overlap a
+    // new event (which would then count as the same blink), and keeps its length for the next
+    // blink's.
+    m_lastEvent.start = 0;
+    m_lastEvent.end = 0;
     // A run writes from index 1 on; index 0 would otherwise hold whatever an earlier run left.
     m_firstMean[0] = 0.0;
     m_firstSpread[0] = 0.0;

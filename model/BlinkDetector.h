@@ -46,7 +46,8 @@ public:
     // Called for every completed eye event, counted as a new blink or merged into the last one.
     std::function<void(const EyeEvent& event, bool countedAsBlink)> onEyeEvent;
 
-    // The one reset of a run, at its start: no blinks yet, and restartFrames().
+    // The one reset of a run, at its start: no blinks yet, the last eye event as at creation,
+    // and restartFrames().
     void resetForRun();
     // A new frame sequence (a run's start, or another camera mid-run, whose blinks so far still
     // count): detector states, frame counter, frame rate (30), blink marker (0). History index 0

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <opencv2/imgproc.hpp>
 #include <opencv2/video/tracking.hpp>
 
 namespace {
@@ -21,29 +22,38 @@ constexpr double kPolySigma = 1.2;
 
 } // namespace
 
-EyeMotion EyeMotionMeter::measure(const cv::Mat& previousGrey, const cv::Mat& currentGrey,
-                                  const EyeValues& eye, float eyeDistance)
+cv::Rect EyeMotionMeter::square(const EyeValues& eye, cv::Size frame)
 {
-    const int width = currentGrey.cols;
-    const int height = currentGrey.rows;
     // Centres that are not numbers or lie far off the frame would make the integer casts below
     // undefined; they measure nothing anyway.
-    if (previousGrey.size() != currentGrey.size() || !(std::abs(eye.x) < kFarOff) ||
-        !(std::abs(eye.y) < kFarOff)) {
+    if (!(std::abs(eye.x) < kFarOff) || !(std::abs(eye.y) < kFarOff)) {
         return {};
     }
-
     const int s = eye.roiSize;
     const int h = static_cast<int>(s * 0.5);
     const int left = std::max(1, static_cast<int>(eye.x) - h);
     const int top = std::max(1, static_cast<int>(eye.y) - h);
-    const int side = std::max(0, std::min({s, width - 2 - left, height - 2 - top}));
-    const int half = static_cast<int>(side * 0.5);
+    const int side = std::max(0, std::min({s, frame.width - 2 - left, frame.height - 2 - top}));
     if (side <= kMinimumSide) {
         return {};
     }
+    return {left, top, side, side};
+}
 
-    const cv::Rect region(left, top, side, side);
+EyeMotion EyeMotionMeter::measure(const cv::Mat& previousGrey, const cv::Mat& currentGrey,
+                                  const EyeValues& eye, float eyeDistance,
+                                  const cv::Matx23d* headMotion, bool measureBeside)
+{
+    if (previousGrey.size() != currentGrey.size()) {
+        return {};
+    }
+    const cv::Rect region = square(eye, currentGrey.size());
+    if (region.empty()) {
+        return {};
+    }
+    const int side = region.width;
+    const int half = static_cast<int>(side * 0.5);
+
     // One buffer serves both eyes: the flow is written into a view of the needed size, so
     // alternating eye sizes do not reallocate it.
     if (m_flowBuffer.rows < side || m_flowBuffer.cols < side) {
@@ -51,15 +61,31 @@ EyeMotion EyeMotionMeter::measure(const cv::Mat& previousGrey, const cv::Mat& cu
                             CV_32FC2);
     }
     m_flow = m_flowBuffer(cv::Rect(0, 0, side, side));
-    cv::calcOpticalFlowFarneback(previousGrey(region), currentGrey(region), m_flow, kPyramidScale,
-                                 kLevels, kWindow, kIterations, kPolyN, kPolySigma, 0);
+    cv::Mat next = currentGrey(region);
+    if (headMotion) {
+        // Square pixel p sits at region.tl() + p in the previous frame and at headMotion of that
+        // in the current one.
+        const cv::Matx23d& m = *headMotion;
+        const cv::Matx23d toCurrent(m(0, 0), m(0, 1),
+                                    m(0, 0) * region.x + m(0, 1) * region.y + m(0, 2), m(1, 0),
+                                    m(1, 1), m(1, 0) * region.x + m(1, 1) * region.y + m(1, 2));
+        cv::warpAffine(currentGrey, m_warped, toCurrent, region.size(),
+                       cv::INTER_LINEAR | cv::WARP_INVERSE_MAP, cv::BORDER_REPLICATE);
+        next = m_warped;
+    }
+    cv::calcOpticalFlowFarneback(previousGrey(region), next, m_flow, kPyramidScale, kLevels,
+                                 kWindow, kIterations, kPolyN, kPolySigma, 0);
 
     const double radius = half / 2.0;
+    // The disc lies within `reach` of the centre. radius is a multiple of 0.5, so its square is
+    // exact and comparing squares keeps exactly the pixels whose distance is below it.
+    const int reach = static_cast<int>(std::ceil(radius)) - 1;
+    const double radiusSquared = radius * radius;
     const float normaliser = std::max(1.0f, eyeDistance);
     auto forEachValue = [&](auto&& use) {
-        for (int dy = -half; dy <= half; ++dy) {
-            for (int dx = -half; dx <= half; ++dx) {
-                if (std::sqrt(static_cast<double>(dx * dx + dy * dy)) >= radius) {
+        for (int dy = -reach; dy <= reach; ++dy) {
+            for (int dx = -reach; dx <= reach; ++dx) {
+                if (static_cast<double>(dx * dx + dy * dy) >= radiusSquared) {
                     continue;
                 }
                 const cv::Vec2f f = m_flow.at<cv::Vec2f>(half + dy, half + dx);
@@ -83,5 +109,38 @@ EyeMotion EyeMotionMeter::measure(const cv::Mat& previousGrey, const cv::Mat& cu
     double squares = 0.0;
     forEachValue([&](float v) { squares += (v - mean) * (v - mean); });
     const double variance = squares / count;
-    return {mean, variance > kVarianceFloor ? std::sqrt(variance) : variance};
+    EyeMotion motion{mean, variance > kVarianceFloor ? std::sqrt(variance) : variance, 0.0, true};
+    if (measureBeside) {
+        motion.beside = besideMedian(half, normaliser);
+    }
+    return motion;
+}
+
+// The eye corners lie on the disc's rim, left and right of the centre; the skin beyond them, at
+// the eye's height, moves with the skull. The band above the lid is left out: it moves with the
+// lid.
+double EyeMotionMeter::besideMedian(int half, float normaliser)
+{
+    const double radius = half / 2.0;
+    m_beside.clear();
+    for (int dy = -half; dy <= half; ++dy) {
+        if (std::abs(dy) > radius / 2.0) {
+            continue;
+        }
+        for (int dx = -half; dx <= half; ++dx) {
+            if (std::abs(dx) < radius) {
+                continue;
+            }
+            const cv::Vec2f f = m_flow.at<cv::Vec2f>(half + dy, half + dx);
+            if (f[0] * f[0] + f[1] * f[1] < kMagnitudeLimit) {
+                m_beside.push_back(f[1] / normaliser);
+            }
+        }
+    }
+    if (m_beside.empty()) {
+        return 0.0;
+    }
+    const auto middle = m_beside.begin() + static_cast<std::ptrdiff_t>(m_beside.size() / 2);
+    std::nth_element(m_beside.begin(), middle, m_beside.end());
+    return *middle;
 }

@@ -30,6 +30,21 @@ void scaleToProcessedWidth(cv::Mat& frame, float scaleCoefficient)
     }
 }
 
+// Frames are 8-bit BGR; anything else (grey, 16-bit, 4-channel) is not a picture the engine can
+// read.
+bool isUsableFrame(const cv::Mat& frame)
+{
+    if (frame.empty()) {
+        return false;
+    }
+    if (frame.type() != CV_8UC3) {
+        qDebug() << "Model::startBlinkDetection() unexpected frame type" << frame.type()
+                 << "channels" << frame.channels() << "depth" << frame.depth();
+        return false;
+    }
+    return true;
+}
+
 QString threadId()
 {
     return QString::number(reinterpret_cast<quintptr>(QThread::currentThreadId()));
@@ -304,15 +319,34 @@ void Model::switchCamera()
     }
 }
 
-// One frame scaled to the processed width; empty when the camera delivered none.
+// One frame scaled to the processed width; empty when the camera delivered none it can use.
 cv::Mat Model::readFrame()
 {
     cv::Mat frame;
-    if (!m_source->read(frame) || frame.empty()) {
+    if (!m_source->read(frame) || !isUsableFrame(frame)) {
         return cv::Mat();
+    }
+    if (frame.size() != m_run.deliveredSize) {
+        adaptToFrameSize(frame.size());
     }
     scaleToProcessedWidth(frame, m_run.scaleCoefficient);
     return frame;
+}
+
+// The camera changed its resolution in the middle of the run: frames are scaled anew, and when
+// the processed frame changed its shape, the previous frame's face cannot guide this one.
+void Model::adaptToFrameSize(cv::Size delivered)
+{
+    m_run.deliveredSize = delivered;
+    m_run.scaleCoefficient = static_cast<float>(delivered.width) / kProcessedWidth;
+    const cv::Size processed(kProcessedWidth,
+                             static_cast<int>(delivered.height / m_run.scaleCoefficient));
+    qDebug() << "Model::startBlinkDetection() frame size changed to" << delivered.width
+             << delivered.height << "coeficient" << m_run.scaleCoefficient;
+    if (processed != m_previous.grey.size()) {
+        m_previous.face.reset();
+        m_headMotion.reset();
+    }
 }
 
 bool Model::openCamera()
@@ -338,13 +372,14 @@ bool Model::openCamera()
     for (int i = 0; i < m_source->warmUpFrames() && ok; ++i) {
         ok = m_source->read(frame);
     }
-    ok = ok && m_source->read(frame) && !frame.empty();
+    ok = ok && m_source->read(frame) && isUsableFrame(frame);
     if (!ok) {
         qDebug() << "Model::startBlinkDetection() empty frame, camera disconnected in opening";
         endRunWithError(ErrorEmptyFrame);
         return false;
     }
 
+    m_run.deliveredSize = frame.size();
     m_run.scaleCoefficient = static_cast<float>(frame.cols) / kProcessedWidth;
     scaleToProcessedWidth(frame, m_run.scaleCoefficient);
     qDebug() << "model image after coeficient" << m_run.scaleCoefficient << frame.cols
@@ -408,6 +443,7 @@ Model::Localisation Model::localise(const cv::Mat& frame, const cv::Mat& grey,
     Localisation here;
     here.eyes = previous.eyes; // what the detector leaves untouched when it finds no face
     const bool detectionFrame = m_detector.frameCounter() % 4 == 0;
+    here.detectionFrame = detectionFrame;
     if (!detectionFrame && previous.face) {
         here.face = previous.face;
         return here;
@@ -452,21 +488,45 @@ bool Model::applyNoFaceRule(bool hasFace, bool previousHadFace)
 }
 
 // Lid motion around the previous frame's eyes; nothing to measure without a previous face.
-void Model::measureMotion(const PreviousFrame& previous, const cv::Mat& grey)
+void Model::measureMotion(const PreviousFrame& previous, const cv::Mat& blurredPrevious,
+                          const cv::Mat& grey, bool detectionFrame)
 {
     if (!previous.face) {
+        m_headMotion.reset();
         m_detector.recordMotion({}, {});
         return;
     }
     const float dx = previous.eyes.first.x - previous.eyes.second.x;
     const float dy = previous.eyes.first.y - previous.eyes.second.y;
     const float distance = std::sqrt(dx * dx + dy * dy);
+    const MotionCompensation compensation = m_options.motionCompensation;
     {
         ProfiledStage stage(m_profiler, EngineProfiler::FlowAndStatistics);
-        const EyeMotion first =
-            m_motionMeter.measure(previous.grey, grey, previous.eyes.first, distance);
-        const EyeMotion second =
-            m_motionMeter.measure(previous.grey, grey, previous.eyes.second, distance);
+        std::optional<cv::Matx23d> head;
+        if (compensation == MotionCompensation::Stabilised) {
+            // New points where the landmarks were just placed, so that they never drift far
+            // from the face.
+            if (detectionFrame || m_headMotion.needsPoints()) {
+                m_headMotion.pickPoints(
+                    previous.grey, *previous.face,
+                    {EyeMotionMeter::square(previous.eyes.first, grey.size()),
+                     EyeMotionMeter::square(previous.eyes.second, grey.size())});
+            }
+            head = m_headMotion.follow(previous.grey, grey);
+        }
+        const cv::Matx23d* headMotion = head ? &*head : nullptr;
+        const bool beside = compensation == MotionCompensation::BesideEyes;
+        EyeMotion first = m_motionMeter.measure(blurredPrevious, grey, previous.eyes.first,
+                                                distance, headMotion, beside);
+        EyeMotion second = m_motionMeter.measure(blurredPrevious, grey, previous.eyes.second,
+                                                 distance, headMotion, beside);
+        if (beside && (first.measured || second.measured)) {
+            // Both eyes sit on one skull: their shared motion is the head's.
+            const double shift =
+                (first.beside + second.beside) / (first.measured && second.measured ? 2.0 : 1.0);
+            first.mean -= first.measured ? shift : 0.0;
+            second.mean -= second.measured ? shift : 0.0;
+        }
         m_detector.recordMotion(first, second);
     }
     ProfiledStage stage(m_profiler, EngineProfiler::Detector);
@@ -487,6 +547,21 @@ bool Model::applyFrameRateRule()
 }
 
 void Model::startBlinkDetection()
+{
+    // A frame OpenCV or the landmark library cannot work with ends the run as a missing one
+    // would: an exception must not reach the event loop, which would end the program.
+    try {
+        processFrame();
+    } catch (const std::exception& e) {
+        qDebug() << "Model::startBlinkDetection() frame could not be processed:" << e.what();
+        if (m_cameraUse != NoRun) {
+            releaseCamera();
+            endRunWithError(ErrorEmptyFrame);
+        }
+    }
+}
+
+void Model::processFrame()
 {
     if (endCheck()) {
         return;
@@ -513,7 +588,7 @@ void Model::startBlinkDetection()
     {
         ProfiledStage stage(m_profiler, EngineProfiler::GreyAndBlur);
         cv::cvtColor(frame, grey, cv::COLOR_BGR2GRAY);
-        cv::blur(m_previous.grey, m_previous.grey, cv::Size(3, 3));
+        cv::blur(m_previous.grey, m_blurredPrevious, cv::Size(3, 3));
     }
 
     const Localisation here = localise(frame, grey, m_previous);
@@ -522,7 +597,7 @@ void Model::startBlinkDetection()
     if (applyNoFaceRule(here.face.has_value(), m_previous.face.has_value())) {
         return;
     }
-    measureMotion(m_previous, grey);
+    measureMotion(m_previous, m_blurredPrevious, grey, here.detectionFrame);
     if (applyFrameRateRule()) {
         return;
     }

@@ -7,6 +7,7 @@
 #include "FaceDetector.h"
 #include "FaceLocator.h"
 #include "FrameSource.h"
+#include "HeadMotionTracker.h"
 #include "ImageHandOver.h"
 #include "PreviewRenderer.h"
 #include "StatusImages.h"
@@ -30,6 +31,8 @@ struct ModelOptions
     QString landmarkModelPath;       // data.dat
     QStringList faceModelCandidates; // CNN face-detection model, first that loads wins
     std::function<std::unique_ptr<FaceDetector>()> faceDetectorFactory; // overrides the above
+    // The program holds the head still; the analyser may measure without, for comparison.
+    MotionCompensation motionCompensation = MotionCompensation::Stabilised;
 
     static ModelOptions defaults();
 };
@@ -113,12 +116,13 @@ private:
         bool isLivePreview = false;
         int noFaceLimitMs = -1;
         bool trainingNoBlinkReported = false;
+        cv::Size deliveredSize;       // as the camera delivers frames
         float scaleCoefficient = 1.f; // delivered frame width / 640
         float previewScale = 1.f;     // processed frame width / 400
     };
 
-    // What one frame leaves to the next. The grey image is blurred only when the next frame
-    // measures against it; the landmark step wants it sharp.
+    // What one frame leaves to the next. The grey image stays sharp: the landmark step and the
+    // head tracker want it so; the flow gets a blurred copy.
     struct PreviousFrame
     {
         cv::Mat grey;
@@ -132,6 +136,7 @@ private:
     {
         std::optional<FaceRecord> face;
         EyePair eyes;
+        bool detectionFrame = false; // every fourth frame while a face is followed
     };
 
     bool isUsable() const { return m_faceDetector != nullptr; }
@@ -142,10 +147,13 @@ private:
     void switchCamera();
     bool openCamera();
     cv::Mat readFrame();
+    void adaptToFrameSize(cv::Size delivered);
+    void processFrame();
     bool runLevelChecks();
     Localisation localise(const cv::Mat& frame, const cv::Mat& grey, const PreviousFrame& previous);
     bool applyNoFaceRule(bool hasFace, bool previousHadFace);
-    void measureMotion(const PreviousFrame& previous, const cv::Mat& grey);
+    void measureMotion(const PreviousFrame& previous, const cv::Mat& blurredPrevious,
+                       const cv::Mat& grey, bool detectionFrame);
     bool applyFrameRateRule();
     void endRunWithError(Error error);
     void finishRun();
@@ -176,6 +184,8 @@ private:
     std::unique_ptr<FaceDetector> m_faceDetector;
     EyeCornerLocator m_eyeCorners;
     EyeMotionMeter m_motionMeter;
+    HeadMotionTracker m_headMotion;
+    cv::Mat m_blurredPrevious; // reused buffer: the previous grey image as the flow sees it
     BlinkDetector m_detector;
     PreviewRenderer m_previewRenderer;
     float m_roiFactor = 2.0f;

@@ -2,6 +2,8 @@
 # Blink-detection accuracy on the shared face clips: runs winkwell-analyze over every clip that has
 # ground truth and scores the result with winkwell-blinkeval, per data set.
 # Usage: bench/accuracy/run-accuracy.sh [BUILD_DIR] [SHARED_DIR] [--json]
+# ANALYZE_ARGS adds options to every winkwell-analyze call (e.g. "--motion none"); SETS chooses
+# the data sets (default "synthetic real").
 set -euo pipefail
 here=$(cd "$(dirname "$0")/../.." && pwd)
 build=${1:-$here/build}
@@ -19,14 +21,15 @@ done
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
-for set in synthetic real; do
+for set in ${SETS:-synthetic real}; do
     manifest="$work/$set.manifest"
     : >"$manifest"
     while IFS= read -r tag; do
         clip=$(basename "$tag" .tag)
         video=$(find "$(dirname "$tag")" -maxdepth 1 -name "$clip.*" ! -name '*.tag' ! -name '*.json' | head -1)
         [ -n "$video" ] || continue
-        "$analyze" --json --face-model "$model" "$video" >"$work/$clip.json"
+        # shellcheck disable=SC2086 # ANALYZE_ARGS is a list of options
+        "$analyze" --json --face-model "$model" ${ANALYZE_ARGS:-} "$video" >"$work/$clip.json"
         echo "$tag $work/$clip.json" >>"$manifest"
     done < <(find "$shared/data/$set" -name '*.tag' | sort)
     echo "== $set"

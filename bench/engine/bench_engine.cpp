@@ -1,7 +1,10 @@
 // Per-frame cost of each engine stage over recorded clips at 640 x 480, on one core.
-// Usage: bench_engine [--face-model FILE] [--landmarks FILE] VIDEO...
+// Usage: bench_engine [--face-model FILE] [--landmarks FILE] [--motion MODES] VIDEO...
 // Prints the median and 99th percentile of every stage, of the whole measurement pipeline per
-// frame, the share of one core a real-time 30 fps measurement uses, and the peak memory.
+// frame, the share of one core a real-time 30 fps measurement uses, and the peak memory. MODES
+// is a comma-separated list of head-motion compensations (stabilised, beside, none; default the
+// program's): each clip is run once per mode, the modes taking turns, so that a busy machine
+// weighs on all of them alike.
 
 #include "model/EngineProfiler.h"
 #include "tools/analyze/BlinkAnalysis.h"
@@ -77,6 +80,7 @@ int main(int argc, char* argv[])
     parser.addOption({"face-model", "CNN face-detection model.", "file"});
     parser.addOption(
         {"landmarks", "Landmark model (default: data.dat beside this program).", "file"});
+    parser.addOption({"motion", "Head-motion compensations to compare.", "modes", "stabilised"});
     parser.process(app);
     if (parser.positionalArguments().isEmpty()) {
         parser.showHelp(2);
@@ -89,37 +93,61 @@ int main(int argc, char* argv[])
     CPU_SET(0, &cpus);
     sched_setaffinity(0, sizeof cpus, &cpus);
 
-    StageRecorder recorder;
+    struct Mode
+    {
+        QString name;
+        MotionCompensation compensation;
+        StageRecorder recorder;
+    };
+    std::vector<Mode> modes;
+    for (const QString& name : parser.value("motion").split(',')) {
+        if (name == QLatin1String("stabilised")) {
+            modes.push_back({name, MotionCompensation::Stabilised, {}});
+        } else if (name == QLatin1String("beside")) {
+            modes.push_back({name, MotionCompensation::BesideEyes, {}});
+        } else if (name == QLatin1String("none")) {
+            modes.push_back({name, MotionCompensation::None, {}});
+        } else {
+            std::fprintf(stderr, "bench_engine: unknown motion mode %s\n", qPrintable(name));
+            return 2;
+        }
+    }
     QString detector;
     for (const QString& video : parser.positionalArguments()) {
-        BlinkAnalysis::Options options =
-            BlinkAnalysis::optionsFor(video, parser.value("landmarks"), parser.value("face-model"));
-        options.profiler = &recorder;
-        BlinkAnalysis analysis(options);
-        if (!analysis.run()) {
-            std::fprintf(stderr, "bench_engine: %s\n", qPrintable(analysis.errorText()));
-            return 1;
+        for (Mode& mode : modes) {
+            BlinkAnalysis::Options options = BlinkAnalysis::optionsFor(
+                video, parser.value("landmarks"), parser.value("face-model"));
+            options.profiler = &mode.recorder;
+            options.motionCompensation = mode.compensation;
+            BlinkAnalysis analysis(options);
+            if (!analysis.run()) {
+                std::fprintf(stderr, "bench_engine: %s\n", qPrintable(analysis.errorText()));
+                return 1;
+            }
+            detector = analysis.faceDetectorName();
         }
-        detector = analysis.faceDetectorName();
     }
 
-    const size_t frames = recorder.pipeline().size();
-    const char* names[] = {"grey and blur",       "face detection", "landmarks",
-                           "flow and statistics", "detector",       "preview drawing"};
     std::printf("face detector: %s\n", qPrintable(detector));
-    std::printf("frames: %zu (one core)\n", frames);
-    std::printf("%-22s %8s %10s %10s %12s\n", "stage", "frames", "median ms", "p99 ms",
-                "mean/frame");
-    for (int stage = 0; stage < EngineProfiler::StageCount; ++stage) {
-        const std::vector<double>& values = recorder.stage(stage);
-        std::printf("%-22s %8zu %10.3f %10.3f %12.3f\n", names[stage], values.size(),
-                    percentile(values, 0.5), percentile(values, 0.99), mean(values, frames));
+    for (const Mode& mode : modes) {
+        const StageRecorder& recorder = mode.recorder;
+        const size_t frames = recorder.pipeline().size();
+        const char* names[] = {"grey and blur",       "face detection", "landmarks",
+                               "flow and statistics", "detector",       "preview drawing"};
+        std::printf("\nhead motion: %s\nframes: %zu (one core)\n", qPrintable(mode.name), frames);
+        std::printf("%-22s %8s %10s %10s %12s\n", "stage", "frames", "median ms", "p99 ms",
+                    "mean/frame");
+        for (int stage = 0; stage < EngineProfiler::StageCount; ++stage) {
+            const std::vector<double>& values = recorder.stage(stage);
+            std::printf("%-22s %8zu %10.3f %10.3f %12.3f\n", names[stage], values.size(),
+                        percentile(values, 0.5), percentile(values, 0.99), mean(values, frames));
+        }
+        const double meanPipeline = mean(recorder.pipeline(), frames);
+        std::printf("%-22s %8zu %10.3f %10.3f %12.3f\n", "pipeline (measurement)", frames,
+                    percentile(recorder.pipeline(), 0.5), percentile(recorder.pipeline(), 0.99),
+                    meanPipeline);
+        std::printf("30 fps measurement: %.1f %% of one core\n", meanPipeline * 30.0 / 10.0);
     }
-    const double meanPipeline = mean(recorder.pipeline(), frames);
-    std::printf("%-22s %8zu %10.3f %10.3f %12.3f\n", "pipeline (measurement)", frames,
-                percentile(recorder.pipeline(), 0.5), percentile(recorder.pipeline(), 0.99),
-                meanPipeline);
-    std::printf("30 fps measurement: %.1f %% of one core\n", meanPipeline * 30.0 / 10.0);
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     std::printf("peak memory: %.1f MB\n", usage.ru_maxrss / 1024.0);

@@ -305,6 +305,31 @@ private slots:
         QCOMPARE(m_detector.frameRate(), std::numeric_limits<int>::max());
     }
 
+    // Frame numbers restart with every run; the last eye event of the run before must not take
+    // the new run's first blink for its other half.
+    void firstBlinkOfARunIsNotMergedIntoTheRunBefore_data()
+    {
+        QTest::addColumn<bool>("newRun"); // else: another camera in the middle of the run
+        QTest::newRow("new run") << true;
+        QTest::newRow("camera switch") << false;
+    }
+
+    void firstBlinkOfARunIsNotMergedIntoTheRunBefore()
+    {
+        QFETCH(bool, newRun);
+        const std::vector<EyeMotion> blink = blinkPattern(30, 11, 5, 5);
+        playBoth(blink, blink);
+        QCOMPARE(m_counted, 1);
+        if (newRun) {
+            m_detector.resetForRun();
+        } else {
+            m_detector.restartFrames();
+        }
+        playBoth(blink, blink); // the same frame numbers once more
+        QCOMPARE(m_counted, 2);
+        QCOMPARE(m_detector.blinkCount, newRun ? 1.0 : 2.0);
+    }
+
     void resetsClearRunStateAndIndexZero()
     {
         Feeder feed{m_detector};
@@ -329,7 +354,9 @@ private slots:
         QCOMPARE(m_detector.blinkMarker(), 0);
         QCOMPARE(m_detector.eyeState(0).state, 0);
         QCOMPARE(m_detector.eyeState(0).scan, quint64(0));
-        QCOMPARE(m_detector.lastEyeEvent().end, lastBefore.end);
+        // The last event keeps its length for the next blink's, but not its frames.
+        QCOMPARE(m_detector.lastEyeEvent().duration, lastBefore.duration);
+        QCOMPARE(m_detector.lastEyeEvent().end, quint64(0));
         // A new run starts from no blinks.
         m_detector.resetForRun();
         QCOMPARE(m_detector.blinkCount, 0.0);

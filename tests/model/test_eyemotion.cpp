@@ -1,4 +1,6 @@
 #include "model/EyeMotionMeter.h"
+#include "model/HeadMotionTracker.h"
+#include "support/SyntheticFace.h"
 
 #include <QtTest>
 #include <opencv2/imgproc.hpp>
@@ -26,51 +28,138 @@ cv::Mat blurred(const cv::Mat& grey)
     return out;
 }
 
+constexpr double kT = 0.0025; // the detector's flow threshold
+const cv::Rect kFaceBox(200, 100, 240, 280);
+
+QString show(const EyeMotion& motion)
+{
+    return QStringLiteral("mean %1, spread %2").arg(motion.mean).arg(motion.spread);
+}
+
+// The first eye as the engine measures it, with or without the head held still.
+EyeMotion measure(const SyntheticFace& face, const cv::Mat& previous, const cv::Mat& current,
+                  bool stabilised)
+{
+    std::optional<cv::Matx23d> head;
+    if (stabilised) {
+        HeadMotionTracker tracker;
+        const cv::Size size = previous.size();
+        tracker.pickPoints(previous,
+                           FaceRecord{kFaceBox.x, kFaceBox.y, kFaceBox.width, kFaceBox.height},
+                           {EyeMotionMeter::square(face.eyes().first, size),
+                            EyeMotionMeter::square(face.eyes().second, size)});
+        head = tracker.follow(previous, current);
+        if (!head) {
+            return {1.0, 1.0}; // fails every check
+        }
+    }
+    EyeMotionMeter meter;
+    return meter.measure(blurred(previous), current, face.eyes().first, face.eyeDistance(),
+                         head ? &*head : nullptr);
+}
+
+// The first eye less the motion beside both eyes, as the engine combines them.
+EyeMotion measureBeside(const SyntheticFace& face, const cv::Mat& previous, const cv::Mat& current)
+{
+    EyeMotionMeter meter;
+    EyeMotion first = meter.measure(blurred(previous), current, face.eyes().first,
+                                    face.eyeDistance(), nullptr, true);
+    const EyeMotion second = meter.measure(blurred(previous), current, face.eyes().second,
+                                           face.eyeDistance(), nullptr, true);
+    first.mean -= (first.beside + second.beside) / 2.0;
+    return first;
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(cv::Matx23d)
 
 class TestEyeMotion : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void downwardMotionGivesPositiveMean_data()
+    // The blink signal: only the upper lid moves, down while closing and up while opening, and
+    // the meter reads it whether or not the head is held still.
+    void upperLidMotionGivesTheBlinkSignal_data()
     {
-        QTest::addColumn<int>("shift");
-        QTest::newRow("1 px") << 1;
-        QTest::newRow("2 px") << 2;
+        QTest::addColumn<bool>("stabilised");
+        QTest::newRow("as it comes") << false;
+        QTest::newRow("head held still") << true;
     }
 
-    void downwardMotionGivesPositiveMean()
+    void upperLidMotionGivesTheBlinkSignal()
     {
-        QFETCH(int, shift);
+        QFETCH(bool, stabilised);
+        const SyntheticFace face(kFaceBox);
+        const EyeMotion closing = measure(face, face.render(0.0), face.render(0.5), stabilised);
+        QVERIFY2(closing.mean > 2 * kT && closing.spread > 2 * kT, qPrintable(show(closing)));
+        const EyeMotion opening = measure(face, face.render(0.5), face.render(0.0), stabilised);
+        QVERIFY2(opening.mean < -2 * kT && opening.spread > 2 * kT, qPrintable(show(opening)));
+        // The normaliser is the distance between the eyes.
         EyeMotionMeter meter;
-        const EyeValues eye{300.f, 250.f, 60};
-        const float distance = 1.f; // normaliser max(1, d): the mean is in pixels
-        const EyeMotion motion =
-            meter.measure(blurred(texturedFrame(0)), texturedFrame(shift), eye, distance);
-        QVERIFY2(motion.mean > 0.0025, qPrintable(QString::number(motion.mean)));
-        QVERIFY2(qAbs(motion.mean - shift) < 0.5 * shift, qPrintable(QString::number(motion.mean)));
-
-        // The same motion seen from far eyes is normalised by their distance.
+        const EyeMotion inPixels =
+            meter.measure(blurred(face.render(0.0)), face.render(0.5), face.eyes().first, 1.f);
         const EyeMotion normalised =
-            meter.measure(blurred(texturedFrame(0)), texturedFrame(shift), eye, 100.f);
-        QVERIFY(qAbs(normalised.mean - motion.mean / 100.0) < 1e-6);
-        QVERIFY(normalised.spread < motion.spread);
+            meter.measure(blurred(face.render(0.0)), face.render(0.5), face.eyes().first, 100.f);
+        QVERIFY(qAbs(normalised.mean - inPixels.mean / 100.0) < 1e-6);
+    }
 
-        // Upward motion reads negative.
-        const EyeMotion up =
-            meter.measure(blurred(texturedFrame(shift)), texturedFrame(0), eye, distance);
-        QVERIFY(up.mean < -0.0025);
+    // A moving head moves the whole square: as it comes that reads as lid motion, with the head
+    // held still the mean stays near zero.
+    void headMotionGivesAMeanNearZero_data()
+    {
+        QTest::addColumn<cv::Matx23d>("pose");
+        const cv::Point2f centre = SyntheticFace(kFaceBox).centre();
+        QTest::newRow("shift down") << SyntheticFace::shift(0, 3);
+        QTest::newRow("shift down 2.5 px") << SyntheticFace::shift(0, 2.5);
+        QTest::newRow("shift up and aside") << SyntheticFace::shift(4, -5);
+        // A fast nod (30 degrees a second) shortens the face by about 0.3 % a frame; 0.5 % here.
+        QTest::newRow("nod") << SyntheticFace::nod(3, 0.005, centre);
+        QTest::newRow("zoom") << SyntheticFace::zoom(1.04, centre);
+    }
+
+    void headMotionGivesAMeanNearZero()
+    {
+        QFETCH(cv::Matx23d, pose);
+        const SyntheticFace face(kFaceBox);
+        const cv::Mat before = face.render(0.0);
+        const cv::Mat after = face.render(0.0, pose);
+        const EyeMotion raw = measure(face, before, after, false);
+        QVERIFY2(qAbs(raw.mean) > 2 * kT, qPrintable(show(raw)));
+        // What is left is the tracker's error, a tenth of a pixel: below the threshold, so the
+        // head's motion cannot start a blink.
+        const EyeMotion held = measure(face, before, after, true);
+        QVERIFY2(qAbs(held.mean) < kT, qPrintable(show(held)));
+        // The eyes move together, so the shared motion beside them takes most of the head's out
+        // too.
+        const EyeMotion beside = measureBeside(face, before, after);
+        QVERIFY2(qAbs(beside.mean) < qAbs(raw.mean) / 2, qPrintable(show(beside)));
     }
 
     void noMotionGivesAboutZero()
     {
-        EyeMotionMeter meter;
-        const cv::Mat frame = texturedFrame(0);
-        const EyeMotion motion =
-            meter.measure(blurred(frame), frame, EyeValues{300.f, 250.f, 60}, 60.f);
-        QVERIFY2(qAbs(motion.mean) < 0.0025, qPrintable(QString::number(motion.mean)));
-        QVERIFY(motion.spread < 0.0025);
+        const SyntheticFace face(kFaceBox);
+        const cv::Mat frame = face.render(0.0);
+        for (bool stabilised : {false, true}) {
+            const EyeMotion motion = measure(face, frame, frame, stabilised);
+            QVERIFY2(qAbs(motion.mean) < kT / 10 && motion.spread < kT / 2,
+                     qPrintable(show(motion)));
+        }
+    }
+
+    void headTrackerNeedsAFace()
+    {
+        HeadMotionTracker tracker;
+        const cv::Mat flat(480, 640, CV_8UC1, cv::Scalar(120));
+        tracker.pickPoints(flat, FaceRecord{200, 100, 240, 280}, {});
+        QVERIFY(tracker.needsPoints()); // no corners on a flat picture
+        QVERIFY(!tracker.follow(flat, flat));
+        const SyntheticFace face(kFaceBox);
+        tracker.pickPoints(face.render(0.0), FaceRecord{200, 100, 240, 280}, {});
+        QVERIFY(!tracker.needsPoints());
+        QVERIFY(!tracker.follow(face.render(0.0), cv::Mat(240, 320, CV_8UC1))); // another size
+        QVERIFY(tracker.needsPoints());
     }
 
     void onlySquaresAboveSideFiveInsideTheFrameAreMeasured_data()

@@ -6,11 +6,14 @@
 #include "support/TinyLandmarkModel.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
 // The engine's run lifecycle against a stand-in camera on simulated time.
+Q_DECLARE_METATYPE(cv::Size)
+
 class TestModelLifecycle : public QObject
 {
     Q_OBJECT
@@ -217,6 +220,74 @@ private slots:
         QCOMPARE(engine->detector->lastImageSize, cv::Size(160, 90));
         model.stop();
         QTRY_COMPARE_WITH_TIMEOUT(model.cameraUse(), 0, 2000);
+    }
+
+    // A camera may switch its resolution in the middle of a run: frames are still processed at
+    // 640 pixels width, and the change is logged.
+    void resolutionChangeMidRunIsRescaled_data()
+    {
+        QTest::addColumn<cv::Size>("opening");
+        QTest::addColumn<cv::Size>("changed");
+        QTest::addColumn<cv::Size>("smallImage");
+        QTest::newRow("up to 1280 x 960")
+            << cv::Size(640, 480) << cv::Size(1280, 960) << cv::Size(160, 120);
+        QTest::newRow("down to 640 x 480")
+            << cv::Size(1280, 720) << cv::Size(640, 480) << cv::Size(160, 120);
+        QTest::newRow("to 320 x 180")
+            << cv::Size(640, 480) << cv::Size(320, 180) << cv::Size(160, 90);
+    }
+
+    void resolutionChangeMidRunIsRescaled()
+    {
+        QFETCH(cv::Size, opening);
+        QFETCH(cv::Size, changed);
+        QFETCH(cv::Size, smallImage);
+        auto engine = makeEngine(true);
+        engine->camera->size = opening;
+        engine->camera->changeFromFrame = 20;
+        engine->camera->changedSize = changed;
+        Model& model = *engine->model;
+        QSignalSpy errors(&model, &Model::errorOccurred);
+        QTest::ignoreMessage(QtDebugMsg, QRegularExpression("frame size changed"));
+        model.startLivePreview();
+        QTRY_VERIFY_WITH_TIMEOUT(engine->camera->frameIndex() > 40, 2000);
+        QCOMPARE(engine->detector->lastImageSize, smallImage);
+        QVERIFY(model.lastFace().has_value());
+        QCOMPARE(errors.count(), 0);
+        model.stop();
+        QTRY_COMPARE_WITH_TIMEOUT(model.cameraUse(), 0, 2000);
+    }
+
+    // Frames of an unexpected pixel type end the run like an empty frame, whether the camera
+    // opens with them or turns to them later; nothing escapes into the event loop.
+    void unexpectedFrameTypeEndsTheRun_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<qint64>("fromFrame");
+        QTest::newRow("grey at opening") << int(CV_8UC1) << qint64(0);
+        QTest::newRow("grey mid-run") << int(CV_8UC1) << qint64(15);
+        QTest::newRow("16-bit mid-run") << int(CV_16UC3) << qint64(15);
+        QTest::newRow("4 channels at opening") << int(CV_8UC4) << qint64(0);
+        QTest::newRow("4 channels mid-run") << int(CV_8UC4) << qint64(15);
+        QTest::newRow("floating point mid-run") << int(CV_32FC3) << qint64(15);
+    }
+
+    void unexpectedFrameTypeEndsTheRun()
+    {
+        QFETCH(int, type);
+        QFETCH(qint64, fromFrame);
+        auto engine = makeEngine(true);
+        engine->camera->changeFromFrame = fromFrame;
+        engine->camera->changedType = type;
+        Model& model = *engine->model;
+        QSignalSpy errors(&model, &Model::errorOccurred);
+        QSignalSpy frames(&model, &Model::frameReceived);
+        model.startLivePreview();
+        QTRY_COMPARE_WITH_TIMEOUT(errors.count(), 1, 2000);
+        QCOMPARE(errors.at(0).at(0).value<Error>(), ErrorEmptyFrame);
+        QCOMPARE(model.cameraUse(), 0);
+        QVERIFY(!engine->camera->isOpened());
+        QVERIFY(frames.count() >= 1); // the "empty frame" picture
     }
 
     void slowInterfaceGetsUntouchedPicturesAndAlwaysTheStatusPicture()

@@ -4,12 +4,14 @@
 #include "support/FakeFaceDetector.h"
 #include "support/FakeFrameSource.h"
 #include "support/SharedData.h"
+#include "support/SyntheticFace.h"
 #include "support/TinyLandmarkModel.h"
 
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <cmath>
 
 // What each run does with time, faces and blinks: the measurement's three minutes and result,
 // the training run's reminder and blink, the no-face and frame-rate rules.
@@ -24,7 +26,9 @@ private:
     std::shared_ptr<FakeFrameSource> m_camera;
     FakeFaceDetector* m_detector = nullptr;
 
-    std::unique_ptr<Model> makeModel(std::shared_ptr<FrameSource> source = nullptr)
+    std::unique_ptr<Model>
+    makeModel(std::shared_ptr<FrameSource> source = nullptr,
+              MotionCompensation compensation = ModelOptions().motionCompensation)
     {
         m_clock = std::make_shared<SimulatedEngineClock>();
         m_camera = std::make_shared<FakeFrameSource>(m_clock.get());
@@ -32,6 +36,7 @@ private:
         options.frameSource = source ? source : m_camera;
         options.clock = m_clock;
         options.landmarkModelPath = m_landmarks;
+        options.motionCompensation = compensation;
         options.faceDetectorFactory = [this] {
             auto detector = std::make_unique<FakeFaceDetector>();
             detector->faces.push_back(FakeFaceDetector::face(50, 25, 60, 70));
@@ -44,6 +49,49 @@ private:
     }
 
     double seconds() const { return m_clock->nowNs() / 1e9; }
+
+    double kNoiseSigma = 2.0;
+
+    struct EventSpan
+    {
+        quint64 start;
+        quint64 end;
+    };
+
+    // A preview over `frames` frames of the synthetic face in the fake detector's face box, at
+    // 30 frames a second: the closure and pose of frame n (counted from the first frame the
+    // camera delivers) are given. Returns the eye events and counts the blinks.
+    QVector<EventSpan> playFace(MotionCompensation compensation, int frames,
+                                const std::function<double(double seconds)>& closure,
+                                const std::function<cv::Matx23d(double seconds)>& pose, int& blinks)
+    {
+        const SyntheticFace face(cv::Rect(200, 100, 240, 280));
+        auto model = makeModel(nullptr, compensation);
+        m_camera->draw = [&](qint64 index, cv::Mat& frame) {
+            const double t = index / m_camera->fps;
+            cv::Mat grey = face.render(closure(t), pose(t));
+            // A camera's noise: it makes the flow of a moving head uneven, as on real skin.
+            cv::Mat noise(grey.size(), CV_16SC1);
+            cv::RNG rng(static_cast<uint64>(index + 1));
+            rng.fill(noise, cv::RNG::NORMAL, 0, kNoiseSigma);
+            grey.convertTo(grey, CV_16SC1);
+            cv::add(grey, noise, grey);
+            grey.convertTo(grey, CV_8UC1);
+            cv::cvtColor(grey, frame, cv::COLOR_GRAY2BGR);
+        };
+        QVector<EventSpan> events;
+        connect(model.get(), &Model::eyeEventDetected, this,
+                [&](quint64 start, quint64 end, double, bool) {
+                    events.append({start, end});
+                });
+        model->startLivePreview();
+        [&] { QTRY_VERIFY_WITH_TIMEOUT(m_camera->frameIndex() >= frames, 60000); }();
+        blinks = static_cast<int>(model->blinkCount());
+        model->stop();
+        [&] { QTRY_COMPARE_WITH_TIMEOUT(model->cameraUse(), 0, 2000); }();
+        m_camera->draw = nullptr;
+        return events;
+    }
 
 private slots:
     void initTestCase()
@@ -116,15 +164,12 @@ private slots:
         // Lost for 7.9 s: the run goes on. Lost again for good: it ends just after 8 s.
         connect(model.get(), &Model::frameProcessed, this, [&] {
             const quint64 n = model->frameCounter();
-            if (n == 30) {
+            if (n == 30 || n == 400) { // the face is back long before frame 400
                 m_detector->faces.clear();
                 lostAt = seconds();
             } else if (lostAt > 0 && foundAt < 0 && seconds() - lostAt >= 7.9) {
                 m_detector->faces.push_back(FakeFaceDetector::face(50, 25, 60, 70));
                 foundAt = seconds();
-            } else if (n == 400) {
-                m_detector->faces.clear();
-                lostAt = seconds();
             }
         });
         model->startBlinkMeasurement();
@@ -163,6 +208,68 @@ private slots:
         QCOMPARE(errors.at(0).at(0).value<Error>(), ErrorNoFace);
         const double end = seconds() - runStart;
         QVERIFY2(end > 7.0 && end < 7.2, qPrintable(QString::number(end)));
+    }
+
+    // A head bobbing up and down (a child, someone walking on the spot) moves the eyes down and
+    // up within a blink's time; held still, it is no blink. Without that, it is.
+    void bobbingHeadCountsNoBlink_data()
+    {
+        QTest::addColumn<double>("hertz");
+        QTest::addColumn<bool>("stabilised");
+        QTest::newRow("2 Hz") << 2.0 << true;
+        QTest::newRow("3.5 Hz") << 3.5 << true;
+        QTest::newRow("5 Hz") << 5.0 << true;
+        QTest::newRow("7 Hz") << 7.0 << true;
+        QTest::newRow("10 Hz") << 10.0 << true;
+        QTest::newRow("3.5 Hz, as it comes") << 3.5 << false;
+    }
+
+    void bobbingHeadCountsNoBlink()
+    {
+        QFETCH(double, hertz);
+        QFETCH(bool, stabilised);
+        constexpr double kAmplitudePx = 4.0;
+        int blinks = -1;
+        playFace(
+            stabilised ? MotionCompensation::Stabilised : MotionCompensation::None, 300,
+            [](double) { return 0.0; },
+            [&](double t) {
+                return SyntheticFace::shift(0, kAmplitudePx * std::sin(2 * M_PI * hertz * t));
+            },
+            blinks);
+        if (stabilised) {
+            QCOMPARE(blinks, 0);
+        } else {
+            QVERIFY2(blinks > 3, qPrintable(QString::number(blinks)));
+        }
+    }
+
+    // With the head still, holding it still changes nothing: the same eye events, within a
+    // frame.
+    void stillHeadBlinksAsWithoutCompensation()
+    {
+        // A blink every 1.5 s: closing in 0.1 s, closed for 0.07 s, open again 0.2 s later.
+        const auto closure = [](double t) {
+            const double at = std::fmod(t, 1.5) - 0.5;
+            if (at < 0 || at > 0.37) {
+                return 0.0;
+            }
+            return at < 0.1 ? at / 0.1 : at < 0.17 ? 1.0 : 1.0 - (at - 0.17) / 0.2;
+        };
+        const auto still = [](double) { return SyntheticFace::still(); };
+        int blinksAsItComes = -1;
+        const QVector<EventSpan> asItComes =
+            playFace(MotionCompensation::None, 300, closure, still, blinksAsItComes);
+        int blinksHeld = -1;
+        const QVector<EventSpan> held =
+            playFace(MotionCompensation::Stabilised, 300, closure, still, blinksHeld);
+        QCOMPARE(blinksAsItComes, 7);
+        QCOMPARE(blinksHeld, blinksAsItComes);
+        QCOMPARE(held.size(), asItComes.size());
+        for (int i = 0; i < held.size(); ++i) {
+            QVERIFY(qAbs(qint64(held[i].start) - qint64(asItComes[i].start)) <= 1);
+            QVERIFY(qAbs(qint64(held[i].end) - qint64(asItComes[i].end)) <= 1);
+        }
     }
 
     void trainingEndsWithTheBlinkAfterTheReminder()

@@ -3,6 +3,7 @@
 #include "model/EngineClock.h"
 #include "model/FrameSource.h"
 
+#include <functional>
 #include <opencv2/core.hpp>
 #include <stdexcept>
 
@@ -20,7 +21,13 @@ public:
     qint64 emptyFromFrame = -1; // read() fails from this frame index on
     int warmUp = 7;
     bool numberedFrames = false; // grey level = frame index, so each frame can be told apart
+    // From this frame index on, frames come with another size or pixel type (-1: never).
+    qint64 changeFromFrame = -1;
+    cv::Size changedSize{640, 480};
+    int changedType = CV_8UC3;
     SimulatedEngineClock* clock;
+    // Draws frame `index` (8-bit BGR of the current size) in place of the plain colour.
+    std::function<void(qint64 index, cv::Mat& frame)> draw;
 
     int openCalls = 0;
     int lastOpenedId = -1;
@@ -59,8 +66,11 @@ public:
         if (clock) {
             clock->advanceMs(1000.0 / fps);
         }
-        frame.create(size, CV_8UC3);
-        if (numberedFrames) {
+        const bool changed = changeFromFrame >= 0 && m_index >= changeFromFrame;
+        frame.create(changed ? changedSize : size, changed ? changedType : CV_8UC3);
+        if (draw && !changed) {
+            draw(m_index, frame);
+        } else if (numberedFrames) {
             frame.setTo(cv::Scalar::all(static_cast<double>(m_index % 256)));
         } else {
             frame.setTo(cv::Scalar(90, 120, 150));

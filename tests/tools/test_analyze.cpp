@@ -41,6 +41,22 @@ private slots:
         }
         QVERIFY(qAbs(analysis.blinksPerMinute() - 4 * 60.0 / (352 / 30.0)) < 0.01);
 
+        // The mean blink length is the engine's: each counted blink averages its eye event with
+        // the one before it (of either eye, merged or not; the first with 0.25 s).
+        double lengthSum = 0.0;
+        double previous = 0.25;
+        int counted = 0;
+        for (const BlinkAnalysis::EyeEvent& event : analysis.eyeEvents()) {
+            if (event.countedAsBlink) {
+                lengthSum += (previous + event.durationSeconds) / 2.0;
+                ++counted;
+            }
+            previous = event.durationSeconds;
+        }
+        QCOMPARE(counted, 4);
+        QVERIFY(analysis.eyeEvents().size() > counted); // both eyes saw some of them
+        QCOMPARE(analysis.meanBlinkLengthMs(), static_cast<int>(lengthSum / counted * 1000.0));
+
         const QJsonObject json = analysis.toJson();
         QCOMPARE(json.value("blinks").toArray().size(), 4);
         QCOMPARE(json.value("frames").toInt(), 352);

@@ -52,6 +52,7 @@ bool BlinkAnalysis::run()
     options.clock = clock;
     options.landmarkModelPath = m_options.landmarkModelPath;
     options.faceModelCandidates = m_options.faceModelCandidates;
+    options.motionCompensation = m_options.motionCompensation;
     Model model(options);
     model.setProfiler(m_options.profiler);
 
@@ -93,6 +94,7 @@ bool BlinkAnalysis::run()
             [&](quint64 start, quint64 end, double duration, bool counted) {
                 const qint64 first = static_cast<qint64>(start) + offset;
                 const qint64 last = static_cast<qint64>(end) + offset;
+                m_eyeEvents.append({first, last, duration, counted});
                 if (counted || m_blinks.isEmpty()) {
                     Blink blink;
                     blink.startFrame = first;
@@ -100,7 +102,6 @@ bool BlinkAnalysis::run()
                     blink.timeSeconds = first / source->framesPerSecond();
                     blink.durationSeconds = duration;
                     m_blinks.append(blink);
-                    m_blinkDurationSum += duration;
                 } else {
                     m_blinks.last().endFrame = qMax(m_blinks.last().endFrame, last);
                 }
@@ -124,17 +125,14 @@ bool BlinkAnalysis::run()
     m_fileFps = source->framesPerSecond();
     m_durationSeconds = m_frames / m_fileFps;
     m_engineFrameRate = model.frameRate();
+    m_meanBlinkLengthMs =
+        Model::measurementResult(model.blinkCount(), model.blinkDurationSum()).length;
     return true;
 }
 
 double BlinkAnalysis::blinksPerMinute() const
 {
     return m_durationSeconds > 0 ? m_blinks.size() * 60.0 / m_durationSeconds : 0.0;
-}
-
-double BlinkAnalysis::meanBlinkLengthMs() const
-{
-    return m_blinks.isEmpty() ? 0.0 : m_blinkDurationSum / m_blinks.size() * 1000.0;
 }
 
 QJsonObject BlinkAnalysis::toJson() const
@@ -145,6 +143,13 @@ QJsonObject BlinkAnalysis::toJson() const
                                   {"endFrame", blink.endFrame},
                                   {"time", blink.timeSeconds},
                                   {"duration", blink.durationSeconds}});
+    }
+    QJsonArray eyeEvents;
+    for (const EyeEvent& event : m_eyeEvents) {
+        eyeEvents.append(QJsonObject{{"startFrame", event.startFrame},
+                                     {"endFrame", event.endFrame},
+                                     {"duration", event.durationSeconds},
+                                     {"counted", event.countedAsBlink}});
     }
     QJsonArray spans;
     for (const Span& span : m_noFaceSpans) {
@@ -160,6 +165,7 @@ QJsonObject BlinkAnalysis::toJson() const
                        {"blinksPerMinute", blinksPerMinute()},
                        {"meanBlinkLengthMs", meanBlinkLengthMs()},
                        {"blinks", blinks},
+                       {"eyeEvents", eyeEvents},
                        {"noFaceSpans", spans}};
 }
 
@@ -187,7 +193,7 @@ QString BlinkAnalysis::toText() const
     text += QStringLiteral("blinks: %1, %2 per minute, mean length %3 ms, engine frame rate %4\n")
                 .arg(m_blinks.size())
                 .arg(blinksPerMinute(), 0, 'f', 1)
-                .arg(meanBlinkLengthMs(), 0, 'f', 0)
+                .arg(meanBlinkLengthMs())
                 .arg(m_engineFrameRate);
     return text;
 }

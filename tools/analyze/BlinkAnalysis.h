@@ -20,6 +20,13 @@ public:
         double timeSeconds = 0.0;
         double durationSeconds = 0.0;
     };
+    struct EyeEvent
+    {
+        qint64 startFrame = 0;
+        qint64 endFrame = 0;
+        double durationSeconds = 0.0;
+        bool countedAsBlink = false;
+    };
     struct Span
     {
         qint64 startFrame = 0;
@@ -31,6 +38,7 @@ public:
         QString landmarkModelPath;
         QStringList faceModelCandidates;
         EngineProfiler* profiler = nullptr;
+        MotionCompensation motionCompensation = ModelOptions().motionCompensation;
     };
 
     explicit BlinkAnalysis(Options options, QObject* parent = nullptr);
@@ -47,13 +55,17 @@ public:
     QString errorText() const { return m_error; }
     const QVector<Blink>& blinks() const { return m_blinks; }
     const QVector<Span>& noFaceSpans() const { return m_noFaceSpans; }
+    // Every eye event in order, the merged ones too.
+    const QVector<EyeEvent>& eyeEvents() const { return m_eyeEvents; }
     qint64 frames() const { return m_frames; }
     double fileFps() const { return m_fileFps; }
     double durationSeconds() const { return m_durationSeconds; }
     int engineFrameRate() const { return m_engineFrameRate; }
     QString faceDetectorName() const { return m_faceDetector; }
     double blinksPerMinute() const;
-    double meanBlinkLengthMs() const;
+    // The engine's own figure, as a measurement reports it (each counted blink's length averages
+    // the last two eye events).
+    int meanBlinkLengthMs() const { return m_meanBlinkLengthMs; }
 
     QJsonObject toJson() const;
     QString toText() const;
@@ -63,10 +75,11 @@ private:
     QString m_error;
     QVector<Blink> m_blinks;
     QVector<Span> m_noFaceSpans;
+    QVector<EyeEvent> m_eyeEvents;
     qint64 m_frames = 0;
     double m_fileFps = 0.0;
     double m_durationSeconds = 0.0;
     int m_engineFrameRate = 0;
     QString m_faceDetector;
-    double m_blinkDurationSum = 0.0;
+    int m_meanBlinkLengthMs = 0;
 };

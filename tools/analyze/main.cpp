@@ -31,15 +31,29 @@ int main(int argc, char* argv[])
         {"landmarks", "Landmark model (default: data.dat beside this program).", "file"});
     parser.addOption(
         {"face-model", "CNN face-detection model (default: beside this program).", "file"});
+    parser.addOption({"motion",
+                      "How head motion is kept out of the eye flow: stabilised (the program's), "
+                      "beside (median motion beside the eye corners) or none.",
+                      "mode", "stabilised"});
     parser.addOption({"verbose", "Keep the engine's log lines."});
     parser.process(app);
     if (parser.positionalArguments().size() != 1) {
         parser.showHelp(2);
     }
 
-    BlinkAnalysis analysis(BlinkAnalysis::optionsFor(parser.positionalArguments().first(),
-                                                     parser.value("landmarks"),
-                                                     parser.value("face-model")));
+    BlinkAnalysis::Options options =
+        BlinkAnalysis::optionsFor(parser.positionalArguments().first(), parser.value("landmarks"),
+                                  parser.value("face-model"));
+    const QString motion = parser.value("motion");
+    if (motion == QLatin1String("none")) {
+        options.motionCompensation = MotionCompensation::None;
+    } else if (motion == QLatin1String("beside")) {
+        options.motionCompensation = MotionCompensation::BesideEyes;
+    } else if (motion != QLatin1String("stabilised")) {
+        std::fprintf(stderr, "winkwell-analyze: unknown --motion %s\n", qPrintable(motion));
+        return 2;
+    }
+    BlinkAnalysis analysis(options);
     if (!analysis.run()) {
         std::fprintf(stderr, "winkwell-analyze: %s\n", qPrintable(analysis.errorText()));
         return 1;
