@@ -1,18 +1,26 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 
 class SchedulerClock;
 class IdleMonitor;
 class CameraCatalog;
+class ScreenGamma;
+class Backlight;
+class ExternalMonitors;
 
-// What ApplicationController reads from outside: time and timers, the user's idleness and the
-// cameras. Tests hand in simulated ones.
+// What ApplicationController reads from outside: time and timers, the user's idleness, the
+// cameras and the screens. Tests hand in simulated ones.
 struct ControllerServices
 {
     std::shared_ptr<SchedulerClock> clock;
     std::shared_ptr<IdleMonitor> idleMonitor;
     std::shared_ptr<CameraCatalog> cameras;
+    // Screen control's devices, made on first use in the controller's thread.
+    std::function<std::unique_ptr<ScreenGamma>()> screenGamma;
+    std::function<std::unique_ptr<Backlight>()> backlight;
+    std::function<std::unique_ptr<ExternalMonitors>()> externalMonitors;
 
     // The real UTC clock and QTimers, the desktop's idle monitor and the system's camera list.
     static ControllerServices system();
