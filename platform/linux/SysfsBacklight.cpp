@@ -85,6 +85,14 @@ bool serviceMissing(const QDBusError& error)
            error.type() == QDBusError::Disconnected || error.type() == QDBusError::TimedOut;
 }
 
+// The error's name and the last line of its text: services written in Python may send a whole
+// traceback, which ends with the error itself.
+QString describe(const QDBusError& error)
+{
+    return error.name() + QLatin1Char(' ') +
+           error.message().trimmed().section(QLatin1Char('\n'), -1);
+}
+
 } // namespace
 
 #ifdef WINKWELL_HAVE_UDEV
@@ -333,9 +341,8 @@ bool SysfsBacklight::setThroughLogind(const Panel& panel, qint64 raw)
         return true;
     }
     report(m_logindProblem,
-           QStringLiteral("backlight: logind %1 SetBrightness(backlight, %2) failed: "
-                          "%3 %4")
-                   .arg(session, panel.name, reply.errorName(), reply.errorMessage()) +
+           QStringLiteral("backlight: logind %1 SetBrightness(backlight, %2) failed: %3")
+                   .arg(session, panel.name, describe(QDBusError(reply))) +
                fallback);
     return false;
 }
@@ -365,8 +372,8 @@ QString SysfsBacklight::sessionPath()
     // Not in a session of its own (started by a service manager, say): logind then takes the
     // caller's display session.
     m_sessionPath = autoSessionPath;
-    report(m_logindProblem, QStringLiteral("backlight: logind GetSessionByPID: %1 %2, using %3")
-                                .arg(error.name(), error.message(), autoSessionPath));
+    report(m_logindProblem, QStringLiteral("backlight: logind GetSessionByPID: %1, using %2")
+                                .arg(describe(error), autoSessionPath));
     return m_sessionPath;
 }
 
