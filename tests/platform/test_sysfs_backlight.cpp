@@ -159,8 +159,8 @@ private slots:
             << true << 43 << sevenSteps << QString();
         QTest::newRow("platform over raw")
             << QVector<Device>{{"a_raw", "raw", "100", "10", "10"},
-                               {"b_platform", "platform", "255", "128", "128"}}
-            << true << 50 << percent << QString();
+                               {"b_platform", "platform", "255", "129", "129"}}
+            << true << 51 << percent << QString();
         QTest::newRow("first by name among firmware")
             << QVector<Device>{{"acpi_video1", "firmware", "100", "90", "90"},
                                {"acpi_video0", "firmware", "100", "20", "20"}}
