@@ -2,6 +2,7 @@
 
 #include "platform/ScreenGamma.h"
 
+#include <memory>
 #include <vector>
 
 // Records every ramp it is asked to load; a test can make it refuse them.
@@ -10,7 +11,8 @@ class FakeScreenGamma : public ScreenGamma
 public:
     std::vector<GammaRamp> applied; // every call, refused ones included
     bool refuse = false;
-    int restores = 0;
+    // Shared, so that a test can still read it after the fake's owner has destroyed it.
+    std::shared_ptr<int> restores = std::make_shared<int>(0);
 
     bool apply(const GammaRamp& ramp) override
     {
@@ -19,7 +21,7 @@ public:
     }
     bool restoreOriginal() override
     {
-        ++restores;
+        ++*restores;
         return true;
     }
 };
