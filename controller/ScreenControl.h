@@ -64,10 +64,7 @@ public:
     bool isEnabled() const { return m_enabled; }
     int brightnessSlider() const { return m_HWbrightnessSlider; }
     int currentHWbrightness() const { return m_currentHWbrightness; }
-    float brightnessFactor() const { return m_brightnessFactor; }
-    bool lidOpen() const { return m_lidOpen; }
     int colorTemperature() const { return m_colorTemperature; }
-    bool gammaRampSet() const { return m_gammaRampSet; }
     const QSet<int>& expectedSliderPositions() const { return m_expectedSliderPositions; }
 
 signals:
