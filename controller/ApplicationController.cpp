@@ -75,12 +75,20 @@ ApplicationController::ApplicationController(ControllerServices services)
     m_presenceTimer = clock.createTimer(this);
     m_presenceTimer->setInterval(kPresenceCheckMs);
     connect(m_presenceTimer, &CountdownTimer::timeout, this, &ApplicationController::checkPresence);
+    m_screen = new ScreenControl(
+        {m_services.screenGamma, m_services.backlight, m_services.externalMonitors}, this);
+    connect(m_screen, &ScreenControl::adjustBrightnessSlider, this,
+            &ApplicationController::adjustBrightnessSlider);
+    connect(m_screen, &ScreenControl::noHWbrightnessControlDetected, this,
+            &ApplicationController::noHWbrightnessControlDetected);
+    connect(m_screen, &ScreenControl::HWbrightnessControlDetected, this,
+            &ApplicationController::HWbrightnessControlDetected);
     qDebug() << "ApplicationController::ApplicationController";
 }
 
 ApplicationController::~ApplicationController()
 {
-    // m_screen undoes the screen changes when it goes.
+    // m_screen, a child, undoes the screen changes when it goes.
     qDebug() << "ApplicationController::~ApplicationController() thread"
              << QThread::currentThreadId();
 }
@@ -88,9 +96,9 @@ ApplicationController::~ApplicationController()
 QString ApplicationController::settingsSummary() const
 {
     FeatureSettings s;
-    s.screenControlEnabled = m_screen.isEnabled();
-    s.colorTemperature = m_screen.colorTemperature();
-    s.brightnessSlider = m_screen.brightnessSlider();
+    s.screenControlEnabled = m_screen->isEnabled();
+    s.colorTemperature = m_screen->colorTemperature();
+    s.brightnessSlider = m_screen->brightnessSlider();
     s.trainingEnabled = m_trainingEnabled;
     s.blinkReminderPeriodMs = m_blinkReminderPeriod;
     s.interactiveReminder = m_interactiveReminder;
@@ -106,6 +114,8 @@ QString ApplicationController::settingsSummary() const
 void ApplicationController::init()
 {
     qDebug() << "ApplicationController::init()";
+    // Here rather than on first use: making it also undoes a ramp that a crashed run left.
+    m_screen->createGamma();
     m_schedulerTimer->start();
     emit controllerInitialized();
     qDebug() << "ApplicationController::emit controllerInitialized()";
@@ -610,8 +620,7 @@ void ApplicationController::checkPresence()
     }
 }
 
-// Screen control: m_screen keeps the state; the detection keeps its wait here, since quit()
-// depends on it.
+// Screen control is m_screen's; the detection's wait stays here, since quit() depends on it.
 
 void ApplicationController::detectScreensWindows(int delay)
 {
@@ -623,23 +632,18 @@ void ApplicationController::detectScreensWindows(int delay)
     if (m_quitting) {
         emitFinishedOnce();
     }
-    if (!m_screen.isEnabled()) {
-        return;
-    }
-    qDebug() << "ApplicationController::detectScreens() after delay" << delay
-             << "no screen brightness control available";
+    m_screen->detect(delay);
 }
 
 void ApplicationController::processInternalScreenBrightnessChange(int newBrightness)
 {
-    qDebug() << "ApplicationController::processInternalScreenBrightnessChange current brightness"
-             << m_screen.currentHWbrightness() << "new" << newBrightness;
+    m_screen->processInternalScreenBrightnessChange(newBrightness);
 }
 
 void ApplicationController::setLidOpenStatus(bool isOpened)
 {
     qDebug() << "ac is lid opened" << isOpened;
-    m_screen.setLidOpen(isOpened);
+    m_screen->setLidOpen(isOpened);
     if (isOpened) {
         detectScreensWindows(3000);
     }
@@ -647,17 +651,12 @@ void ApplicationController::setLidOpenStatus(bool isOpened)
 
 void ApplicationController::enableBrightnessSaver(bool isEnabled)
 {
-    m_screen.enableBrightnessSaver(isEnabled);
-    if (m_screen.brightnessSlider() >= 0) {
-        qDebug() << "ApplicationController::enableBrightnessSaver"
-                 << m_screen.expectedSliderPositions();
-    }
-    qDebug() << "ApplicationController::enableBrightnessSaver" << m_screen.brightnessFactor();
+    m_screen->enableBrightnessSaver(isEnabled);
 }
 
 void ApplicationController::enableScreenControl(bool isEnabled, int delay)
 {
-    m_screen.setEnabled(isEnabled);
+    m_screen->setEnabled(isEnabled);
     qDebug() << "ApplicationController::enableScreenControl" << isEnabled;
     if (isEnabled) {
         detectScreensWindows(delay);
@@ -666,13 +665,10 @@ void ApplicationController::enableScreenControl(bool isEnabled, int delay)
 
 void ApplicationController::setBrightness(int value)
 {
-    qDebug() << "ApplicationController::setBrightness old" << m_screen.brightnessSlider() << "new"
-             << value;
-    m_screen.setBrightness(value);
+    m_screen->setBrightness(value);
 }
 
 void ApplicationController::setColorTemperature(int value)
 {
-    qDebug() << "ApplicationController::setColorTemperature" << value;
-    m_screen.setColorTemperature(value);
+    m_screen->setColorTemperature(value);
 }

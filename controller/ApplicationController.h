@@ -18,7 +18,7 @@ class QEventLoop;
 // camera: blink reminders (simple or interactive), blink-rate measurements, computer breaks, eye
 // exercises and the live preview. Lives in a thread of its own and is reached only through
 // queued signals; it acts only by emitting signals. The timing of breaks and exercises is
-// m_breakSchedule's and the screen's state m_screen's; their slots here forward to them.
+// m_breakSchedule's and the screen control m_screen's; their slots here forward to them.
 class ApplicationController : public QObject
 {
     Q_OBJECT
@@ -33,6 +33,7 @@ public:
 
     int featureInUse() const { return m_featureInUse.load(); }
     const BreakSchedule& breakSchedule() const { return m_breakSchedule; }
+    const ScreenControl& screenControl() const { return *m_screen; }
 
 public slots:
     void init();
@@ -134,7 +135,8 @@ private:
     int m_cameraIdInUse = 0;
 
     BreakSchedule m_breakSchedule;
-    ScreenControl m_screen;
+    // A child, so that it moves to the controller's thread with it.
+    ScreenControl* m_screen = nullptr;
 
     CountdownTimer* m_schedulerTimer = nullptr;
     CountdownTimer* m_reminderTimer = nullptr;

@@ -1,43 +1,125 @@
 #pragma once
 
+#include "controller/GammaRamp.h"
+
+#include <QList>
+#include <QObject>
 #include <QSet>
+#include <QString>
+#include <QVector>
+#include <functional>
+#include <memory>
 
-// The screen's brightness and colour-temperature state: whether control is on, the slider, the
-// colour temperature, the lid and the battery saver. Driving the backlight, the monitors and
-// the gamma ramp from it is still to come; until then it only keeps what the settings give.
-class ScreenControl
+class Backlight;
+class ExternalMonitors;
+class ScreenGamma;
+
+// Screen brightness and colour temperature. One slider drives it: positions -8..0 dim through
+// the gamma ramp, 0..10 set the hardware brightness (the laptop panel's backlight and the
+// external monitors over DDC/CI) in tens of percent.
+//
+// With the battery saver on, the hardware receives slider x 10 x 0.7, so that the saver really
+// dims; every conversion between hardware brightness and slider position uses the same factor.
+//
+// The devices are made on first use, in the thread that uses them; an empty factory means the
+// device is absent.
+class ScreenControl : public QObject
 {
+    Q_OBJECT
 public:
-    // Undoes what screen control changed when it is still on.
-    ~ScreenControl();
+    struct Devices
+    {
+        std::function<std::unique_ptr<ScreenGamma>()> gamma;
+        std::function<std::unique_ptr<Backlight>()> backlight;
+        std::function<std::unique_ptr<ExternalMonitors>()> externalMonitors;
+    };
 
+    explicit ScreenControl(Devices devices, QObject* parent = nullptr);
+    // Undoes the ramp and stops following the panel when control is still on.
+    ~ScreenControl() override;
+
+    // Makes the gamma device now; making it also undoes a ramp a crashed run left loaded.
+    void createGamma();
+
+    // Switching off restores the ramp and stops following the panel; the hardware brightness
+    // stays where it is. Switching on leaves the detection to the caller.
     void setEnabled(bool isEnabled);
-    // Returns false when value is the slider's position already, which then changes nothing.
-    bool setBrightness(int value);
+    // Finds the panel and the external monitors and takes the slider from their brightness;
+    // delay is only logged. Does nothing while control is off.
+    void detect(int delay);
+    void setBrightness(int value);
+    // A brightness the panel reports, whether set elsewhere or the echo of a write.
+    void processInternalScreenBrightnessChange(int newBrightness);
     void setColorTemperature(int value);
     void setLidOpen(bool isOpened) { m_lidOpen = isOpened; }
     void enableBrightnessSaver(bool isEnabled);
-    // Puts back the linear gamma ramp if one was set.
-    void restore();
+    // Sets every external monitor to value (its maximum when value is above 100); true when any
+    // was changed. A monitor that has gone leads to a new detection and a second attempt.
+    bool changeHWBrightnessForExternalScreens(int value);
+
+    // The supported level nearest to v in levels, ties going to the higher one; v itself when
+    // no level is at least v.
+    static int nearestSupportedLevel(const QList<int>& levels, int v);
 
     bool isEnabled() const { return m_enabled; }
     int brightnessSlider() const { return m_HWbrightnessSlider; }
     int currentHWbrightness() const { return m_currentHWbrightness; }
-    float brightnessFactor() const { return m_brightnessFactor; }
-    bool lidOpen() const { return m_lidOpen; }
     int colorTemperature() const { return m_colorTemperature; }
-    bool gammaRampSet() const { return m_gammaRampSet; }
     const QSet<int>& expectedSliderPositions() const { return m_expectedSliderPositions; }
 
+signals:
+    void adjustBrightnessSlider(int position);
+    void noHWbrightnessControlDetected();
+    void HWbrightnessControlDetected(int position);
+
 private:
+    struct ExternalScreen
+    {
+        int index = -1; // in the monitors' own list, until their next detection
+        unsigned minimum = 0;
+        unsigned current = 0;
+        unsigned maximum = 0;
+        QString description;
+    };
+
+    Backlight* backlight();
+    ExternalMonitors* externalMonitors();
+    int getHWBrightnessForInternalScreens();
+    bool changeHWBrightnessForInternalScreens(int value);
+    bool registerEventForChangeOfInternalScreenBrightness();
+    void unregisterEventForChangeOfInternalScreenBrightness();
+    void findExternalScreens(int& external);
+    // What the hardware receives for a slider position 0..10.
+    int hardwareBrightness(int position) const;
+    // The slider position of a hardware brightness, truncating or rounding.
+    int truncatedPosition(int brightness) const;
+    int roundedPosition(int brightness) const;
+    void applyGammaRamp();
+    void restoreGammaRamp();
+
+    Devices m_devices;
+    std::unique_ptr<ScreenGamma> m_gamma;
+    std::unique_ptr<Backlight> m_backlight;
+    std::unique_ptr<ExternalMonitors> m_externalMonitors;
+    bool m_gammaCreated = false;
+    bool m_backlightCreated = false;
+    bool m_externalMonitorsCreated = false;
+    CGammaRamp m_gammaRamp;
+
     bool m_enabled = false;
-    // -8..0 dims through the gamma ramp, 0..10 is the hardware brightness in tens of percent.
     int m_HWbrightnessSlider = -1;
     int m_currentHWbrightness = -1;  // percent; -1 while no hardware control is known
     float m_brightnessFactor = 1.0f; // 0.7 while the system's battery saver is on
     bool m_lidOpen = true;
+    bool m_panelFound = false; // the last detection found the panel
+    QList<int> m_internalLevels;
+    QVector<ExternalScreen> m_externalScreens;
     // Positions whose echo from the panel is still expected.
     QSet<int> m_expectedSliderPositions;
+    // A monitor gone while setting brightness is detected again once, not once per failure.
+    bool m_redetecting = false;
+
     int m_colorTemperature = 66; // hundreds of kelvin; 66 is neutral
+    int m_SWbrightness = 0;      // the slider position last used for the ramp
     bool m_gammaRampSet = false;
 };

@@ -99,7 +99,7 @@ const QSignalSpy& SignalLog::spy(const char* name) const
     qFatal("SignalLog: no signal %s", name);
 }
 
-ControllerHarness::ControllerHarness(bool initialise)
+ControllerHarness::ControllerHarness(bool initialise, ScreenControl::Devices screens)
     : start(QDateTime(QDate(2024, 3, 4), QTime(9, 0), Qt::UTC)),
       clock(std::make_shared<SimulatedSchedulerClock>(start)),
       user(std::make_shared<SimulatedUser>(clock.get())),
@@ -110,6 +110,9 @@ ControllerHarness::ControllerHarness(bool initialise)
     services.clock = clock;
     services.idleMonitor = user;
     services.cameras = cameras;
+    services.screenGamma = std::move(screens.gamma);
+    services.backlight = std::move(screens.backlight);
+    services.externalMonitors = std::move(screens.externalMonitors);
     controller = std::make_unique<ApplicationController>(services);
 
     ApplicationController* c = controller.get();

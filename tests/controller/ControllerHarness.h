@@ -82,10 +82,11 @@ private:
 };
 
 // A controller on simulated time with a fake engine, a simulated user and two cameras, its
-// fake engine wired as in the application, initialised at simulated time 0.
+// fake engine wired as in the application, initialised at simulated time 0. Screen devices are
+// absent unless given.
 struct ControllerHarness
 {
-    explicit ControllerHarness(bool initialise = true);
+    explicit ControllerHarness(bool initialise = true, ScreenControl::Devices screens = {});
     ~ControllerHarness();
 
     void advanceMs(qint64 ms) { clock->advance(ms); }

@@ -611,7 +611,8 @@ void ControllerSchedulerTest::settingsBeforeInitTakeEffectOnceRunning()
     c.enableBrightnessSaver(false);
     c.setLidOpenStatus(false);
     c.processInternalScreenBrightnessChange(50);
-    QCOMPARE(h.log->take(), (QStringList{"cameraIDchanged(1)", "stopCameraUseRequested"}));
+    QCOMPARE(h.log->take(), (QStringList{"cameraIDchanged(1)", "stopCameraUseRequested",
+                                         "noHWbrightnessControlDetected"}));
     emit h.model.stopped();
 
     c.init();
