@@ -126,6 +126,11 @@ void ScreenControl::detect(int delay)
 
     if (!anyExternal && internal == -1) {
         m_currentHWbrightness = -1;
+        if (!m_sliderPositionReceived) {
+            // The window's slider stands at 0 and has sent nothing: an unknown position must
+            // not dim the screen.
+            m_HWbrightnessSlider = 0;
+        }
         emit noHWbrightnessControlDetected();
     } else if (internal != -1) {
         m_HWbrightnessSlider = truncatedPosition(internal);
@@ -248,6 +253,7 @@ void ScreenControl::setBrightness(int value)
                    << std::clamp(value, kLowestPosition, kHighestPosition);
         value = std::clamp(value, kLowestPosition, kHighestPosition);
     }
+    m_sliderPositionReceived = true;
     if (value == m_HWbrightnessSlider) {
         return;
     }

@@ -108,6 +108,7 @@ private:
 
     bool m_enabled = false;
     int m_HWbrightnessSlider = -1;
+    bool m_sliderPositionReceived = false;
     int m_currentHWbrightness = -1;  // percent; -1 while no hardware control is known
     float m_brightnessFactor = 1.0f; // 0.7 while the system's battery saver is on
     bool m_lidOpen = true;

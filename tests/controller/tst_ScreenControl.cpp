@@ -198,9 +198,9 @@ void ScreenControlTest::detection_data()
         << 49 << true << -1 << ok << "HWbrightnessControlDetected(7)" << 65025;
     // Neutral at 0: nothing to load.
     QTest::newRow("panel 5") << 5 << false << -1 << ok << "HWbrightnessControlDetected(0)" << -1;
-    // The slider keeps its position, at first -1: one step of dimming.
+    // No position from the window yet: the slider counts as 0, which loads nothing.
     QTest::newRow("no panel, no monitor")
-        << -1 << false << -1 << ok << "noHWbrightnessControlDetected" << 62475;
+        << -1 << false << -1 << ok << "noHWbrightnessControlDetected" << -1;
     QTest::newRow("monitor only") << -1 << false << 40 << ok << "HWbrightnessControlDetected(4)"
                                   << 65025;
     // Kept though unread; with no panel to follow the slider takes 70 %.
@@ -209,7 +209,7 @@ void ScreenControlTest::detection_data()
     QTest::newRow("monitor's reply garbled") << -1 << false << 40 << int(Status::InvalidReply)
                                              << "HWbrightnessControlDetected(7)" << 65025;
     QTest::newRow("monitor unreadable")
-        << -1 << false << 40 << int(Status::Failed) << "noHWbrightnessControlDetected" << 62475;
+        << -1 << false << 40 << int(Status::Failed) << "noHWbrightnessControlDetected" << -1;
 }
 
 void ScreenControlTest::detection()
