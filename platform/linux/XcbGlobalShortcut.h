@@ -21,10 +21,10 @@ public:
     bool setShortcut(const QKeySequence& sequence) override;
     QKeySequence shortcut() const override { return m_sequence; }
 
-    // Called by the grabs when the combination is pressed.
-    void press() { emit activated(); }
-
 private:
+    // The grabs report a press of the combination.
+    friend class XcbKeyGrabs;
+    void press() { emit activated(); }
     void release();
 
     // Null where there is no X connection (Wayland, no display).
