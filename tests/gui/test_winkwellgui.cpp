@@ -266,6 +266,7 @@ private slots:
         w.keys->press(up);
         w.keys->press(down);
         QCOMPARE(w.ui()->slider_brightness->value(), 9);
+        QCOMPARE(values(brightness), QStringList{"9"});
         QStringList shown;
         QStringList stored;
         for (int press = 0; press < 3; ++press) {
