@@ -6,6 +6,7 @@
 #include "platform/Autostart.h"
 #include "platform/CameraCatalog.h"
 #include "platform/CameraControls.h"
+#include "platform/GlobalShortcut.h"
 #include "reminders/BlinkReminderWidget.h"
 #include "reminders/BreakReminderWidget.h"
 #include "reminders/ExerciseReminderWidget.h"
@@ -43,6 +44,7 @@ GuiServices GuiServices::system()
         return QVector<QLocale>{QLocale(QLocale::English, QLocale::UnitedStates)};
     };
     services.setLanguage = [](int) {};
+    services.globalShortcut = [](QObject* parent) { return createGlobalShortcut(parent); };
     return services;
 }
 

@@ -6,6 +6,7 @@
 
 #include <QDateTime>
 #include <QImage>
+#include <QKeySequence>
 #include <QLocale>
 #include <QPoint>
 #include <QSystemTrayIcon>
@@ -22,8 +23,11 @@ class BreakReminderWidget;
 class CameraCatalog;
 class CameraControls;
 class ExerciseReminderWidget;
+class GlobalShortcut;
 class QButtonGroup;
+class QKeySequenceEdit;
 class QMenu;
+struct SettingKey;
 class ReminderSound;
 
 namespace Ui {
@@ -41,8 +45,11 @@ struct GuiServices
     // The languages the application can show, and the switch to one of them (by index).
     std::function<QVector<QLocale>()> languages;
     std::function<void(int)> setLanguage;
+    // A system-wide key combination owned by the parent; unset: hotkeys cannot work here.
+    std::function<GlobalShortcut*(QObject*)> globalShortcut;
 
-    // The system's listener, camera list, camera controls and autostart; English only.
+    // The system's listener, camera list, camera controls, autostart and global shortcuts;
+    // English only.
     static GuiServices system();
 };
 
@@ -145,6 +152,9 @@ public slots:
     void on_pushButton_settingsProxy_clicked();
     void on_pushButton_notices_clicked();
     void on_checkBox_hotkeysEnable_toggled(bool checked);
+    void on_keySequenceEdit_hotkeysIncreaseHWScreenBrightness_editingFinished();
+    void on_keySequenceEdit_hotkeysDecreaseHWScreenBrightness_editingFinished();
+    void on_keySequenceEdit_hotkeysChangeColorTemperature_editingFinished();
     void on_toolButton_6_clicked();
     void on_toolButton_7_clicked();
     void on_toolButton_facebook_clicked();
@@ -205,6 +215,10 @@ private slots:
     void hideBlinkReminder();
     void showWindow(QSystemTrayIcon::ActivationReason reason);
     void adjustGUIelementsSizes();
+    // What the global hotkeys do.
+    void increaseBrightness();
+    void decreaseBrightness();
+    void changeColorTemperature();
 
 private:
     // Why the program or its camera use was paused automatically.
@@ -236,6 +250,12 @@ private:
                          QSystemTrayIcon::MessageIcon icon, int ms);
     void startUpdateCheck();
     bool hasTray() const;
+    void enableHotkeyEditors(bool enabled);
+    void registerHotkey(GlobalShortcut*& shortcut, const QKeySequenceEdit* editor,
+                        void (WinkwellGUI::*action)(), QKeySequence& registered);
+    void changeHotkey(const char* slot, const QKeySequenceEdit* editor, GlobalShortcut* shortcut,
+                      QKeySequence& registered, const SettingKey& key,
+                      std::initializer_list<QKeySequence> others);
 
     std::unique_ptr<Ui::widget_winkwell> m_ui;
     GuiServices m_services;
@@ -248,6 +268,13 @@ private:
     QSystemTrayIcon* m_trayIcon = nullptr;
     QMenu* m_trayMenu = nullptr;
     QButtonGroup* m_colorTemperatureButtons = nullptr;
+    // Null while hotkeys are off; each with the combination last asked of it.
+    GlobalShortcut* m_increaseShortcut = nullptr;
+    GlobalShortcut* m_decreaseShortcut = nullptr;
+    GlobalShortcut* m_colorTemperatureShortcut = nullptr;
+    QKeySequence m_increaseSequence;
+    QKeySequence m_decreaseSequence;
+    QKeySequence m_colorTemperatureSequence;
 
     QVector<QLocale> m_languages;
     QPoint m_dragOffset;

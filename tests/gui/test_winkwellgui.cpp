@@ -6,10 +6,12 @@
 #include "platform/fake/FakeAutostart.h"
 #include "platform/fake/FakeCameraCatalog.h"
 #include "platform/fake/FakeCameraControls.h"
+#include "platform/fake/FakeGlobalShortcut.h"
 #include "support/FakeSystemListener.h"
 #include "ui_WinkwellGUI.h"
 
 #include <QApplication>
+#include <QKeySequenceEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
@@ -25,6 +27,7 @@ struct Window
 {
     std::shared_ptr<FakeCameraCatalog> cameras = std::make_shared<FakeCameraCatalog>();
     std::shared_ptr<FakeAutostart> autostart = std::make_shared<FakeAutostart>();
+    std::shared_ptr<FakeGlobalShortcuts> keys = std::make_shared<FakeGlobalShortcuts>();
     FakeSystemListener* listener = nullptr;
     QVector<int> languageSwitches;
     std::unique_ptr<WinkwellGUI> gui;
@@ -50,9 +53,22 @@ struct Window
                                     QLocale(QLocale::German, QLocale::Germany)};
         };
         services.setLanguage = [this](int index) { languageSwitches << index; };
+        services.globalShortcut = keys->factory();
         gui = std::make_unique<WinkwellGUI>(services);
     }
     Ui::widget_winkwell* ui() const { return gui->form(); }
+    // The colour temperature the window shows.
+    QString colourTemperature() const
+    {
+        for (const QToolButton* button :
+             {ui()->toolButton_lowColorTemperature, ui()->toolButton_mediumColorTemperature,
+              ui()->toolButton_normalColorTemperature}) {
+            if (button->isChecked()) {
+                return button->text();
+            }
+        }
+        return QString();
+    }
     QStringList menu() const
     {
         QStringList texts;
@@ -144,6 +160,8 @@ private slots:
         settings.setValue("G/IR", false);
         settings.setValue("G/CID", 7);
         settings.setValue("G/NBD", "many");
+        settings.setValue("G/HOTKEYS_ON", false);
+        settings.setValue("G/HOTKEY_HW_UP", "Ctrl+F5");
         settings.sync();
         Window w;
         QSignalSpy betweenBreaks(w.gui.get(), &WinkwellGUI::timeBetweenBreaksChanged);
@@ -162,6 +180,14 @@ private slots:
         QVERIFY(!w.ui()->checkBox_isMGDenabled->isEnabled());
         QCOMPARE(values(camera), QStringList{"0"}); // a camera that is gone falls back to the first
         QCOMPARE(naturalLength.count(), 0);         // unreadable: the default, as designed
+        // Hotkeys off: nothing registered, the editors show the stored keys but are disabled.
+        QVERIFY(w.keys->alive().isEmpty());
+        QVERIFY(!w.ui()->keySequenceEdit_hotkeysIncreaseHWScreenBrightness->isEnabled());
+        QVERIFY(!w.ui()->label_hotkeysChangeColorTemperature->isEnabled());
+        w.ui()->checkBox_hotkeysEnable->setChecked(true);
+        QCOMPARE(w.keys->registered(),
+                 (QList<QKeySequence>{QKeySequence("Ctrl+F5"), QKeySequence("Alt+Down"),
+                                      QKeySequence("Alt+Space")}));
     }
 
     void controlsSaveAndAnnounceOnce()
@@ -215,6 +241,78 @@ private slots:
         QCOMPARE(store().value("G/WPRL").toString(), QStringLiteral("zoom;vlc"));
         w.ui()->checkBox_pauseOnBattery->setChecked(true);
         QVERIFY(w.listener->requests.contains("checkBatteryStatus"));
+    }
+
+    void hotkeysDriveTheScreenFromAnywhere()
+    {
+        Window w;
+        w.gui->init();
+        const QKeySequence up("Alt+Up");
+        const QKeySequence down("Alt+Down");
+        const QKeySequence colour("Alt+Space");
+        QCOMPARE(w.keys->registered(), (QList<QKeySequence>{up, down, colour}));
+        QSignalSpy brightness(w.gui.get(), &WinkwellGUI::brightnessSliderPositionChanged);
+        QSignalSpy temperature(w.gui.get(), &WinkwellGUI::colorTemperatureSliderPositionChanged);
+
+        // Screen control is on; the slider starts at its top.
+        QVERIFY(w.ui()->toolButton_screenControlOnOff->isChecked());
+        w.keys->press(up);
+        QCOMPARE(w.ui()->slider_brightness->value(), 10);
+        QCOMPARE(brightness.count(), 0);
+        w.keys->press(down);
+        QCOMPARE(values(brightness), QStringList{"9"});
+        // With screen control off the brightness keys do nothing, the colour key still works.
+        w.ui()->toolButton_screenControlOnOff->setChecked(false);
+        w.keys->press(up);
+        w.keys->press(down);
+        QCOMPARE(w.ui()->slider_brightness->value(), 9);
+        QCOMPARE(values(brightness), QStringList{"9"});
+        QStringList shown;
+        QStringList stored;
+        for (int press = 0; press < 3; ++press) {
+            w.keys->press(colour);
+            shown << w.colourTemperature();
+            stored << store().value("G/CT").toString();
+        }
+        QCOMPARE(shown, (QStringList{"WARMER", "WARM", "NORMAL"}));
+        QCOMPARE(stored, (QStringList{"45", "55", "66"}));
+        QCOMPARE(values(temperature), (QStringList{"45", "55", "66"}));
+
+        // A combination another hotkey has is neither taken nor saved.
+        w.ui()->toolButton_screenControlOnOff->setChecked(true);
+        const QVariant storedDown = store().value("G/HOTKEY_HW_DOWN");
+        auto* decrease = w.ui()->keySequenceEdit_hotkeysDecreaseHWScreenBrightness;
+        decrease->setKeySequence(up);
+        emit decrease->editingFinished();
+        QCOMPARE(store().value("G/HOTKEY_HW_DOWN"), storedDown);
+        QCOMPARE(w.keys->registered(), (QList<QKeySequence>{up, down, colour}));
+        QCOMPARE(decrease->keySequence(), up);
+        w.keys->press(up);
+        QCOMPARE(w.ui()->slider_brightness->value(), 10);
+        // One the system refuses is saved all the same, and the old one is given up.
+        const QKeySequence held("Ctrl+Alt+Down");
+        w.keys->refused << held;
+        decrease->setKeySequence(held);
+        QTest::ignoreMessage(
+            QtWarningMsg, "QxtGlobalShortcut failed to register: QKeySequence(\"Ctrl+Alt+Down\")");
+        emit decrease->editingFinished();
+        QCOMPARE(store().value("G/HOTKEY_HW_DOWN").toString(), QStringLiteral("Ctrl+Alt+Down"));
+        QCOMPARE(w.keys->registered(), (QList<QKeySequence>{up, colour}));
+
+        // Off releases everything; on again takes what the editors show.
+        w.ui()->checkBox_hotkeysEnable->setChecked(false);
+        QVERIFY(w.keys->alive().isEmpty());
+        QVERIFY(!decrease->isEnabled());
+        QCOMPARE(store().value("G/HOTKEYS_ON").toBool(), false);
+        w.ui()->keySequenceEdit_hotkeysIncreaseHWScreenBrightness->setKeySequence(
+            QKeySequence("Ctrl+Alt+Up"));
+        w.keys->refused.clear();
+        w.ui()->checkBox_hotkeysEnable->setChecked(true);
+        QVERIFY(decrease->isEnabled());
+        QCOMPARE(w.keys->registered(),
+                 (QList<QKeySequence>{QKeySequence("Ctrl+Alt+Up"), held, colour}));
+        w.keys->press(held);
+        QCOMPARE(w.ui()->slider_brightness->value(), 9);
     }
 
     void automaticPausesNeverUndoTheUsers()
