@@ -64,7 +64,7 @@ WinkwellApplication::WinkwellApplication(int& argc, char** argv, std::FILE* stde
     m_server = new ServerController();
     m_model =
         new Model(environment.modelOptions ? *environment.modelOptions : ModelOptions::defaults());
-    m_controller = new ApplicationController();
+    m_controller = new ApplicationController(ControllerServices::system(m_dataFolder));
 
     const auto makeThread = [](const char* name, QObject* controller) {
         auto* thread = new CrashReportingThread();

@@ -1,14 +1,27 @@
 #include "controller/ControllerServices.h"
 
 #include "controller/SystemSchedulerClock.h"
+#include "platform/Backlight.h"
 #include "platform/CameraCatalog.h"
+#include "platform/ExternalMonitors.h"
 #include "platform/IdleMonitor.h"
+#include "platform/ScreenGamma.h"
 
-ControllerServices ControllerServices::system()
+#include <QStandardPaths>
+
+ControllerServices ControllerServices::system(const QString& dataFolder)
 {
     ControllerServices services;
     services.clock = std::make_shared<SystemSchedulerClock>();
     services.idleMonitor = createIdleMonitor();
     services.cameras = createCameraCatalog();
+    const QString folder =
+        dataFolder.isEmpty()
+            ? QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) + '/'
+            : dataFolder;
+    const QString marker = folder + QStringLiteral("gammaramp.saved");
+    services.screenGamma = [marker] { return createScreenGamma(marker); };
+    services.backlight = [] { return createBacklight(); };
+    services.externalMonitors = [] { return createExternalMonitors(); };
     return services;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 #include <functional>
 #include <memory>
 
@@ -22,6 +24,7 @@ struct ControllerServices
     std::function<std::unique_ptr<Backlight>()> backlight;
     std::function<std::unique_ptr<ExternalMonitors>()> externalMonitors;
 
-    // The real UTC clock and QTimers, the desktop's idle monitor and the system's camera list.
-    static ControllerServices system();
+    // The real UTC clock and QTimers, the desktop's idle monitor, the system's camera list and
+    // screens. dataFolder (ending in '/', empty for the standard one) keeps the saved ramps.
+    static ControllerServices system(const QString& dataFolder = QString());
 };
