@@ -173,13 +173,9 @@ RandrScreenGamma::RandrScreenGamma(const QString& markerPath, const char* displa
     if (!unavailable.isEmpty()) {
         qWarning().noquote() << "RandrScreenGamma: gamma ramps unavailable:" << unavailable
                              << "- software dimming and colour temperature do nothing";
-        if (QFile::exists(m_markerPath)) {
-            qWarning().noquote() << "RandrScreenGamma: the marker" << m_markerPath
-                                 << "is kept for a start that has gamma ramps";
-        }
-        return;
+    } else {
+        m_available = true;
     }
-    m_available = true;
     if (QFile::exists(m_markerPath)) {
         restoreFromMarker();
     }
@@ -330,6 +326,11 @@ void RandrScreenGamma::restoreFromMarker()
         qWarning().noquote() << "RandrScreenGamma: the marker" << m_markerPath
                              << "is unreadable or corrupt (" + error +
                                     "); removed, no ramp restored";
+    } else if (!m_available) {
+        // The ramps may still be loaded in a display that this start cannot reach.
+        qWarning().noquote() << "RandrScreenGamma: the marker" << m_markerPath
+                             << "is kept for a start that has gamma ramps";
+        return;
     } else {
         const bool allSet = putBack(*ramps);
         qWarning().noquote() << "RandrScreenGamma: a previous run ended with its gamma ramp loaded;"

@@ -47,8 +47,10 @@ public:
                                                int size);
 
     // nullptr opens the display named by $DISPLAY. An existing marker is restored and removed
-    // here (see ScreenGamma.h).
+    // here (see ScreenGamma.h); a corrupt one is only removed, and without gamma ramps a valid
+    // one is kept for a later start.
     explicit RandrScreenGamma(const QString& markerPath, const char* displayName = nullptr);
+    // Puts the saved ramps back: a normal end never leaves a ramp loaded.
     ~RandrScreenGamma() override;
 
     bool apply(const GammaRamp& ramp) override;
