@@ -10,7 +10,7 @@ PACKAGES=(
     qttools5-dev qttools5-dev-tools libqcustomplot-dev
     libopencv-dev libdlib-dev libblas-dev liblapack-dev
     libx11-dev libxss-dev libxrandr-dev libxcb1-dev libxcb-keysyms1-dev libxcb-randr0-dev
-    libxcb-dpms0-dev libudev-dev libxcb-xtest0-dev
+    libxcb-dpms0-dev libudev-dev libxcb-xtest0-dev libddcutil-dev
     # run
     libqt5multimedia5-plugins libqt5svg5 opencv-data libdlib-data fonts-roboto dbus
     # test
