@@ -17,5 +17,5 @@ Xvfb -displayfd 3 -screen 0 1920x1080x24 -noreset -nolisten tcp >"$tmp/xvfb.log"
 pids+=($!)
 for _ in $(seq 100); do [ -s "$tmp/display" ] && break; sleep 0.1; done
 export DISPLAY=":$(head -n1 "$tmp/display")"
-export XDG_DATA_HOME="$tmp/data" QT_QPA_PLATFORM=xcb
+export XDG_DATA_HOME="$tmp/data" QT_QPA_PLATFORM=xcb QT_LOGGING_RULES="*.debug=false"
 dbus-run-session -- "$bin" "$@"

@@ -21,7 +21,7 @@ class RandrScreenGamma : public ScreenGamma
 {
 public:
     // The safety floor of apply(), in one place. The dimmest, warmest ramp the program makes
-    // (Part 3.4: 4500 K at the lowest dimming level) has the top entries red 44625, green 38068
+    // (4500 K at the lowest dimming level) has the top entries red 44625, green 38068
     // and blue 32800. Its first application moves the green and blue tops by 255, and the
     // factors are single-precision floats; one ramp step (255) below those values absorbs both.
     // A ramp whose entry 255 is below the floor in any channel is refused: it would leave the

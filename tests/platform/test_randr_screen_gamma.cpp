@@ -1,3 +1,4 @@
+#include "controller/GammaRamp.h"
 #include "platform/linux/RandrScreenGamma.h"
 
 #include <QtTest>
@@ -10,35 +11,11 @@ namespace {
 
 using Channels = std::array<std::vector<std::uint16_t>, 3>;
 
-// The ramp the program makes (spec Part 3.4, Algorithms 1): temperature in hundreds of kelvin,
-// level 0..8; `first` gives the first of the two applications.
+// The ramp the program makes at a temperature (hundreds of kelvin) and a level 0..8; `first`
+// gives the first of its two loads.
 GammaRamp programRamp(int temperature, int level, bool first)
 {
-    float green = 1.0F;
-    float blue = 1.0F;
-    if (temperature < 66) {
-        const auto t = static_cast<float>(temperature);
-        green = std::clamp(99.4708F * std::log(t) - 161.11957F, 0.0F, 255.0F) / 255.0F;
-        blue = std::clamp(138.51773F * std::log(t - 10.0F) - 305.0448F, 0.0F, 255.0F) / 255.0F;
-    }
-    const auto entry = [](float v, float factor) {
-        return static_cast<std::uint16_t>(std::clamp(v * factor, 0.0F, 65535.0F));
-    };
-    GammaRamp ramp;
-    const int step = 175 + 10 * level;
-    for (int i = 0; i < 256; ++i) {
-        const auto v = static_cast<float>(i * step);
-        ramp.red[i] = entry(v, 1.0F);
-        ramp.green[i] = entry(v, green);
-        ramp.blue[i] = entry(v, blue);
-    }
-    if (first) {
-        const auto top =
-            static_cast<float>(level == 0 ? 44880 + 2550 * level : 44370 + 2550 * level);
-        ramp.green[255] = entry(top, green);
-        ramp.blue[255] = entry(top, blue);
-    }
-    return ramp;
+    return CGammaRamp::rampFor(temperature, level - 8, first);
 }
 
 Channels channelsOf(const GammaRamp& ramp)
