@@ -1,5 +1,6 @@
 #include "controller/GammaRamp.h"
 #include "platform/linux/RandrScreenGamma.h"
+#include "support/ServerGammaRamp.h"
 
 #include <QtTest>
 #include <cmath>
@@ -9,7 +10,7 @@
 
 namespace {
 
-using Channels = std::array<std::vector<std::uint16_t>, 3>;
+using Channels = ServerGammaRamp::Channels;
 
 // The ramp the program makes at a temperature (hundreds of kelvin) and a level 0..8; `first`
 // gives the first of its two loads.
@@ -57,12 +58,11 @@ private slots:
     void otherGammaSizesInterpolate();
 
 private:
-    Channels serverRamp();
-    void setServerRamp(const Channels& channels);
+    Channels serverRamp() const { return m_server->read(); }
+    void setServerRamp(const Channels& channels) { QVERIFY(m_server->write(channels)); }
     QString markerPath() const { return m_dir->filePath(QStringLiteral("data/gamma.json")); }
 
-    std::unique_ptr<XcbConnection> m_x;
-    xcb_randr_crtc_t m_crtc = XCB_NONE;
+    std::unique_ptr<ServerGammaRamp> m_server;
     std::unique_ptr<QTemporaryDir> m_dir;
     Channels m_original;
 };
@@ -77,18 +77,9 @@ void RandrScreenGammaTest::init()
     if (qEnvironmentVariableIsEmpty("DISPLAY")) {
         QSKIP("needs an X server");
     }
-    m_x = std::make_unique<XcbConnection>();
-    QVERIFY(m_x->isValid());
-    const auto resources =
-        m_x->reply(xcb_randr_get_screen_resources_current_reply,
-                   xcb_randr_get_screen_resources_current(m_x->get(), m_x->root()));
-    QVERIFY(resources);
-    QVERIFY(xcb_randr_get_screen_resources_current_crtcs_length(resources.get()) >= 1);
-    m_crtc = xcb_randr_get_screen_resources_current_crtcs(resources.get())[0];
-    const auto size = m_x->reply(xcb_randr_get_crtc_gamma_size_reply,
-                                 xcb_randr_get_crtc_gamma_size(m_x->get(), m_crtc));
-    QVERIFY(size);
-    QCOMPARE(size->size, 256);
+    m_server = std::make_unique<ServerGammaRamp>();
+    QVERIFY(m_server->isValid());
+    QCOMPARE(m_server->size(), 256);
     m_original = someOriginal(0);
     setServerRamp(m_original);
     QCOMPARE(serverRamp(), m_original);
@@ -96,41 +87,11 @@ void RandrScreenGammaTest::init()
 
 void RandrScreenGammaTest::cleanup()
 {
-    if (m_x && m_x->isValid()) {
-        Channels identity;
-        for (auto& channel : identity) {
-            for (int i = 0; i < 256; ++i) {
-                channel.push_back(static_cast<std::uint16_t>(i * 257));
-            }
-        }
-        setServerRamp(identity);
+    if (m_server && m_server->isValid()) {
+        setServerRamp(ServerGammaRamp::identity());
     }
-    m_x.reset();
+    m_server.reset();
     m_dir.reset();
-}
-
-Channels RandrScreenGammaTest::serverRamp()
-{
-    const auto gamma =
-        m_x->reply(xcb_randr_get_crtc_gamma_reply, xcb_randr_get_crtc_gamma(m_x->get(), m_crtc));
-    if (!gamma) {
-        return {};
-    }
-    const auto copy = [&](const std::uint16_t* values) {
-        return std::vector<std::uint16_t>(values, values + gamma->size);
-    };
-    return {copy(xcb_randr_get_crtc_gamma_red(gamma.get())),
-            copy(xcb_randr_get_crtc_gamma_green(gamma.get())),
-            copy(xcb_randr_get_crtc_gamma_blue(gamma.get()))};
-}
-
-void RandrScreenGammaTest::setServerRamp(const Channels& channels)
-{
-    const xcb_void_cookie_t cookie = xcb_randr_set_crtc_gamma_checked(
-        m_x->get(), m_crtc, static_cast<std::uint16_t>(channels[0].size()), channels[0].data(),
-        channels[1].data(), channels[2].data());
-    XcbPointer<xcb_generic_error_t> error(xcb_request_check(m_x->get(), cookie));
-    QVERIFY(!error);
 }
 
 void RandrScreenGammaTest::appliedRampReadsBackExactly()
@@ -220,7 +181,7 @@ void RandrScreenGammaTest::corruptMarkerIsRemovedAndNothingApplied()
     for (int i = 0; i < entries; ++i) {
         channel.append(value);
     }
-    const QJsonObject crtc{{"crtc", static_cast<qint64>(m_crtc)},
+    const QJsonObject crtc{{"crtc", static_cast<qint64>(m_server->crtc())},
                            {"size", size},
                            {"red", channel},
                            {"green", channel},
