@@ -1,5 +1,7 @@
 #include "LogindSessionMonitor.h"
 
+#include "platform/linux/LogindNames.h"
+
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
@@ -9,15 +11,8 @@
 
 namespace {
 
-const QString logindService = QStringLiteral("org.freedesktop.login1");
-const QString managerPath = QStringLiteral("/org/freedesktop/login1");
-const QString managerInterface = QStringLiteral("org.freedesktop.login1.Manager");
-const QString sessionInterface = QStringLiteral("org.freedesktop.login1.Session");
 const QString propertiesInterface = QStringLiteral("org.freedesktop.DBus.Properties");
 const QString screenSaverInterface = QStringLiteral("org.freedesktop.ScreenSaver");
-
-// Short: logind answers at once when it is there; a slow answer must not hold anything up.
-constexpr int callTimeoutMs = 2000;
 
 bool serviceMissing(const QDBusError& error)
 {
@@ -28,7 +23,8 @@ bool serviceMissing(const QDBusError& error)
 
 QDBusMessage managerCall(const QString& method)
 {
-    return QDBusMessage::createMethodCall(logindService, managerPath, managerInterface, method);
+    return QDBusMessage::createMethodCall(Logind::service, Logind::managerPath,
+                                          Logind::managerInterface, method);
 }
 
 } // namespace
@@ -36,7 +32,7 @@ QDBusMessage managerCall(const QString& method)
 LogindSessionMonitor::LogindSessionMonitor(const QDBusConnection& systemBus,
                                            const QDBusConnection& sessionBus)
     : m_system(systemBus), m_session(sessionBus),
-      m_logindWatcher(logindService, m_system,
+      m_logindWatcher(Logind::service, m_system,
                       QDBusServiceWatcher::WatchForRegistration |
                           QDBusServiceWatcher::WatchForUnregistration)
 {
@@ -56,7 +52,7 @@ LogindSessionMonitor::LogindSessionMonitor(const QDBusConnection& systemBus,
             &LogindSessionMonitor::onLogindAppeared);
     connect(&m_logindWatcher, &QDBusServiceWatcher::serviceUnregistered, this,
             &LogindSessionMonitor::onLogindLeft);
-    m_system.connect(logindService, managerPath, managerInterface,
+    m_system.connect(Logind::service, Logind::managerPath, Logind::managerInterface,
                      QStringLiteral("PrepareForSleep"), this, SLOT(onPrepareForSleep(bool)));
     findSession();
     takeSleepDelay();
@@ -68,7 +64,8 @@ void LogindSessionMonitor::call(const QDBusMessage& message,
                                 std::function<void(const QDBusMessage&)> onReply,
                                 std::function<void(const QDBusError&)> onError)
 {
-    auto* pending = new QDBusPendingCallWatcher(m_system.asyncCall(message, callTimeoutMs), this);
+    auto* pending =
+        new QDBusPendingCallWatcher(m_system.asyncCall(message, Logind::callTimeoutMs), this);
     connect(pending, &QDBusPendingCallWatcher::finished, this,
             [onReply = std::move(onReply),
              onError = std::move(onError)](QDBusPendingCallWatcher* finished) {
@@ -85,7 +82,7 @@ void LogindSessionMonitor::reportLogindAbsent(const QDBusError& error)
 {
     if (!m_absenceReported) {
         m_absenceReported = true;
-        qDebug().noquote() << "logind (" + logindService +
+        qDebug().noquote() << "logind (" + Logind::service +
                                   ") does not answer: lock and suspend are not watched;"
                            << error.name() << error.message();
     }
@@ -157,13 +154,13 @@ void LogindSessionMonitor::followSession(const QString& path)
     unfollowSession();
     m_sessionPath = path;
     qDebug().noquote() << "logind session" << path;
-    m_system.connect(logindService, path, sessionInterface, QStringLiteral("Lock"), this,
+    m_system.connect(Logind::service, path, Logind::sessionInterface, QStringLiteral("Lock"), this,
                      SLOT(onSessionLock()));
-    m_system.connect(logindService, path, sessionInterface, QStringLiteral("Unlock"), this,
-                     SLOT(onSessionUnlock()));
-    m_system.connect(logindService, path, propertiesInterface, QStringLiteral("PropertiesChanged"),
-                     {sessionInterface}, QString(), this,
-                     SLOT(onSessionPropertiesChanged(QString, QVariantMap, QStringList)));
+    m_system.connect(Logind::service, path, Logind::sessionInterface, QStringLiteral("Unlock"),
+                     this, SLOT(onSessionUnlock()));
+    m_system.connect(Logind::service, path, propertiesInterface,
+                     QStringLiteral("PropertiesChanged"), {Logind::sessionInterface}, QString(),
+                     this, SLOT(onSessionPropertiesChanged(QString, QVariantMap, QStringList)));
     readLockedHint();
 }
 
@@ -172,21 +169,21 @@ void LogindSessionMonitor::unfollowSession()
     if (m_sessionPath.isEmpty()) {
         return;
     }
-    m_system.disconnect(logindService, m_sessionPath, sessionInterface, QStringLiteral("Lock"),
-                        this, SLOT(onSessionLock()));
-    m_system.disconnect(logindService, m_sessionPath, sessionInterface, QStringLiteral("Unlock"),
-                        this, SLOT(onSessionUnlock()));
-    m_system.disconnect(logindService, m_sessionPath, propertiesInterface,
-                        QStringLiteral("PropertiesChanged"), {sessionInterface}, QString(), this,
-                        SLOT(onSessionPropertiesChanged(QString, QVariantMap, QStringList)));
+    m_system.disconnect(Logind::service, m_sessionPath, Logind::sessionInterface,
+                        QStringLiteral("Lock"), this, SLOT(onSessionLock()));
+    m_system.disconnect(Logind::service, m_sessionPath, Logind::sessionInterface,
+                        QStringLiteral("Unlock"), this, SLOT(onSessionUnlock()));
+    m_system.disconnect(Logind::service, m_sessionPath, propertiesInterface,
+                        QStringLiteral("PropertiesChanged"), {Logind::sessionInterface}, QString(),
+                        this, SLOT(onSessionPropertiesChanged(QString, QVariantMap, QStringList)));
     m_sessionPath.clear();
 }
 
 void LogindSessionMonitor::readLockedHint()
 {
     QDBusMessage message = QDBusMessage::createMethodCall(
-        logindService, m_sessionPath, propertiesInterface, QStringLiteral("Get"));
-    message << sessionInterface << QStringLiteral("LockedHint");
+        Logind::service, m_sessionPath, propertiesInterface, QStringLiteral("Get"));
+    message << Logind::sessionInterface << QStringLiteral("LockedHint");
     call(
         message,
         [this](const QDBusMessage& reply) {
@@ -211,7 +208,7 @@ void LogindSessionMonitor::onSessionPropertiesChanged(const QString& interface,
                                                       const QVariantMap& changed,
                                                       const QStringList& invalidated)
 {
-    if (interface != sessionInterface) {
+    if (interface != Logind::sessionInterface) {
         return;
     }
     const auto hint = changed.constFind(QStringLiteral("LockedHint"));

@@ -1,5 +1,7 @@
 #include "SysfsBacklight.h"
 
+#include "platform/linux/LogindNames.h"
+
 #include <QDBusMessage>
 #include <QDBusObjectPath>
 #include <QDebug>
@@ -17,14 +19,8 @@
 
 namespace {
 
-const QString logindService = QStringLiteral("org.freedesktop.login1");
-const QString managerPath = QStringLiteral("/org/freedesktop/login1");
-const QString managerInterface = QStringLiteral("org.freedesktop.login1.Manager");
-const QString sessionInterface = QStringLiteral("org.freedesktop.login1.Session");
 const QString autoSessionPath = QStringLiteral("/org/freedesktop/login1/session/auto");
 
-// logind answers at once when it is there; the caller waits for the reply.
-constexpr int callTimeoutMs = 2000;
 // Attributes hold a short number; anything longer is garbage and need not be read in full.
 constexpr qint64 maxAttributeBytes = 64;
 
@@ -332,10 +328,10 @@ bool SysfsBacklight::setThroughLogind(const Panel& panel, qint64 raw)
         report(m_logindProblem, QStringLiteral("backlight: logind does not answer") + fallback);
         return false;
     }
-    QDBusMessage call = QDBusMessage::createMethodCall(logindService, session, sessionInterface,
-                                                       QStringLiteral("SetBrightness"));
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        Logind::service, session, Logind::sessionInterface, QStringLiteral("SetBrightness"));
     call << QStringLiteral("backlight") << panel.name << static_cast<quint32>(raw);
-    const QDBusMessage reply = m_bus.call(call, QDBus::Block, callTimeoutMs);
+    const QDBusMessage reply = m_bus.call(call, QDBus::Block, Logind::callTimeoutMs);
     if (reply.type() == QDBusMessage::ReplyMessage) {
         m_logindProblem.clear();
         return true;
@@ -352,10 +348,11 @@ QString SysfsBacklight::sessionPath()
     if (!m_sessionPath.isEmpty()) {
         return m_sessionPath;
     }
-    QDBusMessage call = QDBusMessage::createMethodCall(logindService, managerPath, managerInterface,
-                                                       QStringLiteral("GetSessionByPID"));
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(Logind::service, Logind::managerPath,
+                                       Logind::managerInterface, QStringLiteral("GetSessionByPID"));
     call << static_cast<quint32>(getpid());
-    const QDBusMessage reply = m_bus.call(call, QDBus::Block, callTimeoutMs);
+    const QDBusMessage reply = m_bus.call(call, QDBus::Block, Logind::callTimeoutMs);
     if (reply.type() == QDBusMessage::ReplyMessage) {
         const QString path = reply.arguments().value(0).value<QDBusObjectPath>().path();
         if (!path.isEmpty()) {
