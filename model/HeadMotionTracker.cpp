@@ -24,7 +24,12 @@ const cv::Size kTrackingWindow(15, 15);
 // A point settles within a few steps; steps below 0.03 px change nothing the fit would see.
 const cv::TermCriteria kTrackingStop(cv::TermCriteria::COUNT | cv::TermCriteria::EPS, 10, 0.03);
 constexpr int kPyramidLevels = 2;
-constexpr double kFitTolerancePx = 1.0;
+// A point agrees with the fit within a fiftieth of the face: how precisely a point is followed
+// depends on the face's size in the frame (a small face from a low-resolution camera, scaled up
+// to the processed width, is blurred by the same factor). With one pixel for every face, the fit
+// on such a face rests on a handful of points.
+constexpr double kFitTolerancePerFaceWidth = 0.02;
+constexpr double kMinFitTolerancePx = 1.0;
 
 // Where the points are picked: the skin around the eyes (brows, temples, the bridge of the nose,
 // the cheeks below), which follows the skull where the eyes are, within the face. The eye
@@ -57,6 +62,7 @@ void HeadMotionTracker::pickPoints(const cv::Mat& grey, const FaceRecord& face,
                                    const std::array<cv::Rect, 2>& eyeSquares)
 {
     reset();
+    m_fitTolerance = std::max(kMinFitTolerancePx, face.width * kFitTolerancePerFaceWidth);
     const cv::Rect frame(0, 0, grey.cols, grey.rows);
     const cv::Rect area =
         aroundTheEyes(cv::Rect(face.x, face.y, face.width, face.height) & frame, eyeSquares);
@@ -123,7 +129,7 @@ std::optional<cv::Matx23d> HeadMotionTracker::follow(const cv::Mat& previous,
     // RANSAC leaves out points that move on their own: brows, cheeks, the outline against the
     // background.
     const cv::Mat fit =
-        cv::estimateAffinePartial2D(m_from, m_to, cv::noArray(), cv::RANSAC, kFitTolerancePx);
+        cv::estimateAffinePartial2D(m_from, m_to, cv::noArray(), cv::RANSAC, m_fitTolerance);
     if (fit.empty()) {
         return std::nullopt;
     }

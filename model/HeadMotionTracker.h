@@ -26,6 +26,7 @@ public:
 private:
     std::vector<cv::Point2f> m_points; // in the coordinates of the last frame followed
     cv::Rect m_area;                   // the face with a margin: the points stay inside it
+    double m_fitTolerance = 1.0;       // pixels; follows the face's size
     std::vector<cv::Point2f> m_found;
     std::vector<unsigned char> m_status;
     std::vector<float> m_errors;
