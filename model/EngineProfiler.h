@@ -12,6 +12,7 @@ public:
         GreyAndBlur,
         FaceDetection,
         Landmarks,
+        HeadMotion, // following the face to hold the eye squares still
         FlowAndStatistics,
         Detector,
         PreviewDrawing,
