@@ -35,4 +35,7 @@ private:
     cv::Mat m_mask;
     cv::Mat m_half;
     cv::Mat m_halfMask;
+    cv::Mat m_halfPrevious;
+    cv::Mat m_halfCurrent;
+    const uchar* m_halfCurrentSource = nullptr; // the frame m_halfCurrent was made from
 };
