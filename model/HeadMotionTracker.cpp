@@ -23,8 +23,13 @@ constexpr double kMarginPerAreaWidth = 0.1;
 const cv::Size kTrackingWindow(15, 15);
 // A point settles within a few steps; steps below 0.03 px change nothing the fit would see.
 const cv::TermCriteria kTrackingStop(cv::TermCriteria::COUNT | cv::TermCriteria::EPS, 10, 0.03);
-constexpr int kPyramidLevels = 2;
-constexpr double kFitTolerancePx = 1.0;
+constexpr int kPyramidLevels = 1; // at half resolution: a quarter and an eighth of the frame
+// A point agrees with the fit within a fiftieth of the face: how precisely a point is followed
+// depends on the face's size in the frame (a small face from a low-resolution camera, scaled up
+// to the processed width, is blurred by the same factor). With one pixel for every face, the fit
+// on such a face rests on a handful of points.
+constexpr double kFitTolerancePerFaceWidth = 0.02;
+constexpr double kMinFitTolerancePx = 1.0;
 
 // Where the points are picked: the skin around the eyes (brows, temples, the bridge of the nose,
 // the cheeks below), which follows the skull where the eyes are, within the face. The eye
@@ -46,6 +51,7 @@ void HeadMotionTracker::reset()
 {
     m_points.clear();
     m_area = cv::Rect();
+    m_halfCurrentSource = nullptr;
 }
 
 bool HeadMotionTracker::needsPoints() const
@@ -57,6 +63,7 @@ void HeadMotionTracker::pickPoints(const cv::Mat& grey, const FaceRecord& face,
                                    const std::array<cv::Rect, 2>& eyeSquares)
 {
     reset();
+    m_fitTolerance = std::max(kMinFitTolerancePx, face.width * kFitTolerancePerFaceWidth);
     const cv::Rect frame(0, 0, grey.cols, grey.rows);
     const cv::Rect area =
         aroundTheEyes(cv::Rect(face.x, face.y, face.width, face.height) & frame, eyeSquares);
@@ -98,22 +105,30 @@ std::optional<cv::Matx23d> HeadMotionTracker::follow(const cv::Mat& previous,
         reset();
         return std::nullopt;
     }
-    // Only the area around the eyes is given to the tracker: its pyramids are then a fraction of
-    // the frame's.
+    // Only the area around the eyes is followed, at half resolution: the pyramids and gradients
+    // the tracker builds are a sixteenth of the frame's, and the fit over all points is still
+    // precise to a small fraction of a pixel. The previous frame was the current one of the last
+    // call, unless points were picked since.
+    if (previous.data != m_halfCurrentSource) {
+        cv::pyrDown(previous(m_area), m_halfCurrent);
+    }
+    std::swap(m_halfPrevious, m_halfCurrent);
+    cv::pyrDown(current(m_area), m_halfCurrent);
+    m_halfCurrentSource = current.data;
     const cv::Point2f offset(static_cast<float>(m_area.x), static_cast<float>(m_area.y));
     for (cv::Point2f& point : m_points) {
-        point -= offset;
+        point = (point - offset) * 0.5f;
     }
-    cv::calcOpticalFlowPyrLK(previous(m_area), current(m_area), m_points, m_found, m_status,
-                             m_errors, kTrackingWindow, kPyramidLevels, kTrackingStop);
+    cv::calcOpticalFlowPyrLK(m_halfPrevious, m_halfCurrent, m_points, m_found, m_status, m_errors,
+                             kTrackingWindow, kPyramidLevels, kTrackingStop);
     m_from.clear();
     m_to.clear();
-    const cv::Rect2f inside(0.f, 0.f, static_cast<float>(m_area.width),
-                            static_cast<float>(m_area.height));
+    const cv::Rect2f inside(0.f, 0.f, static_cast<float>(m_halfCurrent.cols),
+                            static_cast<float>(m_halfCurrent.rows));
     for (std::size_t i = 0; i < m_points.size(); ++i) {
         if (m_status[i] && inside.contains(m_found[i])) {
-            m_from.push_back(m_points[i] + offset);
-            m_to.push_back(m_found[i] + offset);
+            m_from.push_back(m_points[i] * 2.f + offset);
+            m_to.push_back(m_found[i] * 2.f + offset);
         }
     }
     m_points = m_to;
@@ -123,7 +138,7 @@ std::optional<cv::Matx23d> HeadMotionTracker::follow(const cv::Mat& previous,
     // RANSAC leaves out points that move on their own: brows, cheeks, the outline against the
     // background.
     const cv::Mat fit =
-        cv::estimateAffinePartial2D(m_from, m_to, cv::noArray(), cv::RANSAC, kFitTolerancePx);
+        cv::estimateAffinePartial2D(m_from, m_to, cv::noArray(), cv::RANSAC, m_fitTolerance);
     if (fit.empty()) {
         return std::nullopt;
     }

@@ -26,6 +26,7 @@ public:
 private:
     std::vector<cv::Point2f> m_points; // in the coordinates of the last frame followed
     cv::Rect m_area;                   // the face with a margin: the points stay inside it
+    double m_fitTolerance = 1.0;       // pixels; follows the face's size
     std::vector<cv::Point2f> m_found;
     std::vector<unsigned char> m_status;
     std::vector<float> m_errors;
@@ -34,4 +35,7 @@ private:
     cv::Mat m_mask;
     cv::Mat m_half;
     cv::Mat m_halfMask;
+    cv::Mat m_halfPrevious;
+    cv::Mat m_halfCurrent;
+    const uchar* m_halfCurrentSource = nullptr; // the frame m_halfCurrent was made from
 };

@@ -500,20 +500,20 @@ void Model::measureMotion(const PreviousFrame& previous, const cv::Mat& blurredP
     const float dy = previous.eyes.first.y - previous.eyes.second.y;
     const float distance = std::sqrt(dx * dx + dy * dy);
     const MotionCompensation compensation = m_options.motionCompensation;
+    std::optional<cv::Matx23d> head;
+    if (compensation == MotionCompensation::Stabilised) {
+        ProfiledStage stage(m_profiler, EngineProfiler::HeadMotion);
+        // New points where the landmarks were just placed, so that they never drift far from
+        // the face.
+        if (detectionFrame || m_headMotion.needsPoints()) {
+            m_headMotion.pickPoints(previous.grey, *previous.face,
+                                    {EyeMotionMeter::square(previous.eyes.first, grey.size()),
+                                     EyeMotionMeter::square(previous.eyes.second, grey.size())});
+        }
+        head = m_headMotion.follow(previous.grey, grey);
+    }
     {
         ProfiledStage stage(m_profiler, EngineProfiler::FlowAndStatistics);
-        std::optional<cv::Matx23d> head;
-        if (compensation == MotionCompensation::Stabilised) {
-            // New points where the landmarks were just placed, so that they never drift far
-            // from the face.
-            if (detectionFrame || m_headMotion.needsPoints()) {
-                m_headMotion.pickPoints(
-                    previous.grey, *previous.face,
-                    {EyeMotionMeter::square(previous.eyes.first, grey.size()),
-                     EyeMotionMeter::square(previous.eyes.second, grey.size())});
-            }
-            head = m_headMotion.follow(previous.grey, grey);
-        }
         const cv::Matx23d* headMotion = head ? &*head : nullptr;
         const bool beside = compensation == MotionCompensation::BesideEyes;
         EyeMotion first = m_motionMeter.measure(blurredPrevious, grey, previous.eyes.first,

@@ -132,8 +132,9 @@ int main(int argc, char* argv[])
     for (const Mode& mode : modes) {
         const StageRecorder& recorder = mode.recorder;
         const size_t frames = recorder.pipeline().size();
-        const char* names[] = {"grey and blur",       "face detection", "landmarks",
-                               "flow and statistics", "detector",       "preview drawing"};
+        const char* names[] = {"grey and blur",  "face detection",      "landmarks",
+                               "head motion",    "flow and statistics", "detector",
+                               "preview drawing"};
         std::printf("\nhead motion: %s\nframes: %zu (one core)\n", qPrintable(mode.name), frames);
         std::printf("%-22s %8s %10s %10s %12s\n", "stage", "frames", "median ms", "p99 ms",
                     "mean/frame");
