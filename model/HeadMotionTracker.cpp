@@ -52,6 +52,7 @@ void HeadMotionTracker::reset()
     m_points.clear();
     m_area = cv::Rect();
     m_halfCurrentSource = nullptr;
+    m_framesFollowed = 0;
 }
 
 bool HeadMotionTracker::needsPoints() const
@@ -115,6 +116,7 @@ std::optional<cv::Matx23d> HeadMotionTracker::follow(const cv::Mat& previous,
     std::swap(m_halfPrevious, m_halfCurrent);
     cv::pyrDown(current(m_area), m_halfCurrent);
     m_halfCurrentSource = current.data;
+    ++m_framesFollowed;
     const cv::Point2f offset(static_cast<float>(m_area.x), static_cast<float>(m_area.y));
     for (cv::Point2f& point : m_points) {
         point = (point - offset) * 0.5f;
