@@ -38,7 +38,8 @@ private:
     cv::Mat m_mask;
     cv::Mat m_half;
     cv::Mat m_halfMask;
-    cv::Mat m_halfPrevious;
     cv::Mat m_halfCurrent;
+    std::vector<cv::Mat> m_previousPyramid;
+    std::vector<cv::Mat> m_currentPyramid;
     const uchar* m_halfCurrentSource = nullptr; // the frame m_halfCurrent was made from
 };
