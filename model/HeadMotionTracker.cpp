@@ -52,6 +52,7 @@ void HeadMotionTracker::reset()
     m_points.clear();
     m_area = cv::Rect();
     m_halfCurrentSource = nullptr;
+    m_framesFollowed = 0;
 }
 
 bool HeadMotionTracker::needsPoints() const
@@ -109,18 +110,25 @@ std::optional<cv::Matx23d> HeadMotionTracker::follow(const cv::Mat& previous,
     // the tracker builds are a sixteenth of the frame's, and the fit over all points is still
     // precise to a small fraction of a pixel. The previous frame was the current one of the last
     // call, unless points were picked since.
+    // The pyramids are kept: this frame's is the next one's previous pyramid instead of being
+    // built again, and their buffers are not reallocated.
     if (previous.data != m_halfCurrentSource) {
         cv::pyrDown(previous(m_area), m_halfCurrent);
+        cv::buildOpticalFlowPyramid(m_halfCurrent, m_currentPyramid, kTrackingWindow,
+                                    kPyramidLevels, false);
     }
-    std::swap(m_halfPrevious, m_halfCurrent);
+    std::swap(m_previousPyramid, m_currentPyramid);
     cv::pyrDown(current(m_area), m_halfCurrent);
+    cv::buildOpticalFlowPyramid(m_halfCurrent, m_currentPyramid, kTrackingWindow, kPyramidLevels,
+                                false);
     m_halfCurrentSource = current.data;
+    ++m_framesFollowed;
     const cv::Point2f offset(static_cast<float>(m_area.x), static_cast<float>(m_area.y));
     for (cv::Point2f& point : m_points) {
         point = (point - offset) * 0.5f;
     }
-    cv::calcOpticalFlowPyrLK(m_halfPrevious, m_halfCurrent, m_points, m_found, m_status, m_errors,
-                             kTrackingWindow, kPyramidLevels, kTrackingStop);
+    cv::calcOpticalFlowPyrLK(m_previousPyramid, m_currentPyramid, m_points, m_found, m_status,
+                             m_errors, kTrackingWindow, kPyramidLevels, kTrackingStop);
     m_from.clear();
     m_to.clear();
     const cv::Rect2f inside(0.f, 0.f, static_cast<float>(m_halfCurrent.cols),

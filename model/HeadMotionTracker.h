@@ -16,6 +16,8 @@ public:
     void reset();
     // Too few points are left to fit a transform: pick new ones.
     bool needsPoints() const;
+    // Frames followed since the points were picked.
+    int framesFollowed() const { return m_framesFollowed; }
     // Picks corners of the face around the eyes but outside the eye squares, in `grey` (sharp).
     void pickPoints(const cv::Mat& grey, const FaceRecord& face,
                     const std::array<cv::Rect, 2>& eyeSquares);
@@ -27,6 +29,7 @@ private:
     std::vector<cv::Point2f> m_points; // in the coordinates of the last frame followed
     cv::Rect m_area;                   // the face with a margin: the points stay inside it
     double m_fitTolerance = 1.0;       // pixels; follows the face's size
+    int m_framesFollowed = 0;
     std::vector<cv::Point2f> m_found;
     std::vector<unsigned char> m_status;
     std::vector<float> m_errors;
@@ -35,7 +38,8 @@ private:
     cv::Mat m_mask;
     cv::Mat m_half;
     cv::Mat m_halfMask;
-    cv::Mat m_halfPrevious;
     cv::Mat m_halfCurrent;
+    std::vector<cv::Mat> m_previousPyramid;
+    std::vector<cv::Mat> m_currentPyramid;
     const uchar* m_halfCurrentSource = nullptr; // the frame m_halfCurrent was made from
 };

@@ -504,8 +504,11 @@ void Model::measureMotion(const PreviousFrame& previous, const cv::Mat& blurredP
     if (compensation == MotionCompensation::Stabilised) {
         ProfiledStage stage(m_profiler, EngineProfiler::HeadMotion);
         // New points where the landmarks were just placed, so that they never drift far from
-        // the face.
-        if (detectionFrame || m_headMotion.needsPoints()) {
+        // the face; not at every placement, though: picking them costs as much as following
+        // them for several frames, and half a second of drift is well within the fit.
+        constexpr int kFramesBetweenPicks = 16;
+        if ((detectionFrame && m_headMotion.framesFollowed() >= kFramesBetweenPicks) ||
+            m_headMotion.needsPoints()) {
             m_headMotion.pickPoints(previous.grey, *previous.face,
                                     {EyeMotionMeter::square(previous.eyes.first, grey.size()),
                                      EyeMotionMeter::square(previous.eyes.second, grey.size())});
