@@ -1,4 +1,5 @@
 #include "platform/linux/SysfsBacklight.h"
+#include "support/RecordedLog.h"
 #include "systemsession/TestServices.h"
 
 #include <QDBusConnection>
@@ -25,24 +26,6 @@ struct Device
     QByteArray actual;
     QByteArray brightness;
 };
-
-QStringList logged;
-QtMessageHandler passOn = nullptr;
-
-void recordMessage(QtMsgType type, const QMessageLogContext& context, const QString& text)
-{
-    if (type == QtWarningMsg) {
-        logged << text;
-    }
-    passOn(type, context, text);
-}
-
-int timesLogged(const QString& part)
-{
-    return static_cast<int>(
-        std::count_if(logged.cbegin(), logged.cend(),
-                      [&part](const QString& line) { return line.contains(part); }));
-}
 
 QList<int> range(int first, int last, int step = 1)
 {
@@ -134,11 +117,11 @@ private slots:
     void initTestCase()
     {
         QVERIFY(m_dir.isValid());
-        passOn = qInstallMessageHandler(recordMessage);
+        RecordedLog::install(/*onlyWarnings=*/true);
         m_bus = std::make_unique<MockSystemBus>(m_processes);
     }
 
-    void cleanupTestCase() { qInstallMessageHandler(passOn); }
+    void cleanupTestCase() { RecordedLog::uninstall(); }
 
     void readsThePanel_data()
     {
@@ -216,15 +199,15 @@ private slots:
         for (const Device& device : devices) {
             addDevice(root, device);
         }
-        logged.clear();
+        RecordedLog::lines.clear();
         SysfsBacklight backlight(root, QDBusConnection(QStringLiteral("none")));
         QCOMPARE(backlight.brightness(), brightness);
         QCOMPARE(backlight.brightness(), brightness);
         QCOMPARE(backlight.supportedLevels(), levels);
         if (problem.isEmpty()) {
-            QCOMPARE(logged, QStringList());
+            QCOMPARE(RecordedLog::lines, QStringList());
         } else {
-            QCOMPARE(timesLogged(problem), 1);
+            QCOMPARE(RecordedLog::timesLogged(problem), 1);
         }
     }
 
@@ -233,7 +216,7 @@ private slots:
         const QString root = freshRoot(QStringLiteral("watch"));
         const QString actual = root + "/panel/actual_brightness";
         addDevice(root, {"panel", "firmware", "1000", "500", QByteArray()});
-        logged.clear();
+        RecordedLog::lines.clear();
         SysfsBacklight backlight(root, QDBusConnection(QStringLiteral("none")));
         QSignalSpy changes(&backlight, &Backlight::brightnessChanged);
         QVERIFY(backlight.startWatching());
@@ -255,7 +238,7 @@ private slots:
             backlight.checkForChange();
         }
         QCOMPARE(changes.count(), 1);
-        QCOMPARE(timesLogged("actual_brightness is not a number"), 1);
+        QCOMPARE(RecordedLog::timesLogged("actual_brightness is not a number"), 1);
 
         // The device goes: nothing to report, one line however often it is looked for.
         QVERIFY(QDir(root + "/panel").removeRecursively());
@@ -263,7 +246,7 @@ private slots:
         backlight.checkForChange();
         QCOMPARE(backlight.brightness(), -1);
         QCOMPARE(changes.count(), 1);
-        QCOMPARE(timesLogged("no device of type"), 1);
+        QCOMPARE(RecordedLog::timesLogged("no device of type"), 1);
 
         // It comes back with another brightness.
         addDevice(root, {"panel", "firmware", "1000", "200", QByteArray()});

@@ -1,4 +1,5 @@
 #include "TestServices.h"
+#include "support/RecordedLog.h"
 #include "systemsession/EventFilter.h"
 
 #include <QDBusArgument>
@@ -29,22 +30,6 @@ const QString upower = QStringLiteral("org.freedesktop.UPower");
 const QString upowerPath = QStringLiteral("/org/freedesktop/UPower");
 const QString profiles = QStringLiteral("net.hadess.PowerProfiles");
 const QString profilesPath = QStringLiteral("/net/hadess/PowerProfiles");
-
-QStringList logged;
-QtMessageHandler passOn = nullptr;
-
-void recordMessage(QtMsgType type, const QMessageLogContext& context, const QString& text)
-{
-    logged << text;
-    passOn(type, context, text);
-}
-
-int timesLogged(const QString& part)
-{
-    return static_cast<int>(
-        std::count_if(logged.cbegin(), logged.cend(),
-                      [&part](const QString& line) { return line.contains(part); }));
-}
 
 // Sets environment variables for a scope.
 class ScopedEnvironment
@@ -248,7 +233,7 @@ private:
 private slots:
     void initTestCase()
     {
-        passOn = qInstallMessageHandler(recordMessage);
+        RecordedLog::install(/*onlyWarnings=*/false);
         m_bus = std::make_unique<MockSystemBus>(m_processes);
         if (!m_bus->address().isEmpty()) {
             // The listener's system bus; read when first used.
@@ -265,8 +250,8 @@ private slots:
         }
     }
 
-    void init() { logged.clear(); }
-    void cleanupTestCase() { qInstallMessageHandler(passOn); }
+    void init() { RecordedLog::lines.clear(); }
+    void cleanupTestCase() { RecordedLog::uninstall(); }
 
     void lockAndSuspendFromLogindAndTheScreenSaver()
     {
@@ -315,12 +300,12 @@ private slots:
 
         // logind leaves and comes back: the session and the delay lock are found again.
         QVERIFY(m_bus->stopTemplate(logind, login1));
-        QTRY_COMPARE(timesLogged("logind left the system bus"), 1);
+        QTRY_COMPARE(RecordedLog::timesLogged("logind left the system bus"), 1);
         logind = startLogind("c1", true);
         QVERIFY(logind);
         QTRY_COMPARE(sleepDelays(), 1);
-        QTRY_COMPARE(timesLogged("logind session " + c1), 2);
-        QCOMPARE(timesLogged("logind appeared on the system bus"), 1);
+        QTRY_COMPARE(RecordedLog::timesLogged("logind session " + c1), 2);
+        QCOMPARE(RecordedLog::timesLogged("logind appeared on the system bus"), 1);
         session(c1, "Lock");
         QCOMPARE(listener.next(1), QList<int>{0});
         QVERIFY(m_bus->stopTemplate(logind, login1));
@@ -334,7 +319,7 @@ private slots:
         ScopedEnvironment environment;
         environment.set("XDG_SESSION_ID", "c7");
         Listener listener;
-        QTRY_COMPARE(timesLogged("logind session " + sessionPath("c7")), 1);
+        QTRY_COMPARE(RecordedLog::timesLogged("logind session " + sessionPath("c7")), 1);
         session(sessionPath("c7"), "SetLockedHint", {true});
         QCOMPARE(listener.next(1), QList<int>{0});
         QVERIFY(m_bus->stopTemplate(logind, login1));
@@ -344,9 +329,11 @@ private slots:
     {
         requireBus();
         Listener listener; // neither UPower nor power-profiles-daemon is there yet
-        QTRY_COMPARE(timesLogged("UPower (org.freedesktop.UPower) does not answer"), 1);
-        QTRY_COMPARE(
-            timesLogged("power-profiles-daemon (net.hadess.PowerProfiles) does not answer"), 1);
+        QTRY_COMPARE(RecordedLog::timesLogged("UPower (org.freedesktop.UPower) does not answer"),
+                     1);
+        QTRY_COMPARE(RecordedLog::timesLogged(
+                         "power-profiles-daemon (net.hadess.PowerProfiles) does not answer"),
+                     1);
         listener.filter->checkBatteryStatus();
         listener.filter->checkPowerSaverStatus();
         QCOMPARE(listener.settled(), QList<int>{});
@@ -371,11 +358,12 @@ private slots:
         // A value of the wrong type is logged and left alone.
         updateProperty(upower, upowerPath, upower, "OnBattery", "yes");
         QCOMPARE(listener.settled(), QList<int>{});
-        QTRY_COMPARE(timesLogged("UPower OnBattery has an unexpected type QString and is ignored"),
+        QTRY_COMPARE(RecordedLog::timesLogged(
+                         "UPower OnBattery has an unexpected type QString and is ignored"),
                      1);
 
         QVERIFY(m_bus->stopTemplate(upowerMock, upower));
-        QTRY_COMPARE(timesLogged("UPower left the system bus"), 1);
+        QTRY_COMPARE(RecordedLog::timesLogged("UPower left the system bus"), 1);
         listener.filter->checkBatteryStatus();
         QCOMPARE(listener.settled(), QList<int>{});
         upowerMock = m_bus->startTemplate("upower", upower, R"({"OnBattery": true})");
@@ -389,7 +377,7 @@ private slots:
     {
         requireDisplay();
         Listener listener;
-        QCOMPARE(timesLogged("the X server has no DPMS, display off is not seen"), 1);
+        QCOMPARE(RecordedLog::timesLogged("the X server has no DPMS, display off is not seen"), 1);
         listener.filter->checkDisplayTopology();
         QCOMPARE(listener.next(1), QList<int>{12});
 
@@ -478,8 +466,8 @@ private slots:
         clock_gettime(CLOCK_THREAD_CPUTIME_ID, &end);
         QVERIFY((end.tv_sec - start.tv_sec) * 1000 + (end.tv_nsec - start.tv_nsec) / 1000000 < 200);
         QCOMPARE(listener.next(1), QList<int>{12});
-        QCOMPARE(timesLogged("RandrDisplayMonitor: the X connection is gone"), 1);
-        QCOMPARE(timesLogged("X11WindowTitleLister: the X connection is gone"), 1);
+        QCOMPARE(RecordedLog::timesLogged("RandrDisplayMonitor: the X connection is gone"), 1);
+        QCOMPARE(RecordedLog::timesLogged("X11WindowTitleLister: the X connection is gone"), 1);
     }
 
     void listedProcessFromProc()
@@ -554,8 +542,10 @@ private slots:
         environment.set("XDG_SESSION_TYPE", "wayland");
         environment.unset("DISPLAY");
         Listener listener;
-        QCOMPARE(timesLogged("Wayland session: lock, suspend, lid, battery and power saver"), 1);
-        QCOMPARE(timesLogged("X11WindowTitleLister: no X display"), 1);
+        QCOMPARE(RecordedLog::timesLogged(
+                     "Wayland session: lock, suspend, lid, battery and power saver"),
+                 1);
+        QCOMPARE(RecordedLog::timesLogged("X11WindowTitleLister: no X display"), 1);
         listener.filter->enableWindowTitleCheck(true);
         listener.filter->setWindowTitles(QStringLiteral("zoom"));
         listener.filter->checkDisplayTopology();
