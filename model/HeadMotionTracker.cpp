@@ -31,9 +31,12 @@ constexpr int kPyramidLevels = 1; // at half resolution: a quarter and an eighth
 constexpr double kFitTolerancePerFaceWidth = 0.02;
 constexpr double kMinFitTolerancePx = 1.0;
 
-// Where the points are picked: the skin around the eyes (brows, temples, the bridge of the nose,
-// the cheeks below), which follows the skull where the eyes are, within the face. The eye
-// squares themselves are left out by the caller's mask.
+// Where the points are picked: the skin above and below the eyes and between them (forehead, the
+// bridge of the nose, the cheeks), which follows the skull where the eyes are, within the face.
+// The eye squares themselves are left out by the caller's mask. The area ends at the outer edges
+// of the eye squares: beyond them lie the face's outline, ears and hair, where corners sit on
+// near-vertical edges that cannot tell vertical motion, stay put while the head moves, and can
+// outvote the face in the fit.
 cv::Rect aroundTheEyes(const cv::Rect& face, const std::array<cv::Rect, 2>& eyeSquares)
 {
     if (eyeSquares[0].empty() || eyeSquares[1].empty()) {
@@ -41,8 +44,7 @@ cv::Rect aroundTheEyes(const cv::Rect& face, const std::array<cv::Rect, 2>& eyeS
     }
     const cv::Rect eyes = eyeSquares[0] | eyeSquares[1];
     const int grow = eyes.height;
-    return cv::Rect(eyes.x - grow / 2, eyes.y - grow, eyes.width + grow, eyes.height + 2 * grow) &
-           face;
+    return cv::Rect(eyes.x, eyes.y - grow, eyes.width, eyes.height + 2 * grow) & face;
 }
 
 } // namespace

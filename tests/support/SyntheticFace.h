@@ -5,8 +5,9 @@
 #include <opencv2/imgproc.hpp>
 
 // A grey face for the eye-motion tests: smooth, low-contrast skin (on which the flow of a moving
-// head is uneven, as on real skin) on a textured background, two eyes (white, iris, pupil) whose
-// upper lids can close, and a pose (any affine map) that moves the whole head.
+// head is uneven, as on real skin) with brows, nostrils and a mouth, on a textured background,
+// two eyes (white, iris, pupil) whose upper lids can close, and a pose (any affine map) that
+// moves the whole head.
 // The eyes sit where the tiny landmark model of the tests puts them in the face box: corners at
 // 0.3 and 0.45, and 0.55 and 0.7 of its width, at 0.45 of its height.
 class SyntheticFace
@@ -36,10 +37,15 @@ public:
     {
         cv::Mat still = m_background.clone();
         m_skin.copyTo(still, m_face);
+        drawFeatures(still);
         drawEye(still, m_eyes.first, closure);
         drawEye(still, m_eyes.second, closure);
+        // The head moves in front of a background that stays where it is, as before a webcam.
         cv::Mat out;
         cv::warpAffine(still, out, pose, still.size(), cv::INTER_LINEAR, cv::BORDER_REFLECT);
+        cv::Mat face;
+        cv::warpAffine(m_face, face, pose, still.size(), cv::INTER_NEAREST);
+        m_background.copyTo(out, face == 0);
         return out;
     }
 
@@ -71,6 +77,27 @@ private:
         const float cornerDistance = 0.15f * m_box.width;
         return {m_box.x + across * m_box.width, m_box.y + 0.45f * m_box.height,
                 static_cast<int>(2 * cornerDistance)};
+    }
+
+    // Brows, nostrils and a mouth: the corners a head tracker follows on a real face. The brows
+    // stay above the eye squares, so the eye flow never sees them.
+    void drawFeatures(cv::Mat& image) const
+    {
+        for (const EyeValues& eye : {m_eyes.first, m_eyes.second}) {
+            const cv::Point brow(cvRound(eye.x), cvRound(eye.y - 0.65f * eye.roiSize));
+            cv::ellipse(image, brow, cv::Size(eye.roiSize / 4, 3), 0, 0, 360, cv::Scalar(90),
+                        cv::FILLED);
+        }
+        const cv::Point2f middle = centre();
+        const int nose = cvRound(m_box.y + 0.68f * m_box.height);
+        const int apart = cvRound(0.04f * m_box.width);
+        for (const int side : {-1, 1}) {
+            cv::ellipse(image, cv::Point(cvRound(middle.x) + side * apart, nose), cv::Size(4, 3), 0,
+                        0, 360, cv::Scalar(80), cv::FILLED);
+        }
+        cv::ellipse(image, cv::Point(cvRound(middle.x), cvRound(m_box.y + 0.8f * m_box.height)),
+                    cv::Size(cvRound(0.12f * m_box.width), 4), 0, 0, 360, cv::Scalar(110),
+                    cv::FILLED);
     }
 
     // The opening is an ellipse as wide as the corner distance; the closing lid is skin that
