@@ -78,6 +78,7 @@ private slots:
         QCOMPARE(reminder.geometry(), shown);
 
         // The real pointer touching it hides it, once.
+        QTRY_COMPARE(serverGeometry(reminder.winId()), reminder.geometry());
         const QPoint centre = reminder.geometry().center();
         xdotool({"mousemove", QString::number(centre.x()), QString::number(centre.y())});
         QTRY_VERIFY(!reminder.isVisible());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QProcess>
+#include <QRect>
 #include <QStandardPaths>
 #include <QString>
 #include <QStringList>
@@ -15,6 +16,28 @@ inline QString xdotool(const QStringList& arguments)
         return QString();
     }
     return QString::fromLocal8Bit(process.readAllStandardOutput()).trimmed();
+}
+
+// Where the X server has the window: the pointer meets it there, which can lag behind Qt's own
+// geometry while the window manager is busy.
+inline QRect serverGeometry(quint64 window)
+{
+    QRect rect;
+    const QString shell = xdotool(
+        {QStringLiteral("getwindowgeometry"), QStringLiteral("--shell"), QString::number(window)});
+    for (const QString& line : shell.split(QLatin1Char('\n'))) {
+        const int value = line.section(QLatin1Char('='), 1).toInt();
+        if (line.startsWith(QLatin1String("X="))) {
+            rect.moveLeft(value);
+        } else if (line.startsWith(QLatin1String("Y="))) {
+            rect.moveTop(value);
+        } else if (line.startsWith(QLatin1String("WIDTH="))) {
+            rect.setWidth(value);
+        } else if (line.startsWith(QLatin1String("HEIGHT="))) {
+            rect.setHeight(value);
+        }
+    }
+    return rect;
 }
 
 inline bool hasXdotool()
