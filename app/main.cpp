@@ -72,10 +72,11 @@ int main(int argc, char* argv[])
         if (app.isSecondary()) {
             return 0;
         }
-        qDebug() << "winkwell app class constructed" << QCoreApplication::applicationDirPath();
         TerminationSignals termination;
         QObject::connect(&termination, &TerminationSignals::terminationRequested, &app,
                          &QCoreApplication::quit);
+        // Written once SIGTERM quits in order: scripts and tests take the line as ready.
+        qDebug() << "winkwell app class constructed" << QCoreApplication::applicationDirPath();
         result = app.exec();
     }
     return result;
