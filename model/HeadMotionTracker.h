@@ -27,8 +27,8 @@ public:
 
 private:
     std::vector<cv::Point2f> m_points; // in the coordinates of the last frame followed
-    cv::Rect m_area;                   // the face with a margin: the points stay inside it
-    double m_fitTolerance = 1.0;       // pixels; follows the face's size
+    cv::Rect m_area; // the area around the eyes with a margin: the points stay inside it
+    double m_fitTolerance = 1.0; // pixels; follows the face's size
     int m_framesFollowed = 0;
     std::vector<cv::Point2f> m_found;
     std::vector<unsigned char> m_status;
