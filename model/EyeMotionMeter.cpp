@@ -11,6 +11,8 @@ constexpr int kMinimumSide = 5;
 constexpr float kMagnitudeLimit = 225.f; // squared; faster vectors are tracking noise
 constexpr double kVarianceFloor = 1e-8;
 constexpr float kFarOff = 1e6f;
+// The share of the head's own vertical motion at the eye that downward motion must exceed.
+constexpr double kHeadMotionLeak = 0.4;
 
 // Farneback parameters: pyramid scale, levels, window, iterations, neighbourhood, sigma.
 constexpr double kPyramidScale = 0.5;
@@ -110,10 +112,30 @@ EyeMotion EyeMotionMeter::measure(const cv::Mat& previousGrey, const cv::Mat& cu
     forEachValue([&](float v) { squares += (v - mean) * (v - mean); });
     const double variance = squares / count;
     EyeMotion motion{mean, variance > kVarianceFloor ? std::sqrt(variance) : variance, 0.0, true};
+    if (headMotion) {
+        motion.mean = discountHeadMotion(mean, *headMotion, eye, normaliser);
+    }
     if (measureBeside) {
         motion.beside = besideMedian(half, normaliser);
     }
     return motion;
+}
+
+// Eyes hold their gaze while the head moves: the iris, and the lids that follow it, stay where
+// they were in the picture while the skull is followed, and the fitted head motion is itself off
+// by a part of it. What is left grows with the head's speed, and a head that bobs makes it go
+// down and up within a blink's time. A closing lid is far faster, so downward motion counts only
+// beyond a share of the head's motion at the eye. Upward motion is left as it is: the slower
+// reopening only counts after a closing, and a margin would cut a blink that comes with a nod.
+double EyeMotionMeter::discountHeadMotion(double mean, const cv::Matx23d& head,
+                                          const EyeValues& eye, float normaliser)
+{
+    if (mean <= 0.0) {
+        return mean;
+    }
+    const double headDown = head(1, 0) * eye.x + head(1, 1) * eye.y + head(1, 2) - eye.y;
+    const double margin = kHeadMotionLeak * std::abs(headDown) / normaliser;
+    return std::max(0.0, mean - margin);
 }
 
 // The eye corners lie on the disc's rim, left and right of the centre; the skin beyond them, at

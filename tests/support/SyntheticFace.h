@@ -32,14 +32,21 @@ public:
         return {m_box.x + m_box.width / 2.f, m_box.y + m_box.height / 2.f};
     }
 
-    // closure 0 open, 1 closed; pose maps the face at rest to the frame.
-    cv::Mat render(double closure, const cv::Matx23d& pose = still()) const
+    // closure 0 open, 1 closed; pose maps the face at rest to the frame. gazeHold is how far the
+    // irises turn back against the head's motion at the eyes, as eyes that keep looking at one
+    // place do: 0 not at all, 1 back to where they were in the frame.
+    cv::Mat render(double closure, const cv::Matx23d& pose = still(), double gazeHold = 0.0) const
     {
         cv::Mat still = m_background.clone();
         m_skin.copyTo(still, m_face);
         drawFeatures(still);
-        drawEye(still, m_eyes.first, closure);
-        drawEye(still, m_eyes.second, closure);
+        cv::Matx23d toRest;
+        cv::invertAffineTransform(pose, toRest);
+        for (const EyeValues& eye : {m_eyes.first, m_eyes.second}) {
+            const cv::Vec2d back = toRest * cv::Vec3d(eye.x, eye.y, 1) - cv::Vec2d(eye.x, eye.y);
+            drawEye(still, eye, closure,
+                    cv::Point2f(eye.x + gazeHold * back[0], eye.y + gazeHold * back[1]));
+        }
         // The head moves in front of a background that stays where it is, as before a webcam.
         cv::Mat out;
         cv::warpAffine(still, out, pose, still.size(), cv::INTER_LINEAR, cv::BORDER_REFLECT);
@@ -102,7 +109,7 @@ private:
 
     // The opening is an ellipse as wide as the corner distance; the closing lid is skin that
     // slides down over it from its top.
-    void drawEye(cv::Mat& image, const EyeValues& eye, double closure) const
+    void drawEye(cv::Mat& image, const EyeValues& eye, double closure, cv::Point2f iris) const
     {
         const int width = eye.roiSize / 2;
         const int height = width * 2 / 5;
@@ -111,8 +118,13 @@ private:
         cv::ellipse(opening, centre, cv::Size(width / 2, height / 2), 0, 0, 360, cv::Scalar(255),
                     cv::FILLED);
         cv::Mat eyeball(image.size(), CV_8UC1, cv::Scalar(225));
-        cv::circle(eyeball, centre, height * 9 / 20, cv::Scalar(70), cv::FILLED);
-        cv::circle(eyeball, centre, height / 5, cv::Scalar(15), cv::FILLED);
+        // Placed to a sixteenth of a pixel: an iris held still moves on the face by fractions.
+        constexpr int kSubPixelBits = 4;
+        const cv::Point irisCentre(cvRound(iris.x * 16), cvRound(iris.y * 16));
+        cv::circle(eyeball, irisCentre, height * 9 / 20 * 16, cv::Scalar(70), cv::FILLED,
+                   cv::LINE_8, kSubPixelBits);
+        cv::circle(eyeball, irisCentre, height / 5 * 16, cv::Scalar(15), cv::FILLED, cv::LINE_8,
+                   kSubPixelBits);
         eyeball.copyTo(image, opening);
         const double drop = closure * height;
         const int top = centre.y - height / 2;
