@@ -121,12 +121,13 @@ EyeMotion EyeMotionMeter::measure(const cv::Mat& previousGrey, const cv::Mat& cu
     return motion;
 }
 
-// Eyes hold their gaze while the head moves: the iris, and the lids that follow it, stay where
-// they were in the picture while the skull is followed, and the fitted head motion is itself off
-// by a part of it. What is left grows with the head's speed, and a head that bobs makes it go
-// down and up within a blink's time. A closing lid is far faster, so downward motion counts only
-// beyond a share of the head's motion at the eye. Upward motion is left as it is: the slower
-// reopening only counts after a closing, and a margin would cut a blink that comes with a nod.
+// Eyes keep looking where they looked while the head moves: the eyeball turns against the head
+// and the lids follow it, so they move against the followed head; and the fitted head motion is
+// itself off by a part of the head's. What is left grows with the head's speed, and a bobbing
+// head makes it go down and up within a blink's time. A closing lid is far faster, so downward
+// motion counts only beyond a share of the head's motion at the eye. Upward motion is left as it
+// is: the slower reopening only counts after a closing, and a margin there would cut a blink that
+// comes with a nod.
 double EyeMotionMeter::discountHeadMotion(double mean, const cv::Matx23d& head,
                                           const EyeValues& eye, float normaliser)
 {

@@ -35,8 +35,7 @@ public:
     // eyeDistance is the distance between the previous centres of the two eyes. headMotion, when
     // given, maps previous frame coordinates to current ones: the current square is taken along
     // it, so that only motion relative to the head is measured, and downward motion counts only
-    // beyond a share of the head's own. measureBeside fills
-    // EyeMotion::beside.
+    // beyond a share of the head's own. measureBeside fills EyeMotion::beside.
     EyeMotion measure(const cv::Mat& previousGrey, const cv::Mat& currentGrey, const EyeValues& eye,
                       float eyeDistance, const cv::Matx23d* headMotion = nullptr,
                       bool measureBeside = false);
