@@ -68,6 +68,14 @@ private:
         return at < 0.1 ? at / 0.1 : at < 0.17 ? 1.0 : 1.0 - (at - 0.17) / 0.2;
     }
 
+    // The head bobbing up and down by 4 px.
+    static std::function<cv::Matx23d(double seconds)> bobbing(double hertz)
+    {
+        return [hertz](double t) {
+            return SyntheticFace::shift(0, 4.0 * std::sin(2 * M_PI * hertz * t));
+        };
+    }
+
     // A preview over `frames` frames of the synthetic face in the fake detector's face box, at
     // 30 frames a second: the closure and pose of frame n (counted from the first frame the
     // camera delivers) are given. Returns the eye events and counts the blinks.
@@ -245,15 +253,10 @@ private slots:
         QFETCH(double, hertz);
         QFETCH(bool, stabilised);
         QFETCH(double, gazeHold);
-        constexpr double kAmplitudePx = 4.0;
         int blinks = -1;
         playFace(
             stabilised ? MotionCompensation::Stabilised : MotionCompensation::None, 300,
-            [](double) { return 0.0; },
-            [&](double t) {
-                return SyntheticFace::shift(0, kAmplitudePx * std::sin(2 * M_PI * hertz * t));
-            },
-            blinks, gazeHold);
+            [](double) { return 0.0; }, bobbing(hertz), blinks, gazeHold);
         if (stabilised) {
             QCOMPARE(blinks, 0);
         } else {
@@ -285,10 +288,8 @@ private slots:
     void blinksOfABobbingHeadCount()
     {
         int blinks = -1;
-        playFace(
-            MotionCompensation::Stabilised, 300, blinkEveryOneAndAHalfSeconds,
-            [](double t) { return SyntheticFace::shift(0, 4.0 * std::sin(2 * M_PI * 3.5 * t)); },
-            blinks, 0.25);
+        playFace(MotionCompensation::Stabilised, 300, blinkEveryOneAndAHalfSeconds, bobbing(3.5),
+                 blinks, 0.25);
         QCOMPARE(blinks, 7);
     }
 

@@ -120,10 +120,11 @@ private:
         cv::Mat eyeball(image.size(), CV_8UC1, cv::Scalar(225));
         // Placed to a sixteenth of a pixel: an iris held still moves on the face by fractions.
         constexpr int kSubPixelBits = 4;
-        const cv::Point irisCentre(cvRound(iris.x * 16), cvRound(iris.y * 16));
-        cv::circle(eyeball, irisCentre, height * 9 / 20 * 16, cv::Scalar(70), cv::FILLED,
+        constexpr int kSteps = 1 << kSubPixelBits;
+        const cv::Point irisCentre(cvRound(iris.x * kSteps), cvRound(iris.y * kSteps));
+        cv::circle(eyeball, irisCentre, height * 9 / 20 * kSteps, cv::Scalar(70), cv::FILLED,
                    cv::LINE_8, kSubPixelBits);
-        cv::circle(eyeball, irisCentre, height / 5 * 16, cv::Scalar(15), cv::FILLED, cv::LINE_8,
+        cv::circle(eyeball, irisCentre, height / 5 * kSteps, cv::Scalar(15), cv::FILLED, cv::LINE_8,
                    kSubPixelBits);
         eyeball.copyTo(image, opening);
         const double drop = closure * height;
