@@ -76,7 +76,8 @@ ApplicationController::ApplicationController(ControllerServices services)
     m_presenceTimer->setInterval(kPresenceCheckMs);
     connect(m_presenceTimer, &CountdownTimer::timeout, this, &ApplicationController::checkPresence);
     m_screen = new ScreenControl(
-        {m_services.screenGamma, m_services.backlight, m_services.externalMonitors}, this);
+        {m_services.screenGamma, m_services.backlight, m_services.externalMonitors},
+        [clock = m_services.clock] { return clock->nowUtc().toMSecsSinceEpoch(); }, this);
     connect(m_screen, &ScreenControl::adjustBrightnessSlider, this,
             &ApplicationController::adjustBrightnessSlider);
     connect(m_screen, &ScreenControl::noHWbrightnessControlDetected, this,
