@@ -47,6 +47,10 @@ WinkwellApplication::WinkwellApplication(int& argc, char** argv, std::FILE* stde
     loadFonts();
     s_instance = this;
     prepareDataFolder();
+    if (environment.guardScreenGamma) {
+        // Before the engine loads: a ramp a crashed run left comes off the screen at once.
+        m_gammaGuard = startScreenGammaGuard(ControllerServices::gammaMarkerPath(m_dataFolder));
+    }
     setLanguage(loadSavedLanguage());
 
     setApplicationVersion(QStringLiteral("3.6.24.0"));

@@ -4,6 +4,7 @@
 #include "controller/ApplicationController.h"
 #include "model/Model.h"
 #include "network/ServerController.h"
+#include "platform/ScreenGammaGuard.h"
 #include "statistics/StatisticsController.h"
 
 #include <QApplication>
@@ -29,6 +30,8 @@ struct ApplicationEnvironment
     // application takes the lock itself in this folder (the user's runtime folder when empty).
     std::shared_ptr<SingleInstance> singleInstance;
     QString instanceFolder;
+    // The program guards the screen's gamma ramps against its own crash (tests leave it off).
+    bool guardScreenGamma = false;
 };
 
 // The application object: one per user and installation. Creates the main window and the
@@ -90,6 +93,9 @@ private:
 
     bool m_secondary = false;
     std::shared_ptr<SingleInstance> m_singleInstance;
+    // Declared first of what the constructor makes, so that it goes last: after the controller
+    // thread has put the ramps back, or failed to.
+    std::unique_ptr<ScreenGammaGuard> m_gammaGuard;
     std::FILE* m_stderrLog;
     QIcon m_icon;
     QString m_fontFamily;

@@ -52,6 +52,7 @@ std::FILE* setUpFilesAndCrashReports(const char* programPath)
 int main(int argc, char* argv[])
 {
     ApplicationEnvironment environment;
+    environment.guardScreenGamma = true;
     environment.singleInstance = std::make_shared<SingleInstance>(
         SingleInstance::keyForProgram(currentExecutablePath()), SingleInstance::defaultFolder());
 
