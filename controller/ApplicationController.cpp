@@ -96,6 +96,11 @@ ApplicationController::~ApplicationController()
 
 QString ApplicationController::settingsSummary() const
 {
+    return ::settingsSummary(featureSettings());
+}
+
+FeatureSettings ApplicationController::featureSettings() const
+{
     FeatureSettings s;
     s.screenControlEnabled = m_screen->isEnabled();
     s.colorTemperature = m_screen->colorTemperature();
@@ -109,7 +114,7 @@ QString ApplicationController::settingsSummary() const
     s.breakPeriodMinutes = m_breakSchedule.breakPeriod();
     s.includeNaturalBreaks = m_breakSchedule.naturalBreaksIncluded();
     s.naturalBreakDurationMinutes = m_breakSchedule.naturalBreakDuration();
-    return ::settingsSummary(s);
+    return s;
 }
 
 void ApplicationController::init()
@@ -252,6 +257,11 @@ void ApplicationController::processStoppedBlinkDetection()
         setFeatureInUse(FeatureFreeCamera);
     }
     startLivePreviewIfAllowed();
+    if (m_sleepPending) {
+        m_sleepPending = false;
+        qDebug() << "ApplicationController: camera off, emit readyForSleep()";
+        emit readyForSleep();
+    }
 }
 
 void ApplicationController::requestCameraStop()
@@ -446,6 +456,15 @@ void ApplicationController::pauseCameraFeatures(bool isPaused)
     } else if (previewRan || m_featureInUse.load() != FeatureFreeCamera) {
         requestCameraStop();
     }
+}
+
+void ApplicationController::prepareForSleep()
+{
+    qDebug() << "ApplicationController::prepareForSleep()";
+    // Whatever runs, the engine answers a stop with stopped(), at once when it is idle; a stop
+    // already on its way is answered the same way.
+    m_sleepPending = true;
+    requestCameraStop();
 }
 
 void ApplicationController::setCameraIDpreffered(int id)

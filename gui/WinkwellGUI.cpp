@@ -108,6 +108,7 @@ WinkwellGUI::WinkwellGUI(GuiServices services, QWidget* parent)
     adjustGUIelementsSizes();
 
     addDropShadows();
+    connectLists();
 
     m_blinkReminder = new BlinkReminderWidget(this);
     connect(m_blinkReminder, &BlinkReminderWidget::hideBlinkReminderByMouseRequested, this,
@@ -276,7 +277,7 @@ QString WinkwellGUI::errorText(Error error) const
 
 void WinkwellGUI::updateSystemTray()
 {
-    if (m_paused) {
+    if (m_programPause.isPaused()) {
         m_trayTitle = tr("winkwell - presentation mode");
         m_trayIcon->setIcon(QIcon(QStringLiteral(":/icons/grayIcon16.svg")));
         m_trayIcon->setToolTip(m_trayTitle);
@@ -288,7 +289,7 @@ void WinkwellGUI::updateSystemTray()
                             QSystemTrayIcon::NoIcon, kErrorBalloonMs);
             m_errorBalloonShown = true;
         }
-    } else if (m_cameraUsePaused) {
+    } else if (m_cameraPause.isPaused()) {
         m_trayTitle = tr("winkwell camera use paused");
         m_trayIcon->setIcon(QIcon(QStringLiteral(":/icons/webcamOff.svg")));
         m_trayIcon->setToolTip(m_trayTitle);
@@ -308,9 +309,9 @@ void WinkwellGUI::updateSystemTray()
     for (QWidget* panel :
          {m_ui->widget_automaticBrightness, m_ui->widget_blinkTraining, m_ui->widget_eyeExercises,
           m_ui->widget_breaks, m_ui->widget_blinkMonitoring}) {
-        panel->setEnabled(!m_paused);
+        panel->setEnabled(!m_programPause.isPaused());
     }
-    if (m_cameraUsePaused) {
+    if (m_cameraPause.isPaused()) {
         m_ui->radioButton_isReminderInteractive->setEnabled(false);
         if (m_ui->radioButton_isReminderInteractive->isChecked()) {
             m_interactiveForcedToSimple = true;
@@ -425,15 +426,36 @@ void WinkwellGUI::hideBlinkReminder()
 
 void WinkwellGUI::pauseApp()
 {
-    if (m_paused) {
-        return;
+    pauseFor(PauseReasons::User);
+}
+
+void WinkwellGUI::resumeApp()
+{
+    // By hand: whatever paused the program, the user wants it back.
+    if (m_programPause.clear()) {
+        applyProgramResume();
     }
+}
+
+void WinkwellGUI::pauseCameraUse()
+{
+    pauseCameraFor(PauseReasons::User);
+}
+
+void WinkwellGUI::resumeCameraUse()
+{
+    if (m_cameraPause.clear()) {
+        applyCameraResume();
+    }
+}
+
+void WinkwellGUI::applyProgramPause()
+{
     qDebug() << "WinkwellGUI::pauseApp()";
-    m_paused = true;
     leaveCameraStatus();
     m_trayMenu->insertAction(m_ui->action_pauseWinkwell, m_ui->action_resumeWinkwell);
     m_trayMenu->removeAction(m_ui->action_pauseWinkwell);
-    if (!m_cameraUsePaused) {
+    if (!m_cameraPause.isPaused()) {
         m_trayMenu->removeAction(m_ui->action_pauseWebcamUse);
         m_ui->toolButton_pauseCamera->removeAction(m_ui->action_pauseWebcamUse);
     }
@@ -448,15 +470,11 @@ void WinkwellGUI::pauseApp()
     emit pauseRequested(true);
 }
 
-void WinkwellGUI::resumeApp()
+void WinkwellGUI::applyProgramResume()
 {
-    if (!m_paused) {
-        return;
-    }
     qDebug() << "WinkwellGUI::resumeApp()";
-    m_paused = false;
     m_trayMenu->insertAction(m_ui->action_resumeWinkwell, m_ui->action_pauseWinkwell);
-    if (!m_cameraUsePaused) {
+    if (!m_cameraPause.isPaused()) {
         m_trayMenu->insertAction(m_ui->action_resumeWinkwell, m_ui->action_pauseWebcamUse);
         m_ui->toolButton_pauseCamera->setDefaultAction(m_ui->action_pauseWebcamUse);
     }
@@ -467,14 +485,10 @@ void WinkwellGUI::resumeApp()
     emit pauseRequested(false);
 }
 
-void WinkwellGUI::pauseCameraUse()
+void WinkwellGUI::applyCameraPause()
 {
-    if (m_cameraUsePaused) {
-        return;
-    }
     leaveCameraStatus();
     qDebug() << "WinkwellGUI::pauseCameraUse()";
-    m_cameraUsePaused = true;
     m_trayMenu->insertAction(m_ui->action_pauseWebcamUse, m_ui->action_resumeWebcamUse);
     m_trayMenu->removeAction(m_ui->action_pauseWebcamUse);
     m_ui->toolButton_pauseCamera->removeAction(m_ui->action_pauseWebcamUse);
@@ -483,13 +497,9 @@ void WinkwellGUI::pauseCameraUse()
     emit disableCameraUse(true);
 }
 
-void WinkwellGUI::resumeCameraUse()
+void WinkwellGUI::applyCameraResume()
 {
-    if (!m_cameraUsePaused) {
-        return;
-    }
     qDebug() << "WinkwellGUI::resumeCameraUse()";
-    m_cameraUsePaused = false;
     m_trayMenu->insertAction(m_ui->action_resumeWebcamUse, m_ui->action_pauseWebcamUse);
     m_trayMenu->removeAction(m_ui->action_resumeWebcamUse);
     m_ui->toolButton_pauseCamera->removeAction(m_ui->action_resumeWebcamUse);
@@ -498,37 +508,46 @@ void WinkwellGUI::resumeCameraUse()
     emit disableCameraUse(false);
 }
 
-void WinkwellGUI::pauseFor(PauseReason reason)
+void WinkwellGUI::pauseFor(PauseReasons::Reason reason)
 {
-    if (m_paused) {
+    const bool began = m_programPause.add(reason);
+    qDebug().noquote() << "WinkwellGUI: paused for" << m_programPause.describe();
+    if (began) {
+        applyProgramPause();
+    }
+}
+
+void WinkwellGUI::resumeFor(PauseReasons::Reason reason)
+{
+    if (!m_programPause.holds(reason)) {
         return;
     }
-    m_pausedFor[reason] = true;
-    pauseApp();
-}
-
-void WinkwellGUI::resumeFor(PauseReason reason)
-{
-    if (m_pausedFor[reason]) {
-        m_pausedFor[reason] = false;
-        resumeApp();
+    if (m_programPause.remove(reason)) {
+        applyProgramResume();
+    } else {
+        qDebug().noquote() << "WinkwellGUI: still paused for" << m_programPause.describe();
     }
 }
 
-void WinkwellGUI::pauseCameraFor(PauseReason reason)
+void WinkwellGUI::pauseCameraFor(PauseReasons::Reason reason)
 {
-    if (m_cameraUsePaused) {
+    const bool began = m_cameraPause.add(reason);
+    qDebug().noquote() << "WinkwellGUI: camera use paused for" << m_cameraPause.describe();
+    if (began) {
+        applyCameraPause();
+    }
+}
+
+void WinkwellGUI::resumeCameraFor(PauseReasons::Reason reason)
+{
+    if (!m_cameraPause.holds(reason)) {
         return;
     }
-    m_pausedFor[reason] = true;
-    pauseCameraUse();
-}
-
-void WinkwellGUI::resumeCameraFor(PauseReason reason)
-{
-    if (m_pausedFor[reason]) {
-        m_pausedFor[reason] = false;
-        resumeCameraUse();
+    if (m_cameraPause.remove(reason)) {
+        applyCameraResume();
+    } else {
+        qDebug().noquote() << "WinkwellGUI: camera use still paused for"
+                           << m_cameraPause.describe();
     }
 }
 
@@ -537,25 +556,26 @@ void WinkwellGUI::systemAdapter(int s)
     using Status = SystemSession::EventFilter::Status;
     switch (s) {
     case Status::SessionLocked:
-        pauseFor(Locked);
+        pauseFor(PauseReasons::Locked);
         break;
     case Status::SessionUnlocked:
-        resumeFor(Locked);
+        resumeFor(PauseReasons::Locked);
         emit brightnessSliderPositionChanged(m_ui->slider_brightness->value());
         break;
     case Status::GoingToSuspend:
-        pauseFor(Suspended);
+        pauseFor(PauseReasons::Suspended);
+        emit sleepPreparationRequested();
         break;
     case Status::ResumedFromSuspend:
         emit computerWakenUp();
         startUpdateCheck();
-        resumeFor(Suspended);
+        resumeFor(PauseReasons::Suspended);
         break;
     case Status::DisplayOn:
-        resumeFor(DisplayOff);
+        resumeFor(PauseReasons::DisplayOff);
         break;
     case Status::DisplayOff:
-        pauseFor(DisplayOff);
+        pauseFor(PauseReasons::DisplayOff);
         break;
     case Status::LidOpened:
         emit lidStatusOpen(true);
@@ -570,28 +590,28 @@ void WinkwellGUI::systemAdapter(int s)
         break;
     case Status::ScreenCloned:
         if (m_ui->checkBox_pauseAppWhenClonedScreen->isChecked()) {
-            pauseFor(ClonedScreen);
+            pauseFor(PauseReasons::ClonedScreen);
         } else {
-            resumeFor(ClonedScreen);
+            resumeFor(PauseReasons::ClonedScreen);
         }
         break;
     case Status::ScreenNotCloned:
-        resumeFor(ClonedScreen);
+        resumeFor(PauseReasons::ClonedScreen);
         break;
     case Status::OnBattery:
         emit poweredByBattery(true);
         if (m_ui->checkBox_pauseOnBattery->isChecked()) {
             qDebug() << "WinkwellGUI::nativeEvent() camera use paused because of battery";
-            pauseCameraFor(Battery);
+            pauseCameraFor(PauseReasons::Battery);
         } else {
             qDebug() << "WinkwellGUI::nativeEvent() camera use resumed because of battery";
-            resumeCameraFor(Battery);
+            resumeCameraFor(PauseReasons::Battery);
         }
         break;
     case Status::OnMains:
         emit poweredByBattery(false);
         qDebug() << "WinkwellGUI::nativeEvent() camera use resumed because of battery";
-        resumeCameraFor(Battery);
+        resumeCameraFor(PauseReasons::Battery);
         break;
     case Status::BatterySaverOff:
         emit powerSaverActivated(false);
@@ -604,36 +624,44 @@ void WinkwellGUI::systemAdapter(int s)
         break;
     case Status::ListedProcessRuns:
         if (m_ui->checkBox_whenProcessRun->isChecked()) {
-            pauseFor(Process);
+            pauseFor(PauseReasons::Process);
         } else {
-            resumeFor(Process);
+            resumeFor(PauseReasons::Process);
         }
         break;
     case Status::NoListedProcess:
-        resumeFor(Process);
+        resumeFor(PauseReasons::Process);
         break;
     case Status::CameraTitleOpen:
         if (m_ui->checkBox_whenTitleExists->isChecked()) {
-            pauseCameraFor(CameraTitle);
+            pauseCameraFor(PauseReasons::CameraTitle);
         } else {
-            resumeCameraFor(CameraTitle);
+            resumeCameraFor(PauseReasons::CameraTitle);
         }
         break;
     case Status::NoCameraTitle:
-        resumeCameraFor(CameraTitle);
+        resumeCameraFor(PauseReasons::CameraTitle);
         break;
     case Status::PauseTitleOpen:
         if (m_ui->checkBox_pauseApp_whenTitleExist->isChecked()) {
-            pauseFor(PauseTitle);
+            pauseFor(PauseReasons::PauseTitle);
         } else {
-            resumeFor(PauseTitle);
+            resumeFor(PauseReasons::PauseTitle);
         }
         break;
     case Status::NoPauseTitle:
-        resumeFor(PauseTitle);
+        resumeFor(PauseReasons::PauseTitle);
         break;
     default:
         break;
+    }
+}
+
+void WinkwellGUI::confirmReadyForSleep()
+{
+    qDebug() << "WinkwellGUI::confirmReadyForSleep()";
+    if (m_systemListener) {
+        m_systemListener->confirmReadyForSleep();
     }
 }
 

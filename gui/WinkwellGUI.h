@@ -2,6 +2,7 @@
 
 #include "common/Error.h"
 #include "common/Feature.h"
+#include "gui/PauseReasons.h"
 #include "systemsession/EventFilter.h"
 
 #include <QDateTime>
@@ -72,8 +73,8 @@ public:
     Ui::widget_winkwell* form() const { return m_ui.get(); }
     int statusCode() const { return m_statusCode; }
     Error currentError() const { return m_currentError; }
-    bool isPaused() const { return m_paused; }
-    bool isCameraUsePaused() const { return m_cameraUsePaused; }
+    bool isPaused() const { return m_programPause.isPaused(); }
+    bool isCameraUsePaused() const { return m_cameraPause.isPaused(); }
     QSystemTrayIcon* trayIcon() const { return m_trayIcon; }
     QMenu* trayMenu() const { return m_trayMenu; }
     QString trayTitle() const { return m_trayTitle; }
@@ -100,6 +101,8 @@ public slots:
     void adjustSystemTrayBasedOnFunctionalityAccessingCamera(Feature functionality);
     void showBubleNotificationAboutMeasurement(double blinkRate);
     void showInternetUnreachable();
+    // The camera engine has stopped for the coming sleep: the system may sleep now.
+    void confirmReadyForSleep();
     void showReminder();
     void responceToBlink();
     void showBreakReminder();
@@ -189,6 +192,8 @@ signals:
     void cameraIDchanged(int id);
     void pauseRequested(bool pause);
     void disableCameraUse(bool disable);
+    // The computer is about to sleep: the pause must reach the camera engine first.
+    void sleepPreparationRequested();
     void blinkRateChanged(float blinkRate);
     void useWebcamInBreaksChanged(bool use);
     // The window asks for an update check (start and resume); the updater answers.
@@ -221,30 +226,23 @@ private slots:
     void changeColorTemperature();
 
 private:
-    // Why the program or its camera use was paused automatically.
-    enum PauseReason
-    {
-        Locked,
-        Suspended,
-        DisplayOff,
-        ClonedScreen,
-        Battery,
-        Process,
-        CameraTitle,
-        PauseTitle,
-        PauseReasonCount
-    };
-
     void buildTray();
     void addDropShadows();
     void setPageTitle(const QString& title);
     void finishPageChange();
     void fitToContents();
     void leaveCameraStatus();
-    void pauseFor(PauseReason reason);
-    void resumeFor(PauseReason reason);
-    void pauseCameraFor(PauseReason reason);
-    void resumeCameraFor(PauseReason reason);
+    void pauseFor(PauseReasons::Reason reason);
+    void resumeFor(PauseReasons::Reason reason);
+    void pauseCameraFor(PauseReasons::Reason reason);
+    void resumeCameraFor(PauseReasons::Reason reason);
+    // What a pause's beginning and end change on screen and in the controllers.
+    void applyProgramPause();
+    void applyProgramResume();
+    void applyCameraPause();
+    void applyCameraResume();
+    // The process and title lists go to the OS listener when the user has finished editing.
+    void connectLists();
     void showCameraAccessHint();
     void showTrayMessage(const QString& title, const QString& message,
                          QSystemTrayIcon::MessageIcon icon, int ms);
@@ -296,7 +294,7 @@ private:
     bool m_trainingOn = false;
     bool m_breaksOn = false;
     bool m_exercisesOn = false;
-    bool m_paused = false;
-    bool m_cameraUsePaused = false;
-    std::array<bool, PauseReasonCount> m_pausedFor{};
+    // Presentation mode, and the pause of camera use.
+    PauseReasons m_programPause;
+    PauseReasons m_cameraPause;
 };

@@ -4,6 +4,7 @@
 #include "BlinkRatePlot.h"
 #include "CameraSettingsDialog.h"
 #include "HotkeyText.h"
+#include "SettledLineEdit.h"
 #include "WinkwellGUI.h"
 #include "common/SettingsStore.h"
 #include "platform/Autostart.h"
@@ -190,7 +191,11 @@ void WinkwellGUI::on_radioButton_isReminderInteractive_toggled(bool checked)
 {
     qDebug() << "WinkwellGUI::on_radioButton_isReminderInteractive_toggled" << checked;
     m_interactiveReminder = checked;
-    saveSetting(SettingKeys::interactiveReminder, checked);
+    // A camera pause forces the simple reminder for its time only; the user's choice stays
+    // stored.
+    if (!m_interactiveForcedToSimple) {
+        saveSetting(SettingKeys::interactiveReminder, checked);
+    }
     m_ui->checkBox_isMGDenabled->setEnabled(checked);
     emit reminderInteractivityChanged(checked);
     checkToDisableErrorToolTipIfNoCameraNeeded();
@@ -391,7 +396,7 @@ void WinkwellGUI::on_checkBox_whenTitleExists_toggled(bool checked)
     saveSetting(SettingKeys::pauseCameraWhenTitle, checked);
     qDebug() << "on_checkBox_whenTitleExists_toggled" << checked;
     if (!checked) {
-        resumeCameraFor(CameraTitle);
+        resumeCameraFor(PauseReasons::CameraTitle);
     }
 }
 
@@ -404,7 +409,7 @@ void WinkwellGUI::on_checkBox_whenProcessRun_toggled(bool checked)
     saveSetting(SettingKeys::pauseWhenProcess, checked);
     qDebug() << "on_checkBox_whenProcessRun_toggled" << checked;
     if (!checked) {
-        resumeFor(Process);
+        resumeFor(PauseReasons::Process);
     }
 }
 
@@ -417,35 +422,44 @@ void WinkwellGUI::on_checkBox_pauseApp_whenTitleExist_toggled(bool checked)
     saveSetting(SettingKeys::pauseWhenTitle, checked);
     qDebug() << "on_checkBox_pauseApp_whenTitleExist_toggled" << checked;
     if (!checked) {
-        resumeFor(PauseTitle);
+        resumeFor(PauseReasons::PauseTitle);
     }
 }
 
+// The lists reach the OS listener once the user has finished typing them (connectLists()).
 void WinkwellGUI::on_lineEdit_whenTitleExists_textChanged(const QString& text)
 {
-    saveSetting(SettingKeys::cameraTitleList, m_ui->lineEdit_whenTitleExists->text());
-    if (m_systemListener) {
-        m_systemListener->setWindowTitles(text);
-    }
+    saveSetting(SettingKeys::cameraTitleList, text);
     qDebug() << "on_lineEdit_whenTitleExists_textChanged" << text;
 }
 
 void WinkwellGUI::on_lineEdit_pauseApp_whenTitleExists_textChanged(const QString& text)
 {
     saveSetting(SettingKeys::pauseTitleList, text);
-    if (m_systemListener) {
-        m_systemListener->setPauseAppWindowTitles(text);
-    }
     qDebug() << "on_lineEdit_pauseApp_whenTitleExists_textChanged" << text;
 }
 
 void WinkwellGUI::on_lineEdit_whenProcessRun_textChanged(const QString& text)
 {
     saveSetting(SettingKeys::processList, text);
-    if (m_systemListener) {
-        m_systemListener->setProcesses(text);
-    }
     qDebug() << "on_lineEdit_whenProcessRun_textChanged" << text;
+}
+
+void WinkwellGUI::connectLists()
+{
+    const auto toListener = [this](QLineEdit* edit,
+                                   void (SystemSession::EventFilter::*set)(QString)) {
+        connect(new SettledLineEdit(edit), &SettledLineEdit::settled, this,
+                [this, set](const QString& text) {
+                    if (m_systemListener) {
+                        (m_systemListener.get()->*set)(text);
+                    }
+                });
+    };
+    toListener(m_ui->lineEdit_whenTitleExists, &SystemSession::EventFilter::setWindowTitles);
+    toListener(m_ui->lineEdit_pauseApp_whenTitleExists,
+               &SystemSession::EventFilter::setPauseAppWindowTitles);
+    toListener(m_ui->lineEdit_whenProcessRun, &SystemSession::EventFilter::setProcesses);
 }
 
 void WinkwellGUI::on_checkBox_enableBeta_toggled(bool checked)

@@ -1,3 +1,4 @@
+#include "../controller/ControllerHarness.h"
 #include "gui/BlinkRatePlot.h"
 #include "gui/WinkwellGUI.h"
 #include "gui/reminders/BlinkReminderWidget.h"
@@ -11,7 +12,9 @@
 #include "ui_WinkwellGUI.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QKeySequenceEdit>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
@@ -132,7 +135,7 @@ private slots:
         QCOMPARE(values(measurement), QStringList{"true"});
         QCOMPARE(values(training), QStringList{"true"});
         QCOMPARE(values(natural), QStringList{"true"});
-        QCOMPARE(values(period), QStringList{"30000"});
+        QCOMPARE(period.count(), 0); // the scheduler starts at 30 s, as the control does
         QCOMPARE(values(exercises), QStringList{"true"});
         QCOMPARE(values(breaks), QStringList{"true"});
         QCOMPARE(values(interactive), QStringList{"true"});
@@ -141,8 +144,8 @@ private slots:
         QCOMPARE(screen.first().at(1).toInt(), 1000);
         QCOMPARE(betweenBreaks.count(), 0);
         QCOMPARE(naturalLength.count(), 0);
-        for (const char* key : {"G/M", "G/T", "G/INB", "G/TP", "G/REER", "G/BRE", "G/IR", "G/NCM",
-                                "G/WS", "G/PENCS", "G/HOTKEYS_ON", "G/SC"}) {
+        for (const char* key : {"G/M", "G/T", "G/INB", "G/REER", "G/BRE", "G/IR", "G/NCM", "G/WS",
+                                "G/PENCS", "G/HOTKEYS_ON", "G/SC"}) {
             QVERIFY2(store().contains(key), key);
         }
         QVERIFY(w.autostart->isEnabled());
@@ -337,10 +340,13 @@ private slots:
         QCOMPARE(w.menu(), (QStringList{"Open winkwell", "Pause winkwell", "Stop camera use",
                                         "Exit winkwell"}));
 
-        // The user's own pause survives lock, suspend and resume.
+        // The user's own pause survives lock, suspend and resume; the coming sleep still waits
+        // for the scheduler to confirm that the camera is off.
+        QSignalSpy sleep(w.gui.get(), &WinkwellGUI::sleepPreparationRequested);
         w.ui()->action_pauseWinkwell->trigger();
         w.listener->fire(0);
         w.listener->fire(2);
+        QCOMPARE(sleep.count(), 1);
         w.listener->fire(3);
         w.listener->fire(1);
         QVERIFY(w.gui->isPaused());
@@ -387,6 +393,142 @@ private slots:
         QVERIFY(w.gui->isPaused());
         w.listener->fire(12);
         QVERIFY(!w.gui->isPaused());
+    }
+
+    void controlsStartWhereTheSchedulerStarts()
+    {
+        // A stored choice equal to its control's first value changes nothing and is sent
+        // nowhere, so the scheduler must already start with it.
+        Window w;
+        ControllerHarness harness(false);
+        const FeatureSettings start = harness.controller->featureSettings();
+        const Ui::widget_winkwell* ui = w.ui();
+        QCOMPARE(ui->toolButton_screenControlOnOff->isChecked(), start.screenControlEnabled);
+        QCOMPARE(ui->toolButton_normalColorTemperature->isChecked(), start.colorTemperature == 66);
+        QCOMPARE(ui->toolButton_blinkTrainingOnOff->isChecked(), start.trainingEnabled);
+        QCOMPARE(ui->spinBox_trainingPeriod->value() * 1000, start.blinkReminderPeriodMs);
+        QCOMPARE(ui->radioButton_isReminderInteractive->isChecked(), start.interactiveReminder);
+        QCOMPARE(ui->checkBox_isMGDenabled->isChecked(), start.mgdEnabled);
+        QCOMPARE(ui->toolButton_eyeExerciseOnOff->isChecked(), start.exercisesEnabled);
+        QCOMPARE(ui->toolButton_computerBreaksOnOff->isChecked(), start.breaksEnabled);
+        QCOMPARE(ui->spinBox_timeBetweenBreaks->value(), start.breakPeriodMinutes);
+        QCOMPARE(ui->checkBox_includeNaturalBreaks->isChecked(), start.includeNaturalBreaks);
+        QCOMPARE(static_cast<uint>(ui->spinBox_naturalBreaksDuration->value()),
+                 start.naturalBreakDurationMinutes);
+        QCOMPARE(ui->toolButton_blinkMonitoringOnOff->isChecked(),
+                 harness.controller->isMeasurementEnabled());
+        // The brightness slider is the exception: the scheduler takes its position from the
+        // screens, not from the window.
+
+        // A stored period of 15 s reaches the scheduler.
+        store().setValue("G/TP", 15);
+        QSignalSpy period(w.gui.get(), &WinkwellGUI::trainingPeriodChanged);
+        w.gui->init();
+        QCOMPARE(values(period), QStringList{"15000"});
+    }
+
+    void everyReasonHoldsThePauseUntilItEnds()
+    {
+        struct Reason
+        {
+            const char* name;
+            int begins;
+            int ends;
+            bool camera; // pauses camera use rather than the program
+        };
+        const Reason reasons[] = {
+            {"lock", 0, 1, false},        {"suspend", 2, 3, false},
+            {"display off", 5, 4, false}, {"cloned screen", 11, 12, false},
+            {"process", 18, 19, false},   {"pause title", 22, 23, false},
+            {"battery", 13, 14, true},    {"camera title", 20, 21, true},
+        };
+        Window w;
+        w.gui->init();
+        for (QCheckBox* option :
+             {w.ui()->checkBox_pauseAppWhenClonedScreen, w.ui()->checkBox_whenProcessRun,
+              w.ui()->checkBox_pauseApp_whenTitleExist, w.ui()->checkBox_pauseOnBattery,
+              w.ui()->checkBox_whenTitleExists}) {
+            option->setChecked(true);
+        }
+        QSignalSpy pause(w.gui.get(), &WinkwellGUI::pauseRequested);
+        QSignalSpy camera(w.gui.get(), &WinkwellGUI::disableCameraUse);
+        const auto expect = [&](bool program, bool cameraUse, const QString& when) {
+            QVERIFY2(w.gui->isPaused() == program && w.gui->isCameraUsePaused() == cameraUse,
+                     qPrintable(when));
+        };
+        for (const Reason& a : reasons) {
+            for (const Reason& b : reasons) {
+                if (&a == &b) {
+                    continue;
+                }
+                const QString pair = QStringLiteral("%1, then %2").arg(a.name, b.name);
+                w.listener->fire(a.begins);
+                w.listener->fire(b.begins);
+                expect(!a.camera || !b.camera, a.camera || b.camera, pair);
+                // The first to end leaves the other's pause in place.
+                w.listener->fire(a.ends);
+                expect(!b.camera, b.camera, pair + ", " + a.name + " ended");
+                w.listener->fire(b.ends);
+                expect(false, false, pair + ", both ended");
+            }
+        }
+        // Each scope paused and resumed once a pair, whatever the other reason did meanwhile.
+        QCOMPARE(pause.count(), 2 * (8 * 7 - 2));
+        QCOMPARE(camera.count(), 2 * (8 * 7 - 6 * 5));
+
+        // The user's pause outlives every automatic reason.
+        w.ui()->action_pauseWinkwell->trigger();
+        w.ui()->action_pauseWebcamUse->trigger();
+        for (const Reason& reason : reasons) {
+            w.listener->fire(reason.begins);
+            w.listener->fire(reason.ends);
+        }
+        expect(true, true, QStringLiteral("after the user's pause"));
+    }
+
+    void theUsersCameraChoiceIsNeverUndone()
+    {
+        Window w;
+        w.gui->init();
+        w.ui()->checkBox_whenTitleExists->setChecked(true);
+        // Paused by a window title; the user takes the camera back, then stops it again.
+        w.listener->fire(20);
+        QVERIFY(w.gui->isCameraUsePaused());
+        w.ui()->action_resumeWebcamUse->trigger();
+        QVERIFY(!w.gui->isCameraUsePaused());
+        w.ui()->action_pauseWebcamUse->trigger();
+        // The title's window closes: the camera stays off, as the user said.
+        w.listener->fire(21);
+        QVERIFY(w.gui->isCameraUsePaused());
+        // The forced simple reminder is the pause's, never stored as the user's choice.
+        QVERIFY(w.ui()->radioButton_isReminderSimple->isChecked());
+        QCOMPARE(store().value("G/IR").toBool(), true);
+        w.ui()->action_resumeWebcamUse->trigger();
+        QVERIFY(w.ui()->radioButton_isReminderInteractive->isChecked());
+    }
+
+    void listsReachTheListenerWhenTypingEnds()
+    {
+        Window w;
+        w.gui->init();
+        w.gui->show();
+        w.ui()->toolButton_titleBarSettings->click();
+        QLineEdit* titles = w.ui()->lineEdit_pauseApp_whenTitleExists;
+        w.ui()->checkBox_pauseApp_whenTitleExist->setChecked(true);
+        w.listener->requests.clear();
+        titles->setFocus();
+        QTRY_VERIFY(titles->hasFocus());
+        QTest::keyClicks(titles, "zoom; teams");
+        // Typing alone sends nothing: "z" would match nearly every title.
+        QCOMPARE(w.listener->requests.filter("setPauseAppWindowTitles"), QStringList());
+        QCOMPARE(store().value("G/PAWTEL").toString(), QStringLiteral("zoom; teams"));
+        QTest::keyClick(titles, Qt::Key_Return);
+        QCOMPARE(w.listener->requests.filter("setPauseAppWindowTitles"),
+                 QStringList{"setPauseAppWindowTitles zoom; teams"});
+        // A pause in the typing is an end too.
+        QTest::keyClicks(titles, ";meet");
+        QTRY_COMPARE_WITH_TIMEOUT(w.listener->requests.filter("setPauseAppWindowTitles").size(), 2,
+                                  3000);
     }
 
     void cameraPauseForcesTheSimpleReminderAndErrorsColourTheTray()
