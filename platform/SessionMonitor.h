@@ -12,6 +12,10 @@ class SessionMonitor : public QObject
 public:
     using QObject::QObject;
 
+    // A lock only requested (no locker said the session is locked) ends with the user's input
+    // this long after the request.
+    static constexpr int kLockRequestGraceMs = 1000;
+
 public slots:
     // The pause for the coming sleep has been applied: the system may sleep now.
     virtual void releaseSleepDelay() {}

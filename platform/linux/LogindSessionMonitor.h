@@ -35,8 +35,6 @@ class LogindSessionMonitor : public SessionMonitor
 
 public:
     static constexpr int kSleepDelayMs = 2000;
-    // Input this long after a lock request shows the user back.
-    static constexpr int kLockRequestGraceMs = 1000;
 
     // Makes the input-time source on the first lock request (it holds a display connection of
     // its own); empty, or one that cannot tell, and a lock request locks nothing.

@@ -1,5 +1,5 @@
 #include "TestServices.h"
-#include "platform/linux/LogindSessionMonitor.h"
+#include "platform/SessionMonitor.h"
 #include "support/RecordedLog.h"
 #include "systemsession/EventFilter.h"
 
@@ -333,7 +333,7 @@ private slots:
         Listener listener;
         QTRY_COMPARE(RecordedLog::timesLogged("logind session " + c2), 1);
         const auto input = [] {
-            QTest::qWait(LogindSessionMonitor::kLockRequestGraceMs + 300);
+            QTest::qWait(SessionMonitor::kLockRequestGraceMs + 300);
             QVERIFY(TestProcesses::run("xdotool", {"mousemove_relative", "--", "7", "7"},
                                        qEnvironmentVariable("DISPLAY")));
         };
