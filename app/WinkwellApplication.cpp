@@ -6,6 +6,7 @@
 #include "SchedulerWindowWiring.h"
 #include "SingleInstance.h"
 #include "common/SettingsStore.h"
+#include "common/Version.h"
 #include "gui/WinkwellGUI.h"
 #include "network/window/WidgetProxy.h"
 
@@ -53,7 +54,7 @@ WinkwellApplication::WinkwellApplication(int& argc, char** argv, std::FILE* stde
     }
     setLanguage(loadSavedLanguage());
 
-    setApplicationVersion(QStringLiteral("3.6.24.0"));
+    setApplicationVersion(QString::fromLatin1(kWinkwellVersion));
     setApplicationName(QStringLiteral("Winkwell"));
     setOrganizationName(QStringLiteral("lidcareworks"));
     qDebug() << "version" << applicationVersion();
@@ -62,6 +63,10 @@ WinkwellApplication::WinkwellApplication(int& argc, char** argv, std::FILE* stde
     guiServices.languages = [this] { return availableLanguages(); };
     guiServices.setLanguage = [this](int index) { setLanguage(index); };
     m_gui = new WinkwellGUI(std::move(guiServices));
+    // The program lives in the tray: a question answered while the window is hidden closes the
+    // last visible window, and that must not end it. Only the main window's close does.
+    setQuitOnLastWindowClosed(false);
+    connect(m_gui, &WinkwellGUI::closed, this, &QCoreApplication::quit, Qt::QueuedConnection);
     qDebug() << "WinkwellApplication gui created";
     m_proxyWindow = new WidgetProxy(m_gui);
     m_statistics = new StatisticsController(m_dataFolder);

@@ -2,11 +2,14 @@
 
 #include "AboutLinks.h"
 #include "BlinkRatePlot.h"
+#include "TrayMenu.h"
 #include "common/SettingsStore.h"
+#include "common/Version.h"
 #include "platform/Autostart.h"
 #include "platform/CameraCatalog.h"
 #include "platform/CameraControls.h"
 #include "platform/GlobalShortcut.h"
+#include "platform/TrayHost.h"
 #include "reminders/BlinkReminderWidget.h"
 #include "reminders/BreakReminderWidget.h"
 #include "reminders/ExerciseReminderWidget.h"
@@ -75,8 +78,7 @@ WinkwellGUI::WinkwellGUI(GuiServices services, QWidget* parent)
     connect(m_ui->action_pauseWebcamUse, &QAction::triggered, this, &WinkwellGUI::pauseCameraUse);
     connect(m_ui->action_resumeWebcamUse, &QAction::triggered, this, &WinkwellGUI::resumeCameraUse);
     connect(m_ui->action_quit, &QAction::triggered, this, &WinkwellGUI::close);
-    m_ui->toolButton_pauseCamera->setDefaultAction(m_ui->action_pauseWebcamUse);
-    m_ui->toolButton_presentationMode->setDefaultAction(m_ui->action_pauseWinkwell);
+    // The pause buttons get theirs with the tray menu.
     m_ui->toolButton_exit->setDefaultAction(m_ui->action_quit);
 
     m_colorTemperatureButtons = new QButtonGroup(this);
@@ -114,10 +116,14 @@ WinkwellGUI::WinkwellGUI(GuiServices services, QWidget* parent)
     connect(m_blinkReminder, &BlinkReminderWidget::hideBlinkReminderByMouseRequested, this,
             &WinkwellGUI::hideBlinkReminderByMouseRequested);
     m_breakReminder = new BreakReminderWidget(this);
-    connect(m_breakReminder, &BreakReminderWidget::skipClicked, this,
-            &WinkwellGUI::skipBreakClicked);
-    connect(m_breakReminder, &BreakReminderWidget::snoozeClicked, this,
-            &WinkwellGUI::snoozeBreakClicked);
+    connect(m_breakReminder, &BreakReminderWidget::skipClicked, this, [this] {
+        hideToTray();
+        emit skipBreakClicked();
+    });
+    connect(m_breakReminder, &BreakReminderWidget::snoozeClicked, this, [this] {
+        hideToTray();
+        emit snoozeBreakClicked();
+    });
     m_exerciseReminder = new ExerciseReminderWidget(this);
     connect(m_exerciseReminder, &ExerciseReminderWidget::exerciseFinished, this,
             &WinkwellGUI::exerciseFinished);
@@ -125,11 +131,10 @@ WinkwellGUI::WinkwellGUI(GuiServices services, QWidget* parent)
     m_blinkSound = new ReminderSound(QStringLiteral(":/audio/marimba12.wav"), 1, this);
 
     buildTray();
-    m_ui->label_version->setText(QStringLiteral("winkwell ") + tr("version") + QLatin1Char(' ') +
-                                 QCoreApplication::applicationVersion());
+    showVersion();
     loadLanguages();
     fitToContents();
-    move(ScreenPlacement::primaryScreenSize().width() / 2, 0);
+    moveToDefaultPlace();
 }
 
 WinkwellGUI::~WinkwellGUI()
@@ -149,16 +154,13 @@ WinkwellGUI::~WinkwellGUI()
 void WinkwellGUI::buildTray()
 {
     m_trayMenu = new QMenu(this);
-    m_trayMenu->addAction(m_ui->action_open);
-    m_trayMenu->addAction(m_ui->action_pauseWinkwell);
-    m_trayMenu->addAction(m_ui->action_pauseWebcamUse);
-    m_trayMenu->addSeparator();
-    m_trayMenu->addAction(m_ui->action_quit);
+    updateTrayMenu();
     m_trayIcon = new QSystemTrayIcon(this);
     m_trayIcon->setToolTip(QStringLiteral("winkwell"));
     m_trayIcon->setContextMenu(m_trayMenu);
     m_trayIcon->setIcon(QIcon(QStringLiteral(":/icons/icon16.svg")));
     m_trayIcon->setVisible(true);
+    m_trayClicks = trayClicks();
     connect(m_trayIcon, &QSystemTrayIcon::activated, this, &WinkwellGUI::showWindow);
     qDebug() << "tray icon created";
     if (!hasTray()) {
@@ -169,7 +171,8 @@ void WinkwellGUI::buildTray()
 
 bool WinkwellGUI::hasTray() const
 {
-    return QSystemTrayIcon::isSystemTrayAvailable();
+    return m_services.trayAvailable ? m_services.trayAvailable()
+                                    : QSystemTrayIcon::isSystemTrayAvailable();
 }
 
 void WinkwellGUI::addDropShadows()
@@ -453,14 +456,8 @@ void WinkwellGUI::applyProgramPause()
 {
     qDebug() << "WinkwellGUI::pauseApp()";
     leaveCameraStatus();
-    m_trayMenu->insertAction(m_ui->action_pauseWinkwell, m_ui->action_resumeWinkwell);
-    m_trayMenu->removeAction(m_ui->action_pauseWinkwell);
-    if (!m_cameraPause.isPaused()) {
-        m_trayMenu->removeAction(m_ui->action_pauseWebcamUse);
-        m_ui->toolButton_pauseCamera->removeAction(m_ui->action_pauseWebcamUse);
-    }
-    m_ui->toolButton_presentationMode->removeAction(m_ui->action_pauseWinkwell);
-    m_ui->toolButton_presentationMode->setDefaultAction(m_ui->action_resumeWinkwell);
+    updateTrayMenu();
+    cancelReminderPositionChange();
     hideBlinkReminder();
     qDebug() << "WinkwellGUI::hideExerciseReminder()";
     m_exerciseReminder->stop();
@@ -473,14 +470,7 @@ void WinkwellGUI::applyProgramPause()
 void WinkwellGUI::applyProgramResume()
 {
     qDebug() << "WinkwellGUI::resumeApp()";
-    m_trayMenu->insertAction(m_ui->action_resumeWinkwell, m_ui->action_pauseWinkwell);
-    if (!m_cameraPause.isPaused()) {
-        m_trayMenu->insertAction(m_ui->action_resumeWinkwell, m_ui->action_pauseWebcamUse);
-        m_ui->toolButton_pauseCamera->setDefaultAction(m_ui->action_pauseWebcamUse);
-    }
-    m_trayMenu->removeAction(m_ui->action_resumeWinkwell);
-    m_ui->toolButton_presentationMode->removeAction(m_ui->action_resumeWinkwell);
-    m_ui->toolButton_presentationMode->setDefaultAction(m_ui->action_pauseWinkwell);
+    updateTrayMenu();
     updateSystemTray();
     emit pauseRequested(false);
 }
@@ -489,10 +479,7 @@ void WinkwellGUI::applyCameraPause()
 {
     leaveCameraStatus();
     qDebug() << "WinkwellGUI::pauseCameraUse()";
-    m_trayMenu->insertAction(m_ui->action_pauseWebcamUse, m_ui->action_resumeWebcamUse);
-    m_trayMenu->removeAction(m_ui->action_pauseWebcamUse);
-    m_ui->toolButton_pauseCamera->removeAction(m_ui->action_pauseWebcamUse);
-    m_ui->toolButton_pauseCamera->setDefaultAction(m_ui->action_resumeWebcamUse);
+    updateTrayMenu();
     updateSystemTray();
     emit disableCameraUse(true);
 }
@@ -500,12 +487,19 @@ void WinkwellGUI::applyCameraPause()
 void WinkwellGUI::applyCameraResume()
 {
     qDebug() << "WinkwellGUI::resumeCameraUse()";
-    m_trayMenu->insertAction(m_ui->action_resumeWebcamUse, m_ui->action_pauseWebcamUse);
-    m_trayMenu->removeAction(m_ui->action_resumeWebcamUse);
-    m_ui->toolButton_pauseCamera->removeAction(m_ui->action_resumeWebcamUse);
-    m_ui->toolButton_pauseCamera->setDefaultAction(m_ui->action_pauseWebcamUse);
+    updateTrayMenu();
     updateSystemTray();
     emit disableCameraUse(false);
+}
+
+void WinkwellGUI::updateTrayMenu()
+{
+    const TrayMenu::Actions actions{
+        m_ui->action_open,           m_ui->action_pauseWinkwell,   m_ui->action_resumeWinkwell,
+        m_ui->action_pauseWebcamUse, m_ui->action_resumeWebcamUse, m_ui->action_quit};
+    TrayMenu::rebuild(m_trayMenu, actions, isPaused(), isCameraUsePaused());
+    TrayMenu::updateButtons(m_ui->toolButton_presentationMode, m_ui->toolButton_pauseCamera,
+                            actions, isPaused(), isCameraUsePaused());
 }
 
 void WinkwellGUI::pauseFor(PauseReasons::Reason reason)
@@ -771,12 +765,9 @@ void WinkwellGUI::on_toolButton_titleBarClose_clicked()
     if (!m_ui->widget_mainPage->isVisible() && m_ui->widget_mainPage->isHidden()) {
         on_toolButton_titleBarBack_clicked();
     }
-    if (!hasTray()) {
-        // Hiding would leave the user no way back to the program.
-        qDebug() << "WinkwellGUI: no system tray; the window stays open";
+    if (!hideToTray()) {
         return;
     }
-    hide();
     const int closeCounter = readInt(SettingKeys::closeCounter);
     if (closeCounter < kCloseBalloons) {
         saveSetting(SettingKeys::closeCounter, closeCounter + 1);
@@ -788,6 +779,30 @@ void WinkwellGUI::on_toolButton_titleBarClose_clicked()
     }
 }
 
+void WinkwellGUI::cancelReminderPositionChange()
+{
+    QPushButton* button = m_ui->pushButton_changeBlinkReminderPosition;
+    if (!button->isChecked()) {
+        return;
+    }
+    // The always-on-top strip cannot stay while the panel that ends it is disabled.
+    m_blinkReminder->cancelPositionChange();
+    const QSignalBlocker blocker(button);
+    button->setChecked(false);
+    button->setText(tr("CHANGE REMINDER POSITION"));
+}
+
+bool WinkwellGUI::hideToTray()
+{
+    if (!hasTray()) {
+        // Hiding would leave the user no way back to the program.
+        qDebug() << "WinkwellGUI: no system tray; the window stays open";
+        return false;
+    }
+    hide();
+    return true;
+}
+
 void WinkwellGUI::closeEvent(QCloseEvent* event)
 {
     qDebug() << "WinkwellGUI::closeEvent";
@@ -796,6 +811,20 @@ void WinkwellGUI::closeEvent(QCloseEvent* event)
     m_trayIcon->hide();
     m_closing = true;
     event->accept();
+    emit closed();
+}
+
+void WinkwellGUI::showVersion()
+{
+    m_ui->label_version->setText(QStringLiteral("winkwell ") + tr("version") + QLatin1Char(' ') +
+                                 QString::fromLatin1(kWinkwellVersion));
+}
+
+void WinkwellGUI::moveToDefaultPlace()
+{
+    // Half-way across the primary screen, at its top, wherever that screen lies.
+    const QRect area = ScreenPlacement::primaryArea();
+    move(area.x() + area.width() / 2, area.y());
 }
 
 void WinkwellGUI::openWindow()
@@ -807,23 +836,28 @@ void WinkwellGUI::openWindow()
     raise();
     if (!ScreenPlacement::isOnAnyScreen(this)) {
         qDebug() << "WinkwellGUI::openWindow() gui out of the screen";
-        move(ScreenPlacement::primaryScreenSize().width() / 2, 0);
+        moveToDefaultPlace();
     }
 }
 
 void WinkwellGUI::showWindow(QSystemTrayIcon::ActivationReason reason)
 {
-    if (reason == QSystemTrayIcon::DoubleClick && isHidden()) {
+    // A double click where the tray tells one, else the one activation a click sends.
+    const bool opens =
+        reason == QSystemTrayIcon::DoubleClick ||
+        (reason == QSystemTrayIcon::Trigger && m_trayClicks == TrayClicks::ActivationOnly);
+    if (opens && isHidden()) {
         openWindow();
     }
 }
 
 void WinkwellGUI::mousePressEvent(QMouseEvent* event)
 {
-    QPoint inside = m_ui->widget_visibleWinkwell->mapFrom(this, event->pos());
+    // In the title bar's own coordinates: it is not a child of the pages' frame.
+    QPoint inside = m_ui->widget_titleBar->mapFrom(this, event->pos());
     inside.setX(qMax(0, inside.x()));
     inside.setY(qMax(0, inside.y()));
-    m_dragOffset = m_ui->widget_titleBar->geometry().contains(inside) ? event->pos() : QPoint();
+    m_dragOffset = m_ui->widget_titleBar->rect().contains(inside) ? event->pos() : QPoint();
 }
 
 void WinkwellGUI::mouseMoveEvent(QMouseEvent* event)
@@ -928,8 +962,18 @@ void WinkwellGUI::changeEvent(QEvent* event)
     if (event->type() == QEvent::LanguageChange) {
         qDebug() << "WinkwellGUI:changeEvent(LangaugeChange)";
         m_ui->retranslateUi(this);
-        m_ui->label_version->setText(QStringLiteral("winkwell ") + tr("version") +
-                                     QLatin1Char(' ') + QCoreApplication::applicationVersion());
+        showVersion();
+        // The form's own texts came back with it: the slider's number, and key names in
+        // the old language.
+        m_ui->label_brightnessValue->setText(QString::number(m_ui->slider_brightness->value()));
+        for (QKeySequenceEdit* editor : {m_ui->keySequenceEdit_hotkeysIncreaseHWScreenBrightness,
+                                         m_ui->keySequenceEdit_hotkeysDecreaseHWScreenBrightness,
+                                         m_ui->keySequenceEdit_hotkeysChangeColorTemperature}) {
+            const QSignalBlocker blocker(editor);
+            const QKeySequence sequence = editor->keySequence();
+            editor->clear();
+            editor->setKeySequence(sequence);
+        }
         if (m_ui->widget_settingsPage->isVisible()) {
             setPageTitle(tr("winkwell - settings"));
         }

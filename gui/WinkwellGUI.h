@@ -3,6 +3,7 @@
 #include "common/Error.h"
 #include "common/Feature.h"
 #include "gui/PauseReasons.h"
+#include "platform/TrayHost.h"
 #include "systemsession/EventFilter.h"
 
 #include <QDateTime>
@@ -48,6 +49,8 @@ struct GuiServices
     std::function<void(int)> setLanguage;
     // A system-wide key combination owned by the parent; unset: hotkeys cannot work here.
     std::function<GlobalShortcut*(QObject*)> globalShortcut;
+    // Whether the desktop has a tray for the icon to live in; the framework's answer when unset.
+    std::function<bool()> trayAvailable;
 
     // The system's listener, camera list, camera controls, autostart and global shortcuts;
     // English only.
@@ -194,6 +197,8 @@ signals:
     void disableCameraUse(bool disable);
     // The computer is about to sleep: the pause must reach the camera engine first.
     void sleepPreparationRequested();
+    // The window was closed for good ("Exit winkwell"): the program ends.
+    void closed();
     void blinkRateChanged(float blinkRate);
     void useWebcamInBreaksChanged(bool use);
     // The window asks for an update check (start and resume); the updater answers.
@@ -241,8 +246,15 @@ private:
     void applyProgramResume();
     void applyCameraPause();
     void applyCameraResume();
+    void updateTrayMenu();
     // The process and title lists go to the OS listener when the user has finished editing.
     void connectLists();
+    void moveToDefaultPlace();
+    void showVersion();
+    // Hides the window where a tray icon brings it back; false where there is none.
+    bool hideToTray();
+    // A pause ends the reminder's position-change mode, keeping the old position.
+    void cancelReminderPositionChange();
     void showCameraAccessHint();
     void showTrayMessage(const QString& title, const QString& message,
                          QSystemTrayIcon::MessageIcon icon, int ms);
@@ -294,6 +306,7 @@ private:
     bool m_trainingOn = false;
     bool m_breaksOn = false;
     bool m_exercisesOn = false;
+    TrayClicks m_trayClicks = TrayClicks::SingleAndDouble;
     // Presentation mode, and the pause of camera use.
     PauseReasons m_programPause;
     PauseReasons m_cameraPause;

@@ -12,6 +12,7 @@
 #include "platform/CameraControls.h"
 #include "platform/GlobalShortcut.h"
 #include "reminders/BlinkReminderWidget.h"
+#include "reminders/BreakReminderWidget.h"
 #include "ui_WinkwellGUI.h"
 
 #include <QButtonGroup>
@@ -236,6 +237,7 @@ void WinkwellGUI::on_spinBox_naturalBreaksDuration_valueChanged(int minutes)
 {
     qDebug() << "WinkwellGUI::on_spinBox_naturalBreaksDuration_valueChanged" << minutes;
     emit naturalBreakDurationChanged(static_cast<uint>(minutes));
+    m_breakReminder->setNaturalBreakDuration(minutes);
     saveSetting(SettingKeys::naturalBreakDuration, minutes);
 }
 

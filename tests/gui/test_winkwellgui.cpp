@@ -1,4 +1,5 @@
 #include "../controller/ControllerHarness.h"
+#include "common/Version.h"
 #include "gui/BlinkRatePlot.h"
 #include "gui/WinkwellGUI.h"
 #include "gui/reminders/BlinkReminderWidget.h"
@@ -9,6 +10,7 @@
 #include "platform/fake/FakeCameraControls.h"
 #include "platform/fake/FakeGlobalShortcut.h"
 #include "support/FakeSystemListener.h"
+#include "support/X11Tools.h"
 #include "ui_WinkwellGUI.h"
 
 #include <QApplication>
@@ -21,6 +23,7 @@
 #include <QSettings>
 #include <QSignalSpy>
 #include <QStandardPaths>
+#include <QTranslator>
 #include <QtTest>
 
 namespace {
@@ -35,10 +38,13 @@ struct Window
     QVector<int> languageSwitches;
     std::unique_ptr<WinkwellGUI> gui;
 
-    Window()
+    explicit Window(bool tray = true)
     {
         cameras->cameras = QStringList{"Integrated Camera", "USB Camera"};
         GuiServices services;
+        if (!tray) {
+            services.trayAvailable = [] { return false; };
+        }
         services.systemListenerFactory = [this] {
             auto fake = std::make_unique<FakeSystemListener>();
             listener = fake.get();
@@ -82,6 +88,20 @@ struct Window
         }
         return texts;
     }
+};
+
+// Key names of another language, as the framework's own translations give them.
+class KeyNames : public QTranslator
+{
+public:
+    QString translate(const char* context, const char* source, const char*, int) const override
+    {
+        return QLatin1String(context) == QLatin1String("QShortcut") &&
+                       QLatin1String(source) == QLatin1String("Down")
+                   ? QStringLiteral("Runter")
+                   : QString();
+    }
+    bool isEmpty() const override { return false; }
 };
 
 QSettings store()
@@ -591,6 +611,106 @@ private slots:
         emit w.gui->trayIcon()->activated(QSystemTrayIcon::Trigger);
         QVERIFY(w.gui->isHidden());
         emit w.gui->trayIcon()->activated(QSystemTrayIcon::DoubleClick);
+        QVERIFY(w.gui->isVisible());
+    }
+
+    void theWindowMovesByItsTitleBar()
+    {
+        if (!hasXdotool() || !hasWindowManager()) {
+            QSKIP("needs xdotool and a window manager (test.sh starts openbox)");
+        }
+        Window w;
+        w.gui->init();
+        w.gui->openWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(w.gui.get()));
+        QTRY_COMPARE(serverGeometry(w.gui->winId()).topLeft(), w.gui->pos());
+        // Pressed on the title bar, beside its title, and dragged with the real pointer.
+        const auto dragFrom = [&](QWidget* where, QPoint by) {
+            const QPoint start =
+                where->mapToGlobal(QPoint(where->width() / 3, where->height() / 2));
+            const QPoint end = start + by;
+            xdotool({"mousemove", QString::number(start.x()), QString::number(start.y())});
+            xdotool({"mousedown", "1"});
+            for (int step = 1; step <= 4; ++step) {
+                const QPoint at = start + by * step / 4;
+                xdotool({"mousemove", QString::number(at.x()), QString::number(at.y())});
+                QTest::qWait(30);
+            }
+            xdotool({"mousemove", QString::number(end.x()), QString::number(end.y())});
+            xdotool({"mouseup", "1"});
+            QTest::qWait(200);
+        };
+        const QPoint before = w.gui->pos();
+        dragFrom(w.ui()->label_titleBarTitle, {-120, 80});
+        QTRY_COMPARE(w.gui->pos(), before + QPoint(-120, 80));
+        // A press on the page below it does not move the window.
+        const QPoint moved = w.gui->pos();
+        dragFrom(w.ui()->widget_actions, {60, 60});
+        QCOMPARE(w.gui->pos(), moved);
+        xdotool({"mousemove", "0", "0"});
+    }
+
+    void menuButtonsAndTextsFollowTheState()
+    {
+        Window w;
+        w.gui->init();
+        w.ui()->checkBox_pauseOnBattery->setChecked(true);
+        const QStringList running{"Open winkwell", "Pause winkwell", "Stop camera use",
+                                  "Exit winkwell"};
+        // Presentation mode and a camera pause overlapping, in either order.
+        w.listener->fire(0);
+        QCOMPARE(w.menu(), (QStringList{"Open winkwell", "Use winkwell", "Exit winkwell"}));
+        QVERIFY(!w.ui()->toolButton_pauseCamera->isEnabled());
+        w.listener->fire(13);
+        QCOMPARE(w.menu(),
+                 (QStringList{"Open winkwell", "Use winkwell", "Use camera", "Exit winkwell"}));
+        QCOMPARE(w.ui()->toolButton_pauseCamera->defaultAction(), w.ui()->action_resumeWebcamUse);
+        w.listener->fire(1);
+        QCOMPARE(w.menu(),
+                 (QStringList{"Open winkwell", "Pause winkwell", "Use camera", "Exit winkwell"}));
+        QCOMPARE(w.ui()->toolButton_presentationMode->defaultAction(),
+                 w.ui()->action_pauseWinkwell);
+        w.listener->fire(0);
+        w.listener->fire(14);
+        w.listener->fire(1);
+        QCOMPARE(w.menu(), running);
+        QVERIFY(w.ui()->toolButton_pauseCamera->isEnabled());
+        QCOMPARE(w.ui()->toolButton_pauseCamera->defaultAction(), w.ui()->action_pauseWebcamUse);
+
+        // The version from the build, and texts a language change must not reset.
+        QVERIFY(w.ui()->label_version->text().endsWith(QLatin1String(kWinkwellVersion)));
+        w.ui()->slider_brightness->setValue(3);
+        QKeySequenceEdit* down = w.ui()->keySequenceEdit_hotkeysDecreaseHWScreenBrightness;
+        QCOMPARE(down->keySequence().toString(QKeySequence::NativeText),
+                 QStringLiteral("Alt+Down"));
+        KeyNames german;
+        QCoreApplication::installTranslator(&german); // the change arrives as a posted event
+        QTRY_COMPARE(down->findChild<QLineEdit*>()->text(), QStringLiteral("Alt+Runter"));
+        QCOMPARE(w.ui()->label_brightnessValue->text(), QStringLiteral("3"));
+        QVERIFY(w.ui()->label_version->text().endsWith(QLatin1String(kWinkwellVersion)));
+        QCoreApplication::removeTranslator(&german);
+        QTRY_COMPARE(down->findChild<QLineEdit*>()->text(), QStringLiteral("Alt+Down"));
+    }
+
+    void pausesEndThePositionChangeAndAnswersKeepAWindowWithoutTray()
+    {
+        Window w(/*tray=*/false);
+        w.gui->init();
+        w.gui->openWindow();
+        // Moving the reminder when a pause comes: the move ends where it began.
+        QPushButton* change = w.ui()->pushButton_changeBlinkReminderPosition;
+        change->setChecked(true);
+        QVERIFY(w.gui->blinkReminder()->isVisible());
+        w.listener->fire(0);
+        QVERIFY(!change->isChecked());
+        QCOMPARE(change->text(), QStringLiteral("CHANGE REMINDER POSITION"));
+        QVERIFY(!w.gui->blinkReminder()->isVisible());
+        QVERIFY(!store().contains("G/RPX"));
+        w.listener->fire(1);
+
+        // Skipping a break keeps the main window where no tray could bring it back.
+        w.gui->showBreakReminder();
+        QTest::mouseClick(w.gui->findChild<QPushButton*>("pushButton_skip"), Qt::LeftButton);
         QVERIFY(w.gui->isVisible());
     }
 
