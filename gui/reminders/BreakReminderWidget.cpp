@@ -25,9 +25,11 @@ BreakReminderWidget::~BreakReminderWidget() = default;
 
 QPoint BreakReminderWidget::defaultPosition() const
 {
+    // The size it takes when shown (adjustSize()), whatever the fonts make of the form.
     const QRect area = ScreenPlacement::primaryArea();
-    return {area.x() + area.width() - width(),
-            area.y() + area.height() - height() - kAboveBottomEdge};
+    const QSize size = sizeHint();
+    return {area.x() + area.width() - size.width(),
+            area.y() + area.height() - size.height() - kAboveBottomEdge};
 }
 
 void BreakReminderWidget::popUp()

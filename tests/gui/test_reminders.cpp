@@ -171,9 +171,10 @@ private slots:
         QSignalSpy snoozed(reminder, &BreakReminderWidget::snoozeClicked);
         reminder->popUp();
         QVERIFY(QTest::qWaitForWindowExposed(reminder));
-        // Bottom right of the primary screen, 100 pixels above the bottom edge.
-        QCOMPARE(reminder->position(),
-                 QPoint(screen().width() - 481, screen().height() - 168 - 100));
+        // Bottom right of the primary screen, 100 pixels above the bottom edge, as shown.
+        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+        QCOMPARE(reminder->position(), QPoint(area.right() + 1 - reminder->width(),
+                                              area.bottom() + 1 - reminder->height() - 100));
 
         // A plain click stores the position as it is, a drag the new one.
         QTest::mouseClick(reminder, Qt::LeftButton, Qt::NoModifier, {20, 20});

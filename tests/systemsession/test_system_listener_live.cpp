@@ -536,22 +536,8 @@ private slots:
 
     void clonedScreenOnXorg()
     {
-        const QString config = m_dir.filePath("dummy.conf");
-        QFile file(config);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("Section \"ServerFlags\"\n  Option \"DontVTSwitch\" \"true\"\n"
-                   "  Option \"AutoAddDevices\" \"false\"\nEndSection\n"
-                   "Section \"Device\"\n  Identifier \"dummy\"\n  Driver \"dummy\"\n"
-                   "  VideoRam 65536\nEndSection\n"
-                   "Section \"Screen\"\n  Identifier \"screen\"\n  Device \"dummy\"\n"
-                   "  DefaultDepth 24\n  SubSection \"Display\"\n    Depth 24\n"
-                   "    Virtual 2048 2048\n  EndSubSection\nEndSection\n");
-        file.close();
-        const QString log = m_dir.filePath("xorg.log");
-        TestXServer xorg("Xorg",
-                         {"-config", config, "-noreset", "-nolisten", "tcp", "-logfile", log,
-                          "-novtswitch", "-sharevts"},
-                         m_dir.filePath("xorg.out"));
+        const auto server = TestXServer::xorgDummy(m_dir.path());
+        const TestXServer& xorg = *server;
         if (xorg.display().isEmpty()) {
             QSKIP("Xorg with the dummy driver did not start here (xserver-xorg-video-dummy, "
                   "root); clone detection is covered by the fake layouts only");
