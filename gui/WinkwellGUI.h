@@ -294,6 +294,7 @@ private:
     QString m_trayTitle;
     QImage m_lastImage;
     int m_initCount = 0;
+    bool m_loadingSettings = false; // the controls take the stored values, not the user's clicks
 
     Error m_currentError = ErrorNone;
     int m_statusCode = 0;

@@ -20,6 +20,7 @@
 #include <QDesktopServices>
 #include <QFile>
 #include <QKeySequenceEdit>
+#include <QScopedValueRollback>
 #include <QSpinBox>
 #include <QToolTip>
 #include <QUrl>
@@ -46,6 +47,7 @@ int numberFor(QSettings& store, const SettingKey& key, const QSpinBox* spinBox)
 void WinkwellGUI::loadSettings()
 {
     qDebug() << "WinkwellGUI::loadSettings()";
+    const QScopedValueRollback<bool> loading(m_loadingSettings, true);
     auto store = openSettingsStore();
     const auto flag = [&](const SettingKey& key) { return readSetting(*store, key).toBool(); };
     const auto text = [&](const SettingKey& key) { return readSetting(*store, key).toString(); };
@@ -474,7 +476,10 @@ void WinkwellGUI::on_checkBox_enableBeta_toggled(bool checked)
 void WinkwellGUI::on_checkBox_settingsStartOnStartUp_toggled(bool isChecked)
 {
     saveSetting(SettingKeys::startWithSystem, isChecked);
-    if (isChecked) {
+    if (isChecked && m_loadingSettings) {
+        // The user's choice in the desktop's own start-up settings stays.
+        m_services.autostart->refresh(QCoreApplication::applicationFilePath());
+    } else if (isChecked) {
         m_services.autostart->enable(QCoreApplication::applicationFilePath());
     } else {
         m_services.autostart->disable();

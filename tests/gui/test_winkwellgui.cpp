@@ -38,8 +38,12 @@ struct Window
     QVector<int> languageSwitches;
     std::unique_ptr<WinkwellGUI> gui;
 
-    explicit Window(bool tray = true)
+    // autostart: the registration as an earlier run left it.
+    explicit Window(bool tray = true, std::shared_ptr<FakeAutostart> earlier = {})
     {
+        if (earlier) {
+            autostart = std::move(earlier);
+        }
         cameras->cameras = QStringList{"Integrated Camera", "USB Camera"};
         GuiServices services;
         if (!tray) {
@@ -170,6 +174,15 @@ private slots:
         }
         QVERIFY(w.autostart->isEnabled());
         QVERIFY(w.ui()->checkBox_isMGDenabled->isEnabled());
+        // The next start leaves an entry the desktop switched off as it is; the user's own
+        // click in the program switches it on.
+        w.autostart->switchedOffByTheDesktop = true;
+        Window next(true, w.autostart);
+        next.gui->init();
+        QVERIFY(w.autostart->switchedOffByTheDesktop);
+        next.ui()->checkBox_settingsStartOnStartUp->click();
+        next.ui()->checkBox_settingsStartOnStartUp->click();
+        QVERIFY(!w.autostart->switchedOffByTheDesktop);
         QCOMPARE(w.ui()->keySequenceEdit_hotkeysIncreaseHWScreenBrightness->keySequence(),
                  QKeySequence("Alt+Up"));
     }
