@@ -111,6 +111,7 @@ WinkwellGUI::WinkwellGUI(GuiServices services, QWidget* parent)
 
     addDropShadows();
     connectLists();
+    setUpHotkeys();
 
     m_blinkReminder = new BlinkReminderWidget(this);
     connect(m_blinkReminder, &BlinkReminderWidget::hideBlinkReminderByMouseRequested, this,
@@ -963,17 +964,10 @@ void WinkwellGUI::changeEvent(QEvent* event)
         qDebug() << "WinkwellGUI:changeEvent(LangaugeChange)";
         m_ui->retranslateUi(this);
         showVersion();
-        // The form's own texts came back with it: the slider's number, and key names in
-        // the old language.
+        // The form's own texts came back with it: the slider's number, and key names in the
+        // old language.
         m_ui->label_brightnessValue->setText(QString::number(m_ui->slider_brightness->value()));
-        for (QKeySequenceEdit* editor : {m_ui->keySequenceEdit_hotkeysIncreaseHWScreenBrightness,
-                                         m_ui->keySequenceEdit_hotkeysDecreaseHWScreenBrightness,
-                                         m_ui->keySequenceEdit_hotkeysChangeColorTemperature}) {
-            const QSignalBlocker blocker(editor);
-            const QKeySequence sequence = editor->keySequence();
-            editor->clear();
-            editor->setKeySequence(sequence);
-        }
+        refreshHotkeyEditors();
         if (m_ui->widget_settingsPage->isVisible()) {
             setPageTitle(tr("winkwell - settings"));
         }

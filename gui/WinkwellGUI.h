@@ -2,6 +2,7 @@
 
 #include "common/Error.h"
 #include "common/Feature.h"
+#include "gui/HotkeySet.h"
 #include "gui/PauseReasons.h"
 #include "platform/TrayHost.h"
 #include "systemsession/EventFilter.h"
@@ -260,12 +261,15 @@ private:
                          QSystemTrayIcon::MessageIcon icon, int ms);
     void startUpdateCheck();
     bool hasTray() const;
+    void setUpHotkeys();
     void enableHotkeyEditors(bool enabled);
-    void registerHotkey(GlobalShortcut*& shortcut, const QKeySequenceEdit* editor,
-                        void (WinkwellGUI::*action)(), QKeySequence& registered);
-    void changeHotkey(const char* slot, const QKeySequenceEdit* editor, GlobalShortcut* shortcut,
-                      QKeySequence& registered, const SettingKey& key,
-                      std::initializer_list<QKeySequence> others);
+    QKeySequenceEdit* hotkeyEditor(HotkeySet::Hotkey hotkey) const;
+    void loadHotkeys(const QKeySequence& brighter, const QKeySequence& darker,
+                     const QKeySequence& colorTemperature);
+    // After a language change: key names in the new language.
+    void refreshHotkeyEditors();
+    void showHotkeyProblems();
+    void changeHotkey(const char* slot, HotkeySet::Hotkey hotkey, const SettingKey& key);
 
     std::unique_ptr<Ui::widget_winkwell> m_ui;
     GuiServices m_services;
@@ -279,12 +283,7 @@ private:
     QMenu* m_trayMenu = nullptr;
     QButtonGroup* m_colorTemperatureButtons = nullptr;
     // Null while hotkeys are off; each with the combination last asked of it.
-    GlobalShortcut* m_increaseShortcut = nullptr;
-    GlobalShortcut* m_decreaseShortcut = nullptr;
-    GlobalShortcut* m_colorTemperatureShortcut = nullptr;
-    QKeySequence m_increaseSequence;
-    QKeySequence m_decreaseSequence;
-    QKeySequence m_colorTemperatureSequence;
+    HotkeySet* m_hotkeys = nullptr;
 
     QVector<QLocale> m_languages;
     QPoint m_dragOffset;

@@ -91,12 +91,9 @@ void WinkwellGUI::loadSettings()
     m_ui->checkBox_pauseOnBattery->setChecked(flag(pauseOnBattery));
     m_ui->checkBox_pauseAppWhenClonedScreen->setChecked(flag(pauseWhenClonedScreen));
     // The key sequences first, so that switching hotkeys on takes the loaded ones.
-    m_ui->keySequenceEdit_hotkeysDecreaseHWScreenBrightness->setKeySequence(
-        hotkeyFromText(text(hotkeyBrightnessDown)));
-    m_ui->keySequenceEdit_hotkeysIncreaseHWScreenBrightness->setKeySequence(
-        hotkeyFromText(text(hotkeyBrightnessUp)));
-    m_ui->keySequenceEdit_hotkeysChangeColorTemperature->setKeySequence(
-        hotkeyFromText(text(hotkeyColorTemperature)));
+    loadHotkeys(hotkeyFromText(text(hotkeyBrightnessUp)),
+                hotkeyFromText(text(hotkeyBrightnessDown)),
+                hotkeyFromText(text(hotkeyColorTemperature)));
     const bool hotkeys = flag(hotkeysOn);
     m_ui->checkBox_hotkeysEnable->setChecked(hotkeys);
     if (!hotkeys) {
@@ -548,146 +545,6 @@ void WinkwellGUI::on_toolButton_7_clicked()
 void WinkwellGUI::on_toolButton_facebook_clicked()
 {
     AboutLinks::open(AboutLinks::socialMediaPage);
-}
-
-void WinkwellGUI::on_checkBox_hotkeysEnable_toggled(bool checked)
-{
-    qDebug() << "WinkwellGUI::on_checkBox_hotkeysEnable_toggled" << checked;
-    enableHotkeyEditors(checked);
-    saveSetting(SettingKeys::hotkeysOn, checked);
-    if (checked) {
-        registerHotkey(m_increaseShortcut, m_ui->keySequenceEdit_hotkeysIncreaseHWScreenBrightness,
-                       &WinkwellGUI::increaseBrightness, m_increaseSequence);
-        registerHotkey(m_decreaseShortcut, m_ui->keySequenceEdit_hotkeysDecreaseHWScreenBrightness,
-                       &WinkwellGUI::decreaseBrightness, m_decreaseSequence);
-        registerHotkey(m_colorTemperatureShortcut,
-                       m_ui->keySequenceEdit_hotkeysChangeColorTemperature,
-                       &WinkwellGUI::changeColorTemperature, m_colorTemperatureSequence);
-        return;
-    }
-    // The destructors give the combinations back to the system.
-    for (GlobalShortcut** shortcut :
-         {&m_colorTemperatureShortcut, &m_decreaseShortcut, &m_increaseShortcut}) {
-        delete *shortcut;
-        *shortcut = nullptr;
-    }
-}
-
-void WinkwellGUI::enableHotkeyEditors(bool enabled)
-{
-    for (QWidget* control :
-         std::initializer_list<QWidget*>{m_ui->label_hotkeysIncreaseHWScreenBrightness,
-                                         m_ui->keySequenceEdit_hotkeysIncreaseHWScreenBrightness,
-                                         m_ui->label_hotkeysDecreaseHWScreenBrightness,
-                                         m_ui->keySequenceEdit_hotkeysDecreaseHWScreenBrightness,
-                                         m_ui->label_hotkeysChangeColorTemperature,
-                                         m_ui->keySequenceEdit_hotkeysChangeColorTemperature}) {
-        control->setEnabled(enabled);
-    }
-}
-
-void WinkwellGUI::registerHotkey(GlobalShortcut*& shortcut, const QKeySequenceEdit* editor,
-                                 void (WinkwellGUI::*action)(), QKeySequence& registered)
-{
-    if (shortcut) {
-        return;
-    }
-    shortcut = m_services.globalShortcut ? m_services.globalShortcut(this) : nullptr;
-    if (!shortcut) {
-        qDebug() << "WinkwellGUI: no global shortcuts here";
-        return;
-    }
-    const QKeySequence sequence = editor->keySequence();
-    qDebug() << "WinkwellGUI: hotkey" << editor->objectName() << hotkeyToText(sequence);
-    // A refusal is logged by the shortcut; the hotkey then does nothing.
-    shortcut->setShortcut(sequence);
-    connect(shortcut, &GlobalShortcut::activated, this, action);
-    registered = sequence;
-}
-
-void WinkwellGUI::changeHotkey(const char* slot, const QKeySequenceEdit* editor,
-                               GlobalShortcut* shortcut, QKeySequence& registered,
-                               const SettingKey& key, std::initializer_list<QKeySequence> others)
-{
-    const QKeySequence sequence = editor->keySequence();
-    qDebug() << slot << hotkeyToText(sequence);
-    if (std::find(others.begin(), others.end(), sequence) != others.end()) {
-        qDebug() << "WinkwellGUI: the combination is already used by another hotkey";
-        return;
-    }
-    if (shortcut) {
-        shortcut->setShortcut(sequence);
-    }
-    // Kept even when the system refused it: another program may give it up by the next start.
-    saveSetting(key, hotkeyToText(sequence));
-    registered = sequence;
-}
-
-void WinkwellGUI::on_keySequenceEdit_hotkeysIncreaseHWScreenBrightness_editingFinished()
-{
-    changeHotkey(
-        "WinkwellGUI::on_keySequenceEdit_hotkeysIncreaseHWScreenBrightness_editingFinished()",
-        m_ui->keySequenceEdit_hotkeysIncreaseHWScreenBrightness, m_increaseShortcut,
-        m_increaseSequence, SettingKeys::hotkeyBrightnessUp,
-        {m_decreaseSequence, m_colorTemperatureSequence});
-}
-
-void WinkwellGUI::on_keySequenceEdit_hotkeysDecreaseHWScreenBrightness_editingFinished()
-{
-    changeHotkey(
-        "WinkwellGUI::on_keySequenceEdit_hotkeysDecreaseHWScreenBrightness_editingFinished()",
-        m_ui->keySequenceEdit_hotkeysDecreaseHWScreenBrightness, m_decreaseShortcut,
-        m_decreaseSequence, SettingKeys::hotkeyBrightnessDown,
-        {m_increaseSequence, m_colorTemperatureSequence});
-}
-
-void WinkwellGUI::on_keySequenceEdit_hotkeysChangeColorTemperature_editingFinished()
-{
-    changeHotkey("WinkwellGUI::on_keySequenceEdit_hotkeysChangeColorTemperature_editingFinished()",
-                 m_ui->keySequenceEdit_hotkeysChangeColorTemperature, m_colorTemperatureShortcut,
-                 m_colorTemperatureSequence, SettingKeys::hotkeyColorTemperature,
-                 {m_increaseSequence, m_decreaseSequence});
-}
-
-void WinkwellGUI::increaseBrightness()
-{
-    qDebug() << "WinkwellGUI::increaseBrightness()";
-    if (m_ui->toolButton_screenControlOnOff->isChecked()) {
-        // The slider clamps to its range; at the end nothing changes and nothing is sent.
-        m_ui->slider_brightness->setValue(m_ui->slider_brightness->value() +
-                                          m_ui->slider_brightness->pageStep());
-    }
-}
-
-void WinkwellGUI::decreaseBrightness()
-{
-    qDebug() << "WinkwellGUI::decreaseBrightness()";
-    if (m_ui->toolButton_screenControlOnOff->isChecked()) {
-        m_ui->slider_brightness->setValue(m_ui->slider_brightness->value() -
-                                          m_ui->slider_brightness->pageStep());
-    }
-}
-
-void WinkwellGUI::changeColorTemperature()
-{
-    // From normal to ever warmer, then back to normal.
-    const int old = m_colorTemperatureButtons->checkedId();
-    qDebug() << "WinkwellGUI::decreaseColorTemperature() old" << old;
-    int next = 0;
-    switch (old) {
-    case 66:
-        next = 45;
-        break;
-    case 45:
-        next = 55;
-        break;
-    case 55:
-        next = 66;
-        break;
-    default:
-        return;
-    }
-    m_colorTemperatureButtons->button(next)->setChecked(true);
 }
 
 void WinkwellGUI::updateHealthStatus(QVector<double> blinkRates, QVector<int> blinkLengths,
