@@ -292,11 +292,13 @@ void WinkwellGUI::reloadCameras(int id)
     if (m_ui->comboBox_chooseCamera->count() > 0) {
         m_ui->comboBox_chooseCamera->clear();
     }
-    const QStringList cameras = m_services.cameras->cameraDescriptions();
+    const QList<CaptureDevice> cameras = m_services.cameras->captureDevices();
     qDebug() << "WinkwellGUI::number of cameras" << cameras.size();
-    for (const QString& camera : cameras) {
-        m_ui->comboBox_chooseCamera->addItem(camera);
-        qDebug() << "WinkwellGUI::" + camera;
+    for (const CaptureDevice& camera : cameras) {
+        // Listed even when it may not be opened: the camera page then says how to allow it.
+        m_ui->comboBox_chooseCamera->addItem(
+            camera.readable ? camera.name : tr("%1 (no access)").arg(camera.name));
+        qDebug() << "WinkwellGUI::" + camera.name << camera.path << camera.readable;
     }
     if (id < 0 || id >= m_ui->comboBox_chooseCamera->count()) {
         id = 0;
