@@ -5,9 +5,11 @@
 #include "NetworkWiring.h"
 #include "SchedulerWindowWiring.h"
 #include "SingleInstance.h"
+#include "StatisticsWiring.h"
 #include "common/SettingsStore.h"
 #include "gui/WinkwellGUI.h"
 #include "network/window/WidgetProxy.h"
+#include "statistics/window/WidgetStatistics.h"
 
 #include <QDateTime>
 #include <QDebug>
@@ -60,6 +62,7 @@ WinkwellApplication::WinkwellApplication(int& argc, char** argv, std::FILE* stde
     m_gui = new WinkwellGUI(std::move(guiServices));
     qDebug() << "WinkwellApplication gui created";
     m_proxyWindow = new WidgetProxy(m_gui);
+    m_statisticsWindow = new WidgetStatistics(m_gui);
     m_statistics = new StatisticsController(m_dataFolder);
     m_server = new ServerController();
     m_model =
@@ -270,6 +273,7 @@ void WinkwellApplication::connectControllers()
     connectControllerAndStatistics();
     connectStatisticsAndServer();
     connectStatisticsAndGui();
+    connectStatisticsAndWindow(m_statistics, m_statisticsWindow);
     connectServerAndGui();
     connectServerAndProxyWindow(m_server, m_proxyWindow);
     connectGuiAndProxyWindow(m_gui, m_proxyWindow);

@@ -69,10 +69,10 @@ BlinkRateChart::BlinkRateChart(QCustomPlot* plot)
     m_healthyLine->start->setCoords(-1.0, kHealthyRate);
     m_healthyLine->end->setCoords(10.0, kHealthyRate);
 
-    // Over the measurements: the line to compare them with must show through a dense run.
+    // The line over the measurements, so that it shows through a dense run; its label stays
+    // under them, where its white box cannot cut the graph's line.
     const QString healthyLayer = QStringLiteral("healthy");
     m_plot->addLayer(healthyLayer, m_plot->layer(QStringLiteral("main")), QCustomPlot::limAbove);
-    m_healthyText->setLayer(healthyLayer);
     m_healthyLine->setLayer(healthyLayer);
 
     QCPGraph* graph = m_plot->addGraph();
