@@ -14,6 +14,8 @@ constexpr double kHeadroom = 2.0;      // over a rate that passes the top
 constexpr double kHealthyTextX = 0.1;  // just right of the first measurement
 constexpr double kLineOverhang = 10.0; // the healthy line reaches past both ends of the data
 constexpr double kSideRoom = 0.04;     // of the x range on each side
+constexpr double kMarkerSize = 7.0;    // px
+constexpr double kMarkerSpacing = 4.0; // px between points, at least, for markers
 constexpr const char* kDateFormat = "d. MMM yyyy h:mm";
 
 QColor graphColour()
@@ -80,8 +82,41 @@ BlinkRateChart::BlinkRateChart(QCustomPlot* plot)
     pen.setWidthF(1.5);
     graph->setPen(pen);
     graph->setScatterStyle(
-        QCPScatterStyle(QCPScatterStyle::ssCircle, pen, QBrush(graphColour()), 7.0));
+        QCPScatterStyle(QCPScatterStyle::ssCircle, pen, QBrush(graphColour()), kMarkerSize));
     graph->setLineStyle(QCPGraph::lsLine);
+    // Before each replot, also the one a resize brings.
+    m_beforeReplot =
+        QObject::connect(m_plot, &QCustomPlot::beforeReplot, m_plot, [this] { fitToWidth(); });
+}
+
+BlinkRateChart::~BlinkRateChart()
+{
+    QObject::disconnect(m_beforeReplot);
+}
+
+void BlinkRateChart::fitToWidth()
+{
+    QCPGraph* graph = m_plot->graph(0);
+    // The layout of this replot is not made yet; the margins around the axes stay as they were.
+    const QCPAxisRect* axes = m_plot->axisRect();
+    const int margins = axes->outerRect().width() - axes->width();
+    const double width = std::max(1, m_plot->viewport().width() - margins);
+    const bool markers = graph->dataCount() <= 1 || width / graph->dataCount() >= kMarkerSpacing;
+    if (markers == markersShown()) {
+        return;
+    }
+    QPen pen = graph->pen();
+    graph->setScatterStyle(markers ? QCPScatterStyle(QCPScatterStyle::ssCircle, pen,
+                                                     QBrush(graphColour()), kMarkerSize)
+                                   : QCPScatterStyle(QCPScatterStyle::ssNone));
+    // Separate segments are much quicker than one path for a wide pen; where the points are
+    // this dense their joins cannot be seen.
+    m_plot->setPlottingHint(QCP::phFastPolylines, !markers);
+}
+
+bool BlinkRateChart::markersShown() const
+{
+    return m_plot->graph(0)->scatterStyle().shape() != QCPScatterStyle::ssNone;
 }
 
 void BlinkRateChart::setHealthyText(const QString& text)

@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QFont>
 #include <QLineF>
+#include <QMetaObject>
 #include <QPen>
 #include <QPoint>
 #include <QString>
@@ -30,6 +31,9 @@ public:
 
     // Sets the fonts and the axes both windows share, adds the healthy items and graph 0.
     explicit BlinkRateChart(QCustomPlot* plot);
+    ~BlinkRateChart();
+    BlinkRateChart(const BlinkRateChart&) = delete;
+    BlinkRateChart& operator=(const BlinkRateChart&) = delete;
 
     void setHealthyText(const QString& text);
     // Draws the run; an empty run leaves the drawing as it was. Does not replot.
@@ -48,6 +52,7 @@ public:
     QPoint pointPixel(int index) const; // in the plot's coordinates
 
     int pointCount() const;
+    bool markersShown() const;
     std::pair<double, double> yRange() const;
     QLineF healthyLine() const; // in plot coordinates
 
@@ -57,9 +62,14 @@ public:
                              const PointWords& words);
 
 private:
+    // Markers where the points lie far enough apart for one each. A denser run is drawn as its
+    // line alone: the markers would merge into a band, and drawing them would cost a frame.
+    void fitToWidth();
+
     QCustomPlot* m_plot;
     QCPItemText* m_healthyText = nullptr;
     QCPItemLine* m_healthyLine = nullptr;
     QFont m_font;
     QPen m_linePen;
+    QMetaObject::Connection m_beforeReplot;
 };

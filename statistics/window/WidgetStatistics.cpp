@@ -1,12 +1,12 @@
 #include "WidgetStatistics.h"
 
+#include "PaintedShadow.h"
 #include "gui/BlinkRateChart.h"
 #include "ui_WidgetStatistics.h"
 
 #include <QDebug>
 #include <QDir>
 #include <QFileDialog>
-#include <QGraphicsDropShadowEffect>
 #include <QLocale>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -33,14 +33,6 @@ const char* const kMaximizedButton =
     "width:1em;}QToolButton:hover {border-image: url(:/icons/normal-dark.svg) 0 0 0 0 stretch "
     "stretch;}";
 
-void addShadow(QWidget* widget)
-{
-    auto* shadow = new QGraphicsDropShadowEffect(widget);
-    shadow->setBlurRadius(5);
-    shadow->setOffset(1, 1);
-    widget->setGraphicsEffect(shadow);
-}
-
 } // namespace
 
 WidgetStatistics::WidgetStatistics(QWidget* parent)
@@ -58,9 +50,10 @@ WidgetStatistics::WidgetStatistics(QWidget* parent)
     plot->xAxis->setPadding(0);
     resetAxes();
 
-    addShadow(m_ui->widgetTitleBarForShadow);
-    addShadow(m_ui->widgetApplication);
-    addShadow(m_ui->widgetGraph);
+    for (QWidget* shadowed :
+         {m_ui->widgetTitleBarForShadow, m_ui->widgetApplication, m_ui->widgetGraph}) {
+        new PaintedShadow(shadowed);
+    }
 
     SpanSlider* slider = m_ui->spanSlider;
     slider->setRange(0, 0);

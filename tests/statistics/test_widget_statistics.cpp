@@ -174,6 +174,46 @@ private slots:
         }
     }
 
+    void drawsADenseRunAsItsLine()
+    {
+        WidgetStatistics window;
+        Form form(window);
+        send(window, QVector<double>(5000, 9.0), 5000);
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        form.plot->replot();
+        // Thousands of points on a few hundred pixels: the line alone, drawn quickly.
+        QCOMPARE(form.plot->graph(0)->scatterStyle().shape(), QCPScatterStyle::ssNone);
+        QVERIFY(form.plot->plottingHints().testFlag(QCP::phFastPolylines));
+        send(window, {9, 10, 11, 12, 13, 8, 7, 6}, 5000);
+        form.plot->replot();
+        QCOMPARE(form.plot->graph(0)->scatterStyle().shape(), QCPScatterStyle::ssCircle);
+        QCOMPARE(form.plot->graph(0)->scatterStyle().size(), 7.0);
+        QVERIFY(!form.plot->plottingHints().testFlag(QCP::phFastPolylines));
+    }
+
+    void shadowsFollowTheFrames()
+    {
+        WidgetStatistics window;
+        Form form(window);
+        send(window, {9, 10, 11}, 3);
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto* graph = window.findChild<QWidget*>("widgetGraph");
+        const auto shadowNextTo = [&] {
+            const QImage image = window.grab().toImage();
+            const QPoint corner = graph->mapTo(&window, graph->rect().bottomRight());
+            const QColor background = image.pixelColor(corner + QPoint(8, 8));
+            const QColor shadow = image.pixelColor(corner + QPoint(1, 1));
+            return shadow.lightness() < background.lightness() - 20;
+        };
+        QVERIFY(shadowNextTo());
+        form.maximize->click();
+        QTRY_VERIFY(window.isMaximized());
+        QTRY_VERIFY(shadowNextTo());
+        form.maximize->click();
+        QTRY_VERIFY(!window.isMaximized());
+        QTRY_VERIFY(shadowNextTo());
+    }
+
     void opensOnlyWithARunAndKeepsTheSlider()
     {
         WidgetStatistics window;
