@@ -15,8 +15,12 @@ constexpr double kHealthyTextX = 0.1;  // just right of the first measurement
 constexpr double kLineOverhang = 10.0; // the healthy line reaches past both ends of the data
 constexpr double kSideRoom = 0.04;     // of the x range on each side
 constexpr double kMarkerSize = 7.0;    // px
+constexpr double kLineWidth = 1.5;     // px
+constexpr double kDenseLineWidth = 1.0;
 constexpr double kMarkerSpacing = 4.0; // px between points, at least, for markers
 constexpr const char* kDateFormat = "d. MMM yyyy h:mm";
+const QString kOverLayer = QStringLiteral("over measurements");
+const QString kUnderLayer = QStringLiteral("under measurements");
 
 QColor graphColour()
 {
@@ -26,6 +30,13 @@ QColor graphColour()
 QColor healthyColour()
 {
     return {152, 200, 0};
+}
+
+QPen graphPen(double width)
+{
+    QPen pen(graphColour());
+    pen.setWidthF(width);
+    return pen;
 }
 
 } // namespace
@@ -71,15 +82,17 @@ BlinkRateChart::BlinkRateChart(QCustomPlot* plot)
     m_healthyLine->start->setCoords(-1.0, kHealthyRate);
     m_healthyLine->end->setCoords(10.0, kHealthyRate);
 
-    // The line over the measurements, so that it shows through a dense run; its label stays
-    // under them, where its white box cannot cut the graph's line.
-    const QString healthyLayer = QStringLiteral("healthy");
-    m_plot->addLayer(healthyLayer, m_plot->layer(QStringLiteral("main")), QCustomPlot::limAbove);
-    m_healthyLine->setLayer(healthyLayer);
+    // The line over the measurements, so that it shows through a dense run. Its label goes
+    // under a few measurements, where its white box would cut their line, and over a dense run,
+    // which would hide it (fitToWidth()).
+    QCPLayer* main = m_plot->layer(QStringLiteral("main"));
+    m_plot->addLayer(kOverLayer, main, QCustomPlot::limAbove);
+    m_plot->addLayer(kUnderLayer, main, QCustomPlot::limBelow);
+    m_healthyLine->setLayer(kOverLayer);
+    m_healthyText->setLayer(kUnderLayer);
 
     QCPGraph* graph = m_plot->addGraph();
-    QPen pen(graphColour());
-    pen.setWidthF(1.5);
+    const QPen pen = graphPen(kLineWidth);
     graph->setPen(pen);
     graph->setScatterStyle(
         QCPScatterStyle(QCPScatterStyle::ssCircle, pen, QBrush(graphColour()), kMarkerSize));
@@ -105,13 +118,16 @@ void BlinkRateChart::fitToWidth()
     if (markers == markersShown()) {
         return;
     }
-    QPen pen = graph->pen();
+    const QPen pen = graphPen(markers ? kLineWidth : kDenseLineWidth);
     graph->setScatterStyle(markers ? QCPScatterStyle(QCPScatterStyle::ssCircle, pen,
                                                      QBrush(graphColour()), kMarkerSize)
                                    : QCPScatterStyle(QCPScatterStyle::ssNone));
-    // Separate segments are much quicker than one path for a wide pen; where the points are
-    // this dense their joins cannot be seen.
+    // Separate, plain, one-pixel segments are many times quicker than one smoothed path of a
+    // wider pen; where the points are this dense, joins, edges and width cannot be told apart.
+    graph->setPen(pen);
     m_plot->setPlottingHint(QCP::phFastPolylines, !markers);
+    graph->setAntialiased(markers);
+    m_healthyText->setLayer(markers ? kUnderLayer : kOverLayer);
 }
 
 bool BlinkRateChart::markersShown() const

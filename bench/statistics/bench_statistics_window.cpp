@@ -16,10 +16,13 @@
 #include <QElapsedTimer>
 #include <QFontDatabase>
 #include <QLoggingCategory>
+#include <QMouseEvent>
 #include <QTemporaryDir>
 #include <QThread>
 #include <QToolButton>
+#include <QToolTip>
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <functional>
 #include <qcustomplot.h>
@@ -124,6 +127,31 @@ struct Bench
         return shown ? timer.nsecsElapsed() / 1e6 : -1.0;
     }
 
+    // The pointer moved over the plot of the run shown, on its points and beside them.
+    void hover(const char* label)
+    {
+        std::vector<double> on;
+        std::vector<double> beside;
+        const QRect area = plot->axisRect()->rect();
+        for (int i = 0; i < 50; ++i) {
+            const int x = area.left() + area.width() * (i + 1) / 52;
+            const double nearest =
+                plot->graph(0)->data()->at(int(std::lround(plot->xAxis->pixelToCoord(x))))->value;
+            for (const bool onPoint : {true, false}) {
+                const QPointF at(x, onPoint ? plot->yAxis->coordToPixel(nearest) : area.top() + 2);
+                QMouseEvent move(QEvent::MouseMove, at, plot->mapToGlobal(at.toPoint()),
+                                 Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+                QElapsedTimer timer;
+                timer.start();
+                QCoreApplication::sendEvent(plot, &move);
+                (onPoint ? on : beside).push_back(timer.nsecsElapsed() / 1e6);
+            }
+        }
+        QToolTip::hideText();
+        report((QByteArray(label) + " pointer on a point:").constData(), on);
+        report((QByteArray(label) + " pointer beside the line:").constData(), beside);
+    }
+
     // Closes and reopens the window as the main page's plot does.
     double open()
     {
@@ -163,6 +191,8 @@ struct Bench
         const QByteArray slide = QByteArray(label) + " a tenth slid across:";
         report(grow.constData(), growing);
         report(slide.constData(), sliding);
+        move(0, count, count);
+        hover(label);
         std::printf("%-44s %6.1f ms\n",
                     "  of which the plot's own replot, average:", plot->replotTime(true));
         return true;
