@@ -88,6 +88,8 @@ void WidgetStatistics::updateStatistics(QVector<double> blinkRates, QVector<int>
         return;
     }
     const int runSize = blinkRates.size();
+    // After a deletion the slider offers nothing; the first run after it places it again.
+    const bool fresh = isHidden() || m_blinkRates.isEmpty();
     m_blinkRates = std::move(blinkRates);
     m_blinkLengths = std::move(blinkLengths);
     m_dateTimes = std::move(dateTimes);
@@ -99,7 +101,7 @@ void WidgetStatistics::updateStatistics(QVector<double> blinkRates, QVector<int>
     redrawPlot();
 
     SpanSlider* slider = m_ui->spanSlider;
-    if (isHidden()) {
+    if (fresh) {
         show();
         // One position past the last index: the store ends each run at the last measurement.
         slider->setMaximum(measurementSize);

@@ -373,6 +373,10 @@ private slots:
         window.updateStatistics({}, {}, {}, 0);
         QCOMPARE(form.points(), 0);
         QVERIFY(window.isVisible());
+        // Measurements taken since: the slider is placed on them as when the window opens.
+        send(window, {9, 10, 11}, 3);
+        QCOMPARE(form.span(), Span(0, 3));
+        QCOMPARE(asked.count(), 1);
     }
 
     void languageChangeShortensTheDateLabels()
@@ -440,11 +444,21 @@ private slots:
         QCOMPARE(form.span(), Span(12, 20));
         QCOMPARE(form.startDate->text(), QString("13 January 2024"));
 
-        // The lower handle to the start brings the whole history.
-        form.slider->setFocus();
-        QTest::keyClick(form.slider, Qt::Key_Home);
+        // The lower handle dragged to the start brings the whole history.
+        const QPoint lower = form.slider->handleRect(SpanSlider::Handle::Lower).center();
+        QTest::mousePress(form.slider, Qt::LeftButton, Qt::NoModifier, lower);
+        QMouseEvent drag(QEvent::MouseMove, QPoint(0, lower.y()),
+                         form.slider->mapToGlobal(QPoint(0, lower.y())), Qt::NoButton,
+                         Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(form.slider, &drag);
+        QTest::mouseRelease(form.slider, Qt::LeftButton, Qt::NoModifier, QPoint(0, lower.y()));
+        QCOMPARE(form.span(), Span(0, 20));
         QTRY_COMPARE(form.points(), 20);
         QCOMPARE(form.startDate->text(), QString("1 January 2024"));
+        // The keys move the handle last dragged.
+        QTest::keyClick(form.slider, Qt::Key_Right);
+        QTRY_COMPARE(form.points(), 19);
+        QCOMPARE(form.startDate->text(), QString("2 January 2024"));
 
         const QString csv = dir.filePath("history");
         answer<QFileDialog>([csv](QFileDialog* dialog) {
