@@ -261,8 +261,9 @@ void SpanSlider::keyPressEvent(QKeyEvent* event)
         event->accept();
         return;
     default:
-        // Not QSlider's: it would move the single value this slider does not use.
-        QWidget::keyPressEvent(event);
+        // Not QSlider's handling, which would move the single value this slider does not use:
+        // the parent may have a use for the key.
+        event->ignore();
         return;
     }
     moveHandle(m_active, target);
