@@ -5,10 +5,12 @@
 #include "NetworkWiring.h"
 #include "SchedulerWindowWiring.h"
 #include "SingleInstance.h"
+#include "StatisticsWiring.h"
 #include "common/SettingsStore.h"
 #include "common/Version.h"
 #include "gui/WinkwellGUI.h"
 #include "network/window/WidgetProxy.h"
+#include "statistics/window/WidgetStatistics.h"
 
 #include <QDateTime>
 #include <QDebug>
@@ -69,6 +71,7 @@ WinkwellApplication::WinkwellApplication(int& argc, char** argv, std::FILE* stde
     connect(m_gui, &WinkwellGUI::closed, this, &QCoreApplication::quit, Qt::QueuedConnection);
     qDebug() << "WinkwellApplication gui created";
     m_proxyWindow = new WidgetProxy(m_gui);
+    m_statisticsWindow = new WidgetStatistics(m_gui);
     m_statistics = new StatisticsController(m_dataFolder);
     m_server = new ServerController();
     m_model =
@@ -279,6 +282,7 @@ void WinkwellApplication::connectControllers()
     connectControllerAndStatistics();
     connectStatisticsAndServer();
     connectStatisticsAndGui();
+    connectStatisticsAndWindow(m_statistics, m_statisticsWindow);
     connectServerAndGui();
     connectServerAndProxyWindow(m_server, m_proxyWindow);
     connectGuiAndProxyWindow(m_gui, m_proxyWindow);

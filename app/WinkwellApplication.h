@@ -18,6 +18,7 @@
 
 class SingleInstance;
 class WidgetProxy;
+class WidgetStatistics;
 class WinkwellGUI;
 class QScreen;
 
@@ -58,6 +59,7 @@ public:
     WinkwellGUI* mainWindow() const { return m_gui; }
     Model* model() const { return m_model; }
     StatisticsController* statisticsController() const { return m_statistics; }
+    WidgetStatistics* statisticsWindow() const { return m_statisticsWindow; }
     ServerController* serverController() const { return m_server; }
     ApplicationController* applicationController() const { return m_controller; }
     QThread* modelThread() const { return m_modelThread; }
@@ -106,6 +108,7 @@ private:
 
     WinkwellGUI* m_gui = nullptr;
     WidgetProxy* m_proxyWindow = nullptr;
+    WidgetStatistics* m_statisticsWindow = nullptr;
     QPointer<StatisticsController> m_statistics;
     QPointer<ServerController> m_server;
     QPointer<Model> m_model;

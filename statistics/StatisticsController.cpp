@@ -1,5 +1,6 @@
 #include "StatisticsController.h"
 
+#include "MeasurementCsv.h"
 #include "MeasurementRecord.h"
 
 #include <QCoreApplication>
@@ -7,6 +8,7 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QSaveFile>
 #include <QThread>
 #include <algorithm>
 #include <cmath>
@@ -227,6 +229,36 @@ void StatisticsController::createJsonData(QString lastDateTime, QString pcid)
     }
     qDebug() << "SC: " << text;
     emit measurementsUploadReady(&text);
+}
+
+void StatisticsController::exportMeasurements(QString path)
+{
+    qDebug() << "StatisticsController::exportMeasurements" << path;
+    const QFileInfo target(path);
+    const QFileInfo history(m_filePath);
+    // Also through a link or another spelling of the same path.
+    const bool isHistory =
+        target.absoluteFilePath() == history.absoluteFilePath() ||
+        (target.exists() && target.canonicalFilePath() == history.canonicalFilePath());
+    if (isHistory) {
+        qWarning() << "StatisticsController: export refused, the path is the history file" << path;
+        emit measurementsExported(path, tr("That is the history file itself."));
+        return;
+    }
+    QSaveFile file(path);
+    QString error;
+    if (!file.open(QIODevice::WriteOnly)) {
+        error = file.errorString();
+    } else {
+        file.write(MeasurementCsv::fromHistory(m_document.value(kDataKey).toArray()));
+        if (!file.commit()) {
+            error = file.errorString();
+        }
+    }
+    if (!error.isEmpty()) {
+        qWarning() << "StatisticsController: export failed" << path << error;
+    }
+    emit measurementsExported(path, error);
 }
 
 void StatisticsController::quit()

@@ -36,6 +36,8 @@ public slots:
     void updateStatistics(int start, int end);
     void deleteAllMeasurements();
     void createJsonData(QString lastDateTime, QString pcid);
+    // Writes the whole history as CSV to path; never to the history file itself.
+    void exportMeasurements(QString path);
     void quit();
 
 signals:
@@ -51,6 +53,8 @@ signals:
     // in its slot, before it asks for the next upload.
     void measurementsUploadReady(QString* uploadText);
     void statsControllerInitialized();
+    // error is empty when the whole file was written.
+    void measurementsExported(QString path, QString error);
 
 private:
     void emitSmallStatistics();
