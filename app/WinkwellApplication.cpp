@@ -353,6 +353,8 @@ void WinkwellApplication::connectStatisticsAndGui()
             &StatisticsController::createStatistics);
     connect(m_statistics, &StatisticsController::smallStatisticsChanged, m_gui,
             &WinkwellGUI::updateHealthStatus);
+    connect(m_statistics, &StatisticsController::historyProblem, m_gui,
+            &WinkwellGUI::showHistoryProblem);
 }
 
 void WinkwellApplication::connectServerAndGui()

@@ -23,6 +23,7 @@
 #include <QDebug>
 #include <QGraphicsDropShadowEffect>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QStyle>
@@ -31,6 +32,8 @@
 namespace {
 constexpr int kErrorBalloonMs = 7000;
 constexpr int kBalloonMs = 5000;
+// Long enough to read a sentence about the history file.
+constexpr int kNoticeMs = 15000;
 constexpr int kCloseBalloons = 3;
 constexpr int kScreenDetectionDelayMs = 5000;
 const char* const kPanelTitleStyle = "QLabel{font-size: 12pt;}QLabel::disabled{color: #808080; }";
@@ -649,6 +652,23 @@ void WinkwellGUI::systemAdapter(int s)
         break;
     default:
         break;
+    }
+}
+
+void WinkwellGUI::showHistoryProblem(const QString& notice)
+{
+    qDebug() << "WinkwellGUI::showHistoryProblem" << notice;
+    if (notice.isEmpty()) {
+        return;
+    }
+    if (hasTray()) {
+        showTrayMessage(tr("Blink-rate history"), notice, QSystemTrayIcon::Warning, kNoticeMs);
+    } else {
+        // Without a tray a balloon reaches nobody.
+        auto* box = new QMessageBox(QMessageBox::Warning, tr("Blink-rate history"), notice,
+                                    QMessageBox::Ok, this);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->show();
     }
 }
 

@@ -107,6 +107,8 @@ public slots:
     void showInternetUnreachable();
     // The camera engine has stopped for the coming sleep: the system may sleep now.
     void confirmReadyForSleep();
+    // Something about the history file the user should know; empty: all is well again.
+    void showHistoryProblem(const QString& notice);
     void showReminder();
     void responceToBlink();
     void showBreakReminder();

@@ -226,7 +226,7 @@ private slots:
 
     void setsDamagedFileAside_data();
     void setsDamagedFileAside();
-    void setsUnreadableFileAside();
+    void keepsAnUnreadableFileAndReadsItAgain();
     void keepsMeasurementWhenFileCannotBeOpened();
     void keepsOldFileWhenWriteFails();
     void keepsOldFileWhenCrashingBeforeRename();
@@ -642,26 +642,28 @@ void StatisticsControllerTest::keepsOtherTopLevelKeys()
     StatisticsController controller(dataDir(dir));
     controller.init();
 
+    // A new measurement leaves the file's other keys as they are.
     controller.addMeasurement(10.0, "n", 1);
     QJsonObject onDisk = readRoot(controller.filePath());
     QCOMPARE(onDisk.value("owner"), root.value("owner"));
     QCOMPARE(onDisk.value("settings"), root.value("settings"));
     QCOMPARE(onDisk.value("data").toArray().size(), 3);
 
+    // An upload carries the measurements only.
     QString* upload = nullptr;
     connect(&controller, &StatisticsController::measurementsUploadReady, this,
             [&](QString* text) { upload = text; });
     controller.createJsonData(QString(), "pc-1");
     QVERIFY(upload);
-    const QJsonObject sent = QJsonDocument::fromJson(upload->toUtf8()).object();
-    QCOMPARE(sent.value("owner"), root.value("owner"));
-    QCOMPARE(sent.value("settings"), root.value("settings"));
+    QCOMPARE(QJsonDocument::fromJson(upload->toUtf8()).object().keys(),
+             (QStringList{"data", "pcid", "version"}));
 
+    // Deleting the history leaves nothing of it, and nothing more goes to the server.
     controller.deleteAllMeasurements();
-    onDisk = readRoot(controller.filePath());
-    QCOMPARE(onDisk.value("owner"), root.value("owner"));
-    QCOMPARE(onDisk.value("settings"), root.value("settings"));
-    QCOMPARE(onDisk.value("data"), QJsonValue(QJsonArray()));
+    QCOMPARE(readRoot(controller.filePath()), MeasurementFile::emptyHistory());
+    controller.createJsonData(QString(), "pc-1");
+    QCOMPARE(QJsonDocument::fromJson(upload->toUtf8()).object().keys(),
+             (QStringList{"data", "pcid", "version"}));
 }
 
 void StatisticsControllerTest::buildsUploadText()
@@ -825,10 +827,14 @@ void StatisticsControllerTest::setsDamagedFileAside()
 
     LogCapture log;
     StatisticsController controller(dataDir(dir));
+    QSignalSpy notices(&controller, &StatisticsController::historyProblem);
     controller.init();
     QVERIFY(controller.blinkRates().isEmpty());
 
     const QStringList aside = leftoverFiles(dir.path());
+    // The user is told where the old history went.
+    QCOMPARE(notices.size(), 1);
+    QVERIFY(notices.at(0).at(0).toString().contains(aside.value(0)));
     QCOMPARE(aside.size(), 1);
     QVERIFY2(QRegularExpression("^statistics\\.json\\.corrupt-\\d{8}T\\d{6}Z$")
                  .match(aside.first())
@@ -856,8 +862,11 @@ void StatisticsControllerTest::setsDamagedFileAside()
     QCOMPARE(leftoverFiles(dir.path()), aside);
 }
 
-void StatisticsControllerTest::setsUnreadableFileAside()
+void StatisticsControllerTest::keepsAnUnreadableFileAndReadsItAgain()
 {
+    // Unreadable (here a folder where the file should be, as a home not mounted yet can look):
+    // left in place, nothing written over it, the user told; read again later, and the
+    // measurements taken meanwhile join it.
     QTemporaryDir dir;
     const QString path = dataDir(dir) + "statistics.json";
     QVERIFY(QDir().mkpath(path));
@@ -865,13 +874,28 @@ void StatisticsControllerTest::setsUnreadableFileAside()
 
     LogCapture log;
     StatisticsController controller(dataDir(dir));
+    QSignalSpy notices(&controller, &StatisticsController::historyProblem);
     controller.init();
     QVERIFY(controller.blinkRates().isEmpty());
     QVERIFY(log.contains("file cannot be opened \"" + QRegularExpression::escape(path) + "\""));
-    const QStringList aside = leftoverFiles(dir.path());
-    QCOMPARE(aside.size(), 1);
-    QCOMPARE(readFile(dataDir(dir) + aside.first() + "/inside"), QByteArray("kept"));
-    QCOMPARE(readRoot(path), MeasurementFile::emptyHistory());
+    QCOMPARE(notices.size(), 1);
+    QVERIFY(notices.at(0).at(0).toString().contains("cannot be read"));
+    controller.addMeasurement(9.0, "meanwhile", 190);
+    QCOMPARE(controller.blinkRates().size(), 1);
+    QVERIFY(leftoverFiles(dir.path()).isEmpty());
+    QCOMPARE(readFile(path + "/inside"), QByteArray("kept"));
+
+    // It can be read again: its measurements and the new ones, in one file.
+    QVERIFY(QDir(path).removeRecursively());
+    writeRoot(dataDir(dir), history(3));
+    controller.addMeasurement(11.0, "after", 210);
+    QCOMPARE(controller.blinkRates().size(), 5);
+    const QJsonArray data = readRoot(path).value("data").toArray();
+    QCOMPARE(data.size(), 5);
+    QCOMPARE(data.at(3).toObject().value("length").toInt(), 190);
+    QCOMPARE(data.at(4).toObject().value("length").toInt(), 210);
+    QCOMPARE(notices.size(), 2);
+    QVERIFY(notices.at(1).at(0).toString().isEmpty());
 }
 
 void StatisticsControllerTest::keepsMeasurementWhenFileCannotBeOpened()
@@ -1065,9 +1089,9 @@ void StatisticsControllerTest::deletesWhileAnUploadIsPrepared()
     QCOMPARE(*lent.at(0), copies.at(0));
     QCOMPARE(QJsonDocument::fromJson(lent.at(0)->toUtf8()).object().value("data").toArray(),
              history(4).value("data").toArray());
-    // The file is valid and holds what came after the deletion, and the other keys.
+    // The file is valid and holds only what came after the deletion.
     const QJsonObject onDisk = readRoot(dataDir(dir) + "statistics.json");
-    QCOMPARE(onDisk.value("owner").toString(), QString("someone"));
+    QVERIFY(!onDisk.contains("owner"));
     const QJsonArray data = onDisk.value("data").toArray();
     QCOMPARE(data.size(), 1);
     QCOMPARE(data.at(0).toObject().value("note").toString(), QString("after"));
