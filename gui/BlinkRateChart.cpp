@@ -181,19 +181,6 @@ void BlinkRateChart::clear()
     m_plot->yAxis->setRange(0.0, kMinimumTop);
 }
 
-int BlinkRateChart::pointWithin(const QPointF& pixel, double reach) const
-{
-    const double x = m_plot->xAxis->pixelToCoord(pixel.x());
-    const double y = m_plot->yAxis->pixelToCoord(pixel.y());
-    const QCPGraphDataContainer& data = *m_plot->graph(0)->data();
-    for (auto point = data.constBegin(); point != data.constEnd(); ++point) {
-        if (qAbs(point->key - x) < reach && qAbs(point->value - y) < reach) {
-            return static_cast<int>(point - data.constBegin());
-        }
-    }
-    return -1;
-}
-
 int BlinkRateChart::pointNear(const QPointF& pixel, double reach) const
 {
     const QCPGraphDataContainer& data = *m_plot->graph(0)->data();

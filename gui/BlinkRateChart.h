@@ -44,11 +44,12 @@ public:
     // 0 to 12, or to 2 above a rate that passes the top; below 0 only for negative rates.
     static std::pair<double, double> valueRange(const QVector<double>& rates);
 
-    // The first point whose key and value both lie within reach (plot units) of a pixel.
-    int pointWithin(const QPointF& pixel, double reach) const;
     // The point nearest to a pixel, at most reach pixels away; -1 when there is none. Looks only
     // at the keys in reach, so it costs the same for a run of ten and of fifty thousand.
-    int pointNear(const QPointF& pixel, double reach) const;
+    int pointNear(const QPointF& pixel, double reach = kHoverReach) const;
+    // How near the pointer must come to a point to show its details, in pixels: a box in plot
+    // units would be a sliver that rates of 20 and more leave nearly impossible to hit.
+    static constexpr double kHoverReach = 8.0;
     QPoint pointPixel(int index) const; // in the plot's coordinates
 
     int pointCount() const;

@@ -15,7 +15,6 @@
 namespace {
 
 constexpr double kHealthyRate = 10.0;  // blinks per minute
-constexpr double kHoverReach = 0.5;    // in plot units, on both axes
 constexpr int kHistoryHintOffset = 80; // px left of the pointer
 
 } // namespace
@@ -86,7 +85,7 @@ void BlinkRatePlot::plotMouseOver(QMouseEvent* event)
     if (qobject_cast<QCPGraph*>(plottable) == nullptr) {
         return;
     }
-    const int point = m_chart->pointWithin(event->localPos(), kHoverReach);
+    const int point = m_chart->pointNear(event->localPos());
     if (point >= 0) {
         const int index = std::min(point, m_rates.size() - 1);
         if (!m_rates.isEmpty() && index >= 0) {

@@ -19,7 +19,6 @@
 namespace {
 
 // Around a marker, in pixels: plot units would shrink to a sliver on a tall rate axis.
-constexpr double kHoverReach = 8.0;
 constexpr int kToolTipShift = 80; // px left of the pointer
 constexpr double kStartTop = 12.0;
 constexpr int kOuterMargin = 9;
@@ -164,7 +163,7 @@ QString WidgetStatistics::pointToolTip(int index) const
 void WidgetStatistics::plotMouseOver(QMouseEvent* event)
 {
     QCustomPlot* plot = m_ui->customPlot;
-    const int point = m_chart->pointNear(event->localPos(), kHoverReach);
+    const int point = m_chart->pointNear(event->localPos());
     if (point < 0) {
         // Off the graph the tooltip goes; along its line between points it stays as it was.
         if (plot->plottableAt(event->localPos()) == nullptr) {
