@@ -921,7 +921,13 @@ void WinkwellGUI::showImage(QImage* image)
         QPixmap::fromImage(m_lastImage).scaledToWidth(m_previewImageWidth, Qt::FastTransformation));
     m_ui->label_image->repaint();
     if (m_lastImage.size() != previous) {
-        fitToContents(); // another camera or resolution: the page changes height
+        // Another camera or resolution: the page changes height. Each layout on the way up keeps
+        // the hint it took from the widget below until told, and the window must fit now.
+        for (QWidget* widget = m_ui->label_image; widget && widget != m_ui->widget_pages;
+             widget = widget->parentWidget()) {
+            widget->updateGeometry();
+        }
+        fitToContents();
     }
 }
 

@@ -22,6 +22,8 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QStandardPaths>
@@ -752,6 +754,24 @@ private slots:
         w.gui->showBreakReminder();
         QTest::mouseClick(w.gui->findChild<QPushButton*>("pushButton_skip"), Qt::LeftButton);
         QVERIFY(w.gui->isVisible());
+    }
+
+    void theCameraPageShowsTheWholePreview()
+    {
+        Window w;
+        w.gui->init();
+        w.gui->openWindow();
+        w.ui()->toolButton_titleBarSettings->click();
+        w.ui()->toolButton_titleBarWebcam->click();
+        // A camera that sends tall pictures, on a screen with room for them.
+        QImage tall(480, 850, QImage::Format_RGB888);
+        tall.fill(Qt::gray);
+        w.gui->showImage(&tall);
+        QVERIFY(QTest::qWaitForWindowExposed(w.gui.get()));
+        const QScrollArea* pages = w.ui()->scrollArea_pages;
+        QTRY_VERIFY(pages->height() >= pages->widget()->sizeHint().height());
+        QTRY_VERIFY(!pages->verticalScrollBar()->isVisible());
+        QTRY_VERIFY(w.gui->height() > pages->widget()->sizeHint().height());
     }
 
     void historyFeedsTheSchedulerAndTheStatusLine()
