@@ -716,6 +716,17 @@ void WinkwellGUI::fitToContents()
     layout()->activate();
 }
 
+void WinkwellGUI::fitToContentsOf(QWidget* changed)
+{
+    // Each layout on the way up keeps the hint it took from the widget below until its posted
+    // request comes round; the window must fit now.
+    for (QWidget* widget = changed; widget && widget != m_ui->widget_pages;
+         widget = widget->parentWidget()) {
+        widget->updateGeometry();
+    }
+    fitToContents();
+}
+
 void WinkwellGUI::on_toolButton_titleBarSettings_clicked()
 {
     qDebug() << "WinkwellGUI::on_toolButton_titleBarSettings_clicked()";
@@ -921,13 +932,7 @@ void WinkwellGUI::showImage(QImage* image)
         QPixmap::fromImage(m_lastImage).scaledToWidth(m_previewImageWidth, Qt::FastTransformation));
     m_ui->label_image->repaint();
     if (m_lastImage.size() != previous) {
-        // Another camera or resolution: the page changes height. Each layout on the way up keeps
-        // the hint it took from the widget below until told, and the window must fit now.
-        for (QWidget* widget = m_ui->label_image; widget && widget != m_ui->widget_pages;
-             widget = widget->parentWidget()) {
-            widget->updateGeometry();
-        }
-        fitToContents();
+        fitToContentsOf(m_ui->label_image); // another camera or resolution
     }
 }
 

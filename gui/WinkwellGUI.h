@@ -239,6 +239,8 @@ private:
     void setPageTitle(const QString& title);
     void finishPageChange();
     void fitToContents();
+    // The same after a widget of the shown page changed its size.
+    void fitToContentsOf(QWidget* changed);
     void leaveCameraStatus();
     void pauseFor(PauseReasons::Reason reason);
     void resumeFor(PauseReasons::Reason reason);

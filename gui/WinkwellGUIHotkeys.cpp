@@ -83,8 +83,12 @@ void WinkwellGUI::showHotkeyProblems()
             lines << names[i]->text() + QLatin1Char(' ') + problem;
         }
     }
+    const bool wasShown = !m_ui->label_hotkeysProblem->isHidden();
     m_ui->label_hotkeysProblem->setText(lines.join(QLatin1Char('\n')));
     m_ui->label_hotkeysProblem->setVisible(!lines.isEmpty());
+    if (wasShown != !lines.isEmpty() && isVisible()) {
+        fitToContentsOf(m_ui->label_hotkeysProblem); // the page grew or shrank by the lines
+    }
 }
 
 void WinkwellGUI::on_checkBox_hotkeysEnable_toggled(bool checked)

@@ -26,6 +26,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QKeySequenceEdit>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
@@ -115,6 +116,16 @@ void mainWindowPictures(const QString& clip, const QString& faceModel)
 
     gui.form()->toolButton_titleBarSettings->click();
     page(QStringLiteral("settings-page"));
+    // A combination the window manager holds (openbox opens its window menu with Alt+Space),
+    // and one another hotkey has.
+    QKeySequenceEdit* colour = gui.form()->keySequenceEdit_hotkeysChangeColorTemperature;
+    colour->setKeySequence(QKeySequence(QStringLiteral("Alt+Space")));
+    emit colour->editingFinished();
+    QKeySequenceEdit* darker = gui.form()->keySequenceEdit_hotkeysDecreaseHWScreenBrightness;
+    darker->setKeySequence(
+        gui.form()->keySequenceEdit_hotkeysIncreaseHWScreenBrightness->keySequence());
+    emit darker->editingFinished();
+    page(QStringLiteral("settings-page-hotkey-problems"));
     gui.form()->toolButton_titleBarBack->click();
     gui.form()->toolButton_titleBarAbout->click();
     page(QStringLiteral("about-page"));
