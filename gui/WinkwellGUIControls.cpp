@@ -548,23 +548,3 @@ void WinkwellGUI::on_toolButton_facebook_clicked()
 {
     AboutLinks::open(AboutLinks::socialMediaPage);
 }
-
-void WinkwellGUI::updateHealthStatus(QVector<double> blinkRates, QVector<int> blinkLengths,
-                                     QVector<QDateTime> dateTimes)
-{
-    qDebug() << "WinkwellGUI::updateHealthStatus" << blinkRates.size();
-    const std::optional<float> average = m_plot->setHistory(blinkRates, blinkLengths, dateTimes);
-    if (average) {
-        m_statusCode = 0;
-        m_ui->label_blinkMonitoringMessage->hide();
-        m_ui->pushButton_blinkMonitoringTakeFirstMeasurement->hide();
-        emit blinkRateChanged(*average);
-    } else {
-        m_statusCode = 2;
-        m_ui->label_blinkMonitoringMessage->setText(statusText(2));
-        m_ui->label_blinkMonitoringMessage->show();
-        m_ui->pushButton_blinkMonitoringTakeFirstMeasurement->show();
-    }
-    updateSystemTray();
-    fitToContents();
-}
