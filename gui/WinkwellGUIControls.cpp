@@ -526,7 +526,7 @@ void WinkwellGUI::on_pushButton_settingsProxy_clicked()
 
 void WinkwellGUI::on_pushButton_notices_clicked()
 {
-    const QString notices = QCoreApplication::applicationDirPath() + QStringLiteral("/notices.txt");
+    const QString notices = QCoreApplication::applicationDirPath() + QStringLiteral("/notices.pdf");
     if (!QFile::exists(notices)) {
         qDebug() << "WinkwellGUI: no notices file at" << notices;
         return;

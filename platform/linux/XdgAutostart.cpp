@@ -3,6 +3,7 @@
 #include <QDebug>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QStandardPaths>
 
@@ -46,6 +47,18 @@ QString XdgAutostart::execLine(const QString& programPath)
     return QLatin1Char('"') + quoted + QStringLiteral("\" /m");
 }
 
+QString XdgAutostart::launcherPath(const QString& programPath)
+{
+    const QFileInfo program(programPath);
+    const QString launcher = QDir::cleanPath(program.absolutePath() +
+                                             QStringLiteral("/../../bin/") + program.fileName());
+    const QFileInfo link(launcher);
+    if (link.exists() && link.canonicalFilePath() == program.canonicalFilePath()) {
+        return launcher;
+    }
+    return programPath;
+}
+
 bool XdgAutostart::enable(const QString& programPath)
 {
     return write(programPath, true);
@@ -58,7 +71,7 @@ bool XdgAutostart::refresh(const QString& programPath)
 
 bool XdgAutostart::write(const QString& programPath, bool switchOn)
 {
-    const QString exec = execLine(programPath);
+    const QString exec = execLine(launcherPath(programPath));
     if (exec.isEmpty()) {
         qDebug() << "Autostart: the program's path" << programPath
                  << "holds a control character a start-up entry cannot hold; none is written";

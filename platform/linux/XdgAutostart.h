@@ -20,6 +20,10 @@ public:
     // The Exec value that runs this program with "/m", quoted for any path; empty for a path
     // with a control character an entry cannot hold.
     static QString execLine(const QString& programPath);
+    // The path a desktop should start: an installed program lives in <prefix>/lib/winkwell/
+    // beside its data files and is started through <prefix>/bin/winkwell, its link; any other
+    // program (a build) is started where it is.
+    static QString launcherPath(const QString& programPath);
 
 private:
     // switchOn: the entry is switched on whatever the desktop made of it; otherwise its lines

@@ -1,6 +1,8 @@
 #include "platform/linux/XdgAutostart.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -109,6 +111,32 @@ private slots:
         QTest::ignoreMessage(QtDebugMsg, QRegularExpression("Autostart: cannot create"));
         QVERIFY(!autostart.enable("/usr/bin/winkwell"));
         QVERIFY(!autostart.isEnabled());
+    }
+
+    // An installed program is started through its link in bin/, a build where it lies.
+    void installedProgramStartsThroughItsLink()
+    {
+        QTemporaryDir dir;
+        const QString installed = dir.filePath("usr/lib/winkwell/winkwell");
+        const QString build = dir.filePath("build/bin/winkwell");
+        for (const QString& program : {installed, build}) {
+            QVERIFY(QDir().mkpath(QFileInfo(program).absolutePath()));
+            QFile file(program);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        QVERIFY(QDir().mkpath(dir.filePath("usr/bin")));
+        QVERIFY(QFile::link("../lib/winkwell/winkwell", dir.filePath("usr/bin/winkwell")));
+        QCOMPARE(XdgAutostart::launcherPath(installed), dir.filePath("usr/bin/winkwell"));
+        QCOMPARE(XdgAutostart::launcherPath(build), build);
+        // A bin/winkwell that is another program's is not this one's launcher.
+        QVERIFY(QDir().mkpath(dir.filePath("bin")));
+        QVERIFY(QFile::link(installed, dir.filePath("bin/winkwell")));
+        QCOMPARE(XdgAutostart::launcherPath(build), build);
+
+        XdgAutostart autostart(dir.filePath("config/autostart"));
+        QVERIFY(autostart.enable(installed));
+        QVERIFY(read(autostart.entryPath())
+                    .contains("Exec=\"" + dir.filePath("usr/bin/winkwell") + "\" /m\n"));
     }
 
     void defaultFolderFollowsXdgConfigHome()
