@@ -12,7 +12,6 @@
 #include "network/window/WidgetProxy.h"
 #include "statistics/window/WidgetStatistics.h"
 
-#include <QDateTime>
 #include <QDebug>
 #include <QDir>
 #include <QFontDatabase>
@@ -204,54 +203,7 @@ int WinkwellApplication::loadSavedLanguage()
 
 void WinkwellApplication::setLanguage(int index)
 {
-    if (index < 0 || index >= m_languages.locales().size()) {
-        index = 0;
-    }
-    const QLocale locale = m_languages.locales().at(index);
-    QLocale::setDefault(locale);
-    if (index < 1) {
-        if (m_appTranslator) {
-            qDebug() << QDateTime::currentDateTimeUtc().toString(Qt::ISODate)
-                     << "AP: removing translator";
-            removeTranslator(m_appTranslator);
-            delete m_appTranslator;
-            m_appTranslator = nullptr;
-        }
-        if (m_qtTranslator) {
-            removeTranslator(m_qtTranslator);
-            delete m_qtTranslator;
-            m_qtTranslator = nullptr;
-        }
-        return;
-    }
-
-    if (m_qtTranslator) {
-        removeTranslator(m_qtTranslator);
-        delete m_qtTranslator;
-    }
-    m_qtTranslator = new QTranslator(this);
-    const QString qtPath = QStringLiteral(":/qtbase_") + locale.name() + QStringLiteral(".qm");
-    qDebug() << "AP: qt translation path" << qtPath;
-    if (m_qtTranslator->load(qtPath)) {
-        installTranslator(m_qtTranslator);
-    } else {
-        delete m_qtTranslator;
-        m_qtTranslator = nullptr;
-    }
-
-    if (m_appTranslator) {
-        removeTranslator(m_appTranslator);
-        delete m_appTranslator;
-    }
-    m_appTranslator = new QTranslator(this);
-    if (m_appTranslator->load(m_languages.translationPaths().at(index))) {
-        installTranslator(m_appTranslator);
-    } else {
-        delete m_appTranslator;
-        m_appTranslator = nullptr;
-    }
-    qDebug() << QDateTime::currentDateTimeUtc().toString(Qt::ISODate)
-             << "AP: installing translator";
+    m_languageSwitch.apply(m_languages, index);
 }
 
 void WinkwellApplication::logScreens(QScreen* screen)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "LanguageCatalog.h"
+#include "LanguageSwitch.h"
 #include "controller/ApplicationController.h"
 #include "model/Model.h"
 #include "network/ServerController.h"
@@ -11,7 +12,6 @@
 #include <QIcon>
 #include <QPointer>
 #include <QThread>
-#include <QTranslator>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -103,8 +103,7 @@ private:
     QString m_fontFamily;
     QString m_dataFolder;
     LanguageCatalog m_languages;
-    QTranslator* m_appTranslator = nullptr;
-    QTranslator* m_qtTranslator = nullptr;
+    LanguageSwitch m_languageSwitch;
 
     WinkwellGUI* m_gui = nullptr;
     WidgetProxy* m_proxyWindow = nullptr;

@@ -245,7 +245,7 @@ QString BlinkRateChart::pointText(const QString& dateLabel, double rate, int len
                                   const PointWords& words)
 {
     return dateLabel + QLatin1Char('\n') + words.blinkRate + QLatin1Char(' ') +
-           QString::number(rate, 'g', 6) + QLatin1Char(' ') + words.perMinute + QLatin1Char('\n') +
-           words.duration + QLatin1Char(' ') + QString::number(length) + QLatin1Char(' ') +
-           words.milliseconds;
+           QLocale().toString(rate, 'g', 6) + QLatin1Char(' ') + words.perMinute +
+           QLatin1Char('\n') + words.duration + QLatin1Char(' ') + QString::number(length) +
+           QLatin1Char(' ') + words.milliseconds;
 }

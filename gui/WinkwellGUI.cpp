@@ -748,7 +748,7 @@ void WinkwellGUI::showBubleNotificationAboutMeasurement(double blinkRate)
     qDebug() << "WinkwellGUI::showBubleNotificationAboutMeasurement" << blinkRate;
     if (m_ui->checkBox_enableCompletedMeasurementNotification->isChecked()) {
         showTrayMessage(tr("Blink measurement completed"),
-                        tr("Blink rate: ") + QString::number(blinkRate, 'g', 6) +
+                        tr("Blink rate: ") + QLocale().toString(blinkRate, 'g', 6) +
                             tr(" blinks per minute"),
                         QSystemTrayIcon::NoIcon, kBalloonMs);
     }

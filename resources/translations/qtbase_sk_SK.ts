@@ -1,8 +1,8 @@
 <?xml version="1.0" encoding="utf-8"?>
 <!DOCTYPE TS>
 <TS version="2.1" language="sk_SK">
-<!-- The standard button texts of message boxes and dialogs, which Debian's Slovak qtbase
-     translation lacks; merged into it at build time. -->
+<!-- What Debian's Slovak qtbase translation lacks and the program shows: the standard buttons
+     of message boxes and dialogs, the hotkey editors' prompt. Merged into it at build time. -->
 <context>
     <name>QPlatformTheme</name>
     <message>
@@ -76,6 +76,13 @@
     <message>
         <source>Restore Defaults</source>
         <translation>Obnoviť predvolené</translation>
+    </message>
+</context>
+<context>
+    <name>QKeySequenceEdit</name>
+    <message>
+        <source>Press shortcut</source>
+        <translation>Stlačte klávesovú skratku</translation>
     </message>
 </context>
 </TS>
