@@ -3,6 +3,7 @@
 #include "BlinkRateChart.h"
 
 #include <QCoreApplication>
+#include <QLocale>
 #include <QMouseEvent>
 #include <QToolTip>
 #include <QVBoxLayout>
@@ -41,6 +42,8 @@ void BlinkRatePlot::setupPlot()
 
 void BlinkRatePlot::retranslatePlot()
 {
+    // Tick labels in the language's own numbers (7,5 rather than 7.5).
+    m_plot->setLocale(QLocale());
     m_plot->xAxis->setLabel(QCoreApplication::translate("WinkwellGUI", "Measurements"));
     m_plot->yAxis->setLabel(QCoreApplication::translate("WinkwellGUI", "Blinks per minute"));
     m_chart->setHealthyText(QCoreApplication::translate("WinkwellGUI", "healthy"));

@@ -363,6 +363,11 @@ nebo vadný ovladač</translation>
         <translation>Historii se nepodařilo exportovat do %1:
 %2</translation>
     </message>
+    <message>
+        <source>%1 %2 %3</source>
+        <comment>day of the month, month name, year</comment>
+        <translation>%1. %2 %3</translation>
+    </message>
 </context>
 <context>
     <name>WinkwellGUI</name>
@@ -372,7 +377,8 @@ nebo vadný ovladač</translation>
     </message>
     <message>
         <source>Blinks per minute</source>
-        <translation>Mrknutí za minutu</translation>
+        <translation>Mrknutí
+za minutu</translation>
     </message>
     <message>
         <source>healthy</source>

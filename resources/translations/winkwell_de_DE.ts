@@ -363,6 +363,11 @@ oder Treiber fehlerhaft</translation>
         <translation>Der Verlauf konnte nicht nach %1 exportiert werden:
 %2</translation>
     </message>
+    <message>
+        <source>%1 %2 %3</source>
+        <comment>day of the month, month name, year</comment>
+        <translation>%1. %2 %3</translation>
+    </message>
 </context>
 <context>
     <name>WinkwellGUI</name>
@@ -372,7 +377,8 @@ oder Treiber fehlerhaft</translation>
     </message>
     <message>
         <source>Blinks per minute</source>
-        <translation>Lidschläge pro Minute</translation>
+        <translation>Lidschläge
+pro Minute</translation>
     </message>
     <message>
         <source>healthy</source>

@@ -363,6 +363,11 @@ alebo zlý ovládač</translation>
         <translation>Históriu sa nepodarilo exportovať do %1:
 %2</translation>
     </message>
+    <message>
+        <source>%1 %2 %3</source>
+        <comment>day of the month, month name, year</comment>
+        <translation>%1. %2 %3</translation>
+    </message>
 </context>
 <context>
     <name>WinkwellGUI</name>
@@ -372,7 +377,8 @@ alebo zlý ovládač</translation>
     </message>
     <message>
         <source>Blinks per minute</source>
-        <translation>Žmurknutia za minútu</translation>
+        <translation>Žmurknutia
+za minútu</translation>
     </message>
     <message>
         <source>healthy</source>

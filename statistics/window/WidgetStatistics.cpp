@@ -76,6 +76,8 @@ void WidgetStatistics::resetAxes()
 
 void WidgetStatistics::retranslatePlot()
 {
+    // Tick labels in the language's own numbers (7,5 rather than 7.5).
+    m_ui->customPlot->setLocale(QLocale());
     m_ui->customPlot->yAxis->setLabel(tr("Blinks per minute (bpm)"));
     m_chart->setHealthyText(tr("healthy"));
 }
@@ -140,7 +142,7 @@ QString WidgetStatistics::dateToString(const QDateTime& dateTime)
         return tr("unknown date");
     }
     const QDate date = dateTime.date();
-    return QStringLiteral("%1 %2 %3")
+    return tr("%1 %2 %3", "day of the month, month name, year")
         .arg(date.day())
         .arg(QLocale().monthName(date.month(), QLocale::LongFormat))
         .arg(date.year());

@@ -23,6 +23,7 @@
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QtTest>
+#include <qcustomplot.h>
 
 // Every window in each language the program ships, with the translations compiled into it.
 class TestLanguages : public QObject
@@ -188,13 +189,13 @@ private slots:
         auto cameraSettings = std::make_unique<CameraSettingsDialog>(camera);
         const QList<QWidget*> windows{&gui,           &statistics,    &proxy,
                                       &blinkReminder, &breakReminder, &exercise};
-        const QMap<QString, QString> earlier =
-            texts(windows).unite(texts({cameraSettings.get()}, true));
+        QMap<QString, QString> earlier = texts(windows);
+        earlier.insert(texts({cameraSettings.get()}, true));
 
         switchTo(locale);
         cameraSettings = std::make_unique<CameraSettingsDialog>(camera);
-        const QMap<QString, QString> now =
-            texts(windows).unite(texts({cameraSettings.get()}, true));
+        QMap<QString, QString> now = texts(windows);
+        now.insert(texts({cameraSettings.get()}, true));
         QStringList unchanged;
         for (auto it = earlier.cbegin(); it != earlier.cend(); ++it) {
             if (!it.value().isEmpty() && !readsTheSame(it.value()) &&
@@ -204,6 +205,7 @@ private slots:
         }
         QVERIFY2(unchanged.isEmpty(), qPrintable(unchanged.join('\n')));
 
+        QCOMPARE(gui.plot()->findChild<QCustomPlot*>()->locale(), QLocale(locale));
         QVERIFY2(gui.plot()->pointToolTip(0).contains(' ' + rate + ' '),
                  qPrintable(gui.plot()->pointToolTip(0)));
         QVERIFY(gui.plot()->pointToolTip(0).startsWith(

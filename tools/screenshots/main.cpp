@@ -1,8 +1,12 @@
 // Shows each window in each of its states over a plain desktop and saves what the screen shows
-// around it: winkwell-screenshots OUTPUT_FOLDER [CLIP [FACE_MODEL]]. Run on a throw-away X
-// display (scripts/screenshots.sh starts one), with a settings folder of its own. A clip stands
-// in for the camera on the camera test page.
+// around it: winkwell-screenshots [--language=LOCALE] OUTPUT_FOLDER [CLIP [FACE_MODEL]]. Run on
+// a throw-away X display (scripts/screenshots.sh starts one), with a settings folder of its own.
+// A clip stands in for the camera on the camera test page; LOCALE is one of the program's
+// languages (sk_SK, de_DE, cs_CZ; English without it).
+#include "app/LanguageCatalog.h"
+#include "app/LanguageSwitch.h"
 #include "app/StatisticsWiring.h"
+#include "common/SettingsStore.h"
 #include "gui/BlinkRatePlot.h"
 #include "gui/CameraSettingsDialog.h"
 #include "gui/WinkwellGUI.h"
@@ -11,6 +15,7 @@
 #include "gui/reminders/ExerciseReminderWidget.h"
 #include "model/Model.h"
 #include "model/RecordedFrameSource.h"
+#include "network/window/WidgetProxy.h"
 #include "platform/fake/FakeCameraCatalog.h"
 #include "platform/fake/FakeCameraControls.h"
 #include "statistics/StatisticsController.h"
@@ -251,6 +256,26 @@ void statisticsWindowPictures()
     }
 }
 
+// The proxy window as the settings page opens it, and its answer to a proxy that does not work.
+void proxyWindowPictures()
+{
+    WidgetProxy proxy;
+    proxy.move(400, 200);
+    proxy.setProxySettings(QStringLiteral("proxy.example.org"), 3128, QStringLiteral("anna"),
+                           QStringLiteral("secret"));
+    proxy.showProxySettings();
+    settle();
+    save(QStringLiteral("proxy-settings"), proxy.frameGeometry());
+    proxy.saveProxySettings(false);
+    settle();
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        save(QStringLiteral("proxy-settings-unreachable"), box->frameGeometry());
+        box->close();
+    }
+    proxy.close();
+    settle(200);
+}
+
 void loadFonts()
 {
     for (const char* face :
@@ -265,16 +290,40 @@ void loadFonts()
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: winkwell-screenshots OUTPUT_FOLDER\n");
+    QStringList arguments = QApplication::arguments().mid(1);
+    QString language;
+    if (!arguments.isEmpty() && arguments.first().startsWith(QLatin1String("--language="))) {
+        language = arguments.takeFirst().section(QLatin1Char('='), 1);
+    }
+    if (arguments.isEmpty()) {
+        std::fprintf(
+            stderr,
+            "usage: winkwell-screenshots [--language=LOCALE] OUTPUT_FOLDER [CLIP [MODEL]]\n");
         return 2;
     }
-    g_folder = QString::fromLocal8Bit(argv[1]);
+    g_folder = arguments.at(0);
     QDir().mkpath(g_folder);
     loadFonts();
+    const LanguageCatalog languages = LanguageCatalog::scan();
+    LanguageSwitch languageSwitch;
+    if (!language.isEmpty()) {
+        int index = -1;
+        for (int i = 0; i < languages.locales().size(); ++i) {
+            if (languages.locales().at(i).name() == language) {
+                index = i;
+            }
+        }
+        if (index < 0) {
+            std::fprintf(stderr, "winkwell-screenshots: no language %s\n", qPrintable(language));
+            return 2;
+        }
+        languageSwitch.apply(languages, index);
+        // As the program keeps it, so that the settings page shows the language chosen.
+        saveSetting(SettingKeys::localeName, language);
+    }
     statisticsWindowPictures();
-    mainWindowPictures(argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString(),
-                       argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString());
+    proxyWindowPictures();
+    mainWindowPictures(arguments.value(1), arguments.value(2));
 
     // A desktop with a program the user is typing in.
     QWidget desktop;
