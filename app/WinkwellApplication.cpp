@@ -58,6 +58,8 @@ WinkwellApplication::WinkwellApplication(int& argc, char** argv, std::FILE* stde
     setApplicationVersion(QString::fromLatin1(kWinkwellVersion));
     setApplicationName(QStringLiteral("Winkwell"));
     setOrganizationName(QStringLiteral("lidcareworks"));
+    // The menu entry the desktop shows the windows under (packaging/linux).
+    setDesktopFileName(QStringLiteral("com.orvalde.winkwell"));
     qDebug() << "version" << applicationVersion();
 
     GuiServices guiServices = GuiServices::system();

@@ -66,9 +66,11 @@ void save(const QString& name, const QRect& area)
 }
 
 // The main window's pages, its tray menu in each state, and the camera test on a recording.
-void mainWindowPictures(const QString& clip, const QString& faceModel)
+void mainWindowPictures(const QString& clip, const QString& faceModel,
+                        const QVector<QLocale>& languages)
 {
     GuiServices services = GuiServices::system();
+    services.languages = [languages] { return languages; };
     auto cameras = std::make_shared<FakeCameraCatalog>();
     cameras->cameras = QStringList{"Integrated Camera: Integrated C", "USB 2.0 Camera"};
     services.cameras = cameras;
@@ -323,7 +325,7 @@ int main(int argc, char* argv[])
     }
     statisticsWindowPictures();
     proxyWindowPictures();
-    mainWindowPictures(arguments.value(1), arguments.value(2));
+    mainWindowPictures(arguments.value(1), arguments.value(2), languages.locales());
 
     // A desktop with a program the user is typing in.
     QWidget desktop;
