@@ -315,6 +315,8 @@ void WinkwellApplication::connectServerAndGui()
 {
     connect(m_server, &ServerController::noInternetConnection, m_gui,
             &WinkwellGUI::showInternetUnreachable);
+    connect(m_server, &ServerController::internetConnectionRestored, m_gui,
+            &WinkwellGUI::hideInternetUnreachable);
     connect(m_gui, &WinkwellGUI::computerWakenUp, m_server, &ServerController::startResearchUpload,
             Qt::QueuedConnection);
     connect(m_server, &ServerController::errorOccurred, m_gui, &WinkwellGUI::showError);

@@ -776,6 +776,12 @@ void WinkwellGUI::showInternetUnreachable()
     m_ui->label_noInternet->show();
 }
 
+void WinkwellGUI::hideInternetUnreachable()
+{
+    qDebug() << "WinkwellGUI::hideInternetUnreachable()";
+    m_ui->label_noInternet->hide();
+}
+
 void WinkwellGUI::showReminder()
 {
     qDebug() << "WinkwellGUI::showReminder()";

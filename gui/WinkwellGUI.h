@@ -105,6 +105,8 @@ public slots:
     void adjustSystemTrayBasedOnFunctionalityAccessingCamera(Feature functionality);
     void showBubleNotificationAboutMeasurement(double blinkRate);
     void showInternetUnreachable();
+    // The server answered again after the notice of a start without a connection.
+    void hideInternetUnreachable();
     // The camera engine has stopped for the coming sleep: the system may sleep now.
     void confirmReadyForSleep();
     // Something about the history file the user should know; empty: all is well again.

@@ -732,6 +732,12 @@ private slots:
         QVERIFY(w.ui()->label_version->text().endsWith(QLatin1String(kWinkwellVersion)));
         QCoreApplication::removeTranslator(&german);
         QTRY_COMPARE(down->findChild<QLineEdit*>()->text(), QStringLiteral("Alt+Down"));
+
+        // The notice of a start without a connection goes when the server answers again.
+        w.gui->showInternetUnreachable();
+        QVERIFY(!w.ui()->label_noInternet->isHidden());
+        w.gui->hideInternetUnreachable();
+        QVERIFY(w.ui()->label_noInternet->isHidden());
     }
 
     void pausesEndThePositionChangeAndAnswersKeepAWindowWithoutTray()
