@@ -247,6 +247,7 @@ void Model::releaseCamera()
 void Model::endRunWithError(Error error)
 {
     releaseCamera();
+    reportRunEnd(error == ErrorNoFace ? CameraRunEnd::NoFace : CameraRunEnd::Error);
     m_cameraUse = NoRun;
     if (m_run.isLivePreview) {
         if (error == ErrorCameraOccupied) {
@@ -265,7 +266,32 @@ void Model::endRunWithError(Error error)
 void Model::finishRun()
 {
     releaseCamera();
+    reportRunEnd(CameraRunEnd::Finished);
     m_cameraUse = NoRun;
+}
+
+void Model::reportRunEnd(CameraRunEnd ending)
+{
+    if (!m_run.cameraOpened) {
+        return; // the camera never delivered: no camera time to tell of
+    }
+    m_run.cameraOpened = false;
+    CameraRunReport report;
+    switch (m_cameraUse.load()) {
+    case TrainingRun:
+        report.kind = FeatureInteractiveTraining;
+        break;
+    case MeasurementRun:
+        report.kind = FeatureMeasurement;
+        break;
+    default:
+        report.kind = FeatureFreeCamera;
+        break;
+    }
+    report.cameraMs = m_runTimer.elapsed();
+    report.frames = m_detector.frameCounter();
+    report.ending = ending;
+    emit cameraRunEnded(report);
 }
 
 void Model::sendStatusImage(const QImage& image)
@@ -298,6 +324,7 @@ bool Model::endCheck()
         return false;
     }
     releaseCamera();
+    reportRunEnd(CameraRunEnd::Stopped);
     m_cameraUse = NoRun;
     if (m_isEnd) {
         qDebug() << "Model::startBlinkDetection() emitting finish while running blink detection";
@@ -394,6 +421,7 @@ bool Model::openCamera()
     m_run.previewScale = static_cast<float>(frame.cols) / kPreviewWidth;
 
     m_runTimer.start();
+    m_run.cameraOpened = true;
     if (m_cameraUse == TrainingRun) {
         emit trainingStarted();
         emit webcamActivated(FeatureInteractiveTraining);

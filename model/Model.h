@@ -11,6 +11,7 @@
 #include "ImageHandOver.h"
 #include "PreviewRenderer.h"
 #include "StatusImages.h"
+#include "common/CameraRun.h"
 #include "common/Error.h"
 #include "common/Feature.h"
 
@@ -91,6 +92,8 @@ signals:
     void errorOccurred(Error error);
     void stopped();
     void finished();
+    // A run whose camera had opened released it; once per run, before the run's other answers.
+    void cameraRunEnded(CameraRunReport report);
     // For the offline analyser and tests; not wired in the program. One frame was processed:
     void frameProcessed();
     // An eye completed a blink movement (frames of this run), as a new blink or part of the last.
@@ -119,6 +122,7 @@ private:
         cv::Size deliveredSize;       // as the camera delivers frames
         float scaleCoefficient = 1.f; // delivered frame width / 640
         float previewScale = 1.f;     // processed frame width / 400
+        bool cameraOpened = false;    // until its end is reported
     };
 
     // What one frame leaves to the next. The grey image stays sharp: the landmark step and the
@@ -157,6 +161,7 @@ private:
     bool applyFrameRateRule();
     void endRunWithError(Error error);
     void finishRun();
+    void reportRunEnd(CameraRunEnd ending);
     void releaseCamera();
     void sendStatusImage(const QImage& image);
     void sendPreviewFrame(const cv::Mat& frame, const Localisation& here);

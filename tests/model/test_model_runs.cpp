@@ -138,6 +138,7 @@ private slots:
         m_camera->fps = 12;
         QSignalSpy results(model.get(), &Model::measurementSuccessful);
         QSignalSpy errors(model.get(), &Model::errorOccurred);
+        QSignalSpy runs(model.get(), &Model::cameraRunEnded);
         double runStart = -1.0; // the run timer starts once the camera has warmed up
         connect(model.get(), &Model::webcamActivated, this, [&] { runStart = seconds(); });
         model->startBlinkMeasurement();
@@ -150,6 +151,13 @@ private slots:
         QVERIFY2(length > 180.0 && length < 180.0 + 2.0 / 12, qPrintable(QString::number(length)));
         QCOMPARE(model->cameraUse(), 0);
         QVERIFY(!m_camera->isOpened());
+        QCOMPARE(runs.count(), 1);
+        const auto run = runs.at(0).at(0).value<CameraRunReport>();
+        QCOMPARE(run.kind, FeatureMeasurement);
+        QCOMPARE(run.ending, CameraRunEnd::Finished);
+        QVERIFY2(run.cameraMs > 180000 && run.cameraMs < 180200,
+                 qPrintable(QString::number(run.cameraMs)));
+        QCOMPARE(run.frames, model->frameCounter());
     }
 
     void lowFrameRateEndsMeasurementButNotPreview()
@@ -157,6 +165,7 @@ private slots:
         auto model = makeModel();
         m_camera->fps = 9;
         QSignalSpy errors(model.get(), &Model::errorOccurred);
+        QSignalSpy runs(model.get(), &Model::cameraRunEnded);
         model->startBlinkMeasurement();
         QTRY_COMPARE_WITH_TIMEOUT(errors.count(), 1, 5000);
         QCOMPARE(errors.at(0).at(0).value<Error>(), ErrorLowFps);
@@ -172,6 +181,12 @@ private slots:
         QVERIFY(frames.count() > 40);
         model->stop();
         QTRY_COMPARE_WITH_TIMEOUT(model->cameraUse(), 0, 2000);
+        // Each run told once: the measurement by its error, the preview by its stop.
+        QCOMPARE(runs.count(), 2);
+        QCOMPARE(runs.at(0).at(0).value<CameraRunReport>().ending, CameraRunEnd::Error);
+        QCOMPARE(runs.at(0).at(0).value<CameraRunReport>().frames, quint64(31));
+        QCOMPARE(runs.at(1).at(0).value<CameraRunReport>().kind, FeatureFreeCamera);
+        QCOMPARE(runs.at(1).at(0).value<CameraRunReport>().ending, CameraRunEnd::Stopped);
     }
 
     void faceLostTooLongEndsMeasurement()
@@ -207,6 +222,7 @@ private slots:
         QSignalSpy reactions(model.get(), &Model::blinkReactionToReminder);
         QSignalSpy started(model.get(), &Model::trainingStarted);
         QSignalSpy errors(model.get(), &Model::errorOccurred);
+        QSignalSpy runs(model.get(), &Model::cameraRunEnded);
         double runStart = -1.0;
         double reportedAt = -1.0;
         connect(model.get(), &Model::trainingStarted, this, [&] { runStart = seconds(); });
@@ -227,6 +243,9 @@ private slots:
         QCOMPARE(errors.at(0).at(0).value<Error>(), ErrorNoFace);
         const double end = seconds() - runStart;
         QVERIFY2(end > 7.0 && end < 7.2, qPrintable(QString::number(end)));
+        QCOMPARE(runs.count(), 1);
+        QCOMPARE(runs.at(0).at(0).value<CameraRunReport>().kind, FeatureInteractiveTraining);
+        QCOMPARE(runs.at(0).at(0).value<CameraRunReport>().ending, CameraRunEnd::NoFace);
     }
 
     // A head bobbing up and down (a child, someone walking on the spot) moves the eyes down and
