@@ -4,6 +4,7 @@
 #include "controller/SettingsSummary.h"
 #include "platform/CameraCatalog.h"
 #include "platform/IdleMonitor.h"
+#include "platform/MicrophoneUse.h"
 
 #include <QDebug>
 #include <QEventLoop>
@@ -122,6 +123,12 @@ void ApplicationController::init()
     qDebug() << "ApplicationController::init()";
     // Here rather than on first use: making it also undoes a ramp that a crashed run left.
     m_screen->createGamma();
+    if (m_services.microphoneUse) {
+        m_microphone = m_services.microphoneUse();
+        connect(m_microphone.get(), &MicrophoneUse::recordingProgramsChanged, this,
+                &ApplicationController::processRecordingPrograms);
+        m_microphone->start();
+    }
     m_schedulerTimer->start();
     emit controllerInitialized();
     qDebug() << "ApplicationController::emit controllerInitialized()";
@@ -138,8 +145,22 @@ void ApplicationController::accessFeature()
     if (m_resumeTime.msecsTo(now) < kQuietAfterResumeMs) {
         return;
     }
+    if (updateCallState(now)) {
+        // Nothing starts in a call; a break that falls due waits for its end.
+        if (m_breakSchedule.due(now) == BreakSchedule::Due::Break && !m_breakHeld) {
+            qDebug() << "ApplicationController::accessFeature() break held back for the call";
+            m_breakHeld = true;
+        }
+        return;
+    }
 
-    if (!m_cameraFeaturesPaused && m_measurementEnabled && !m_measurementTimer->isActive()) {
+    // The held break comes first, before a measurement that would keep it another 3 minutes.
+    const bool breakHeld = m_breakHeld && m_breakSchedule.due(now) == BreakSchedule::Due::Break;
+    if (!breakHeld) {
+        m_breakHeld = false;
+    }
+    if (!breakHeld && !m_cameraFeaturesPaused && m_measurementEnabled &&
+        !m_measurementTimer->isActive()) {
         setFeatureInUse(FeatureMeasurement);
         reloadCameras();
         qDebug() << "ApplicationController::accessFeature() emit blinkMeasurementRequested();";
@@ -151,6 +172,12 @@ void ApplicationController::accessFeature()
     case BreakSchedule::Due::Break:
         setFeatureInUse(FeatureBreak);
         m_reminderTimer->start(kReminderAfterBreakMs);
+        if (breakHeld) {
+            m_breakHeld = false;
+            qDebug() << "ApplicationController::accessFeature() emit heldBreakRequested()";
+            emit heldBreakRequested();
+            return;
+        }
         qDebug() << "ApplicationController::accessFeature() emit breakRequested()";
         emit breakRequested();
         return;
@@ -230,6 +257,21 @@ void ApplicationController::processError(Error e)
 {
     qDebug().noquote() << "ApplicationController::processError" << errorName(e) << "modelUse"
                        << featureName(m_featureInUse.load());
+    const int feature = m_featureInUse.load();
+    if (e == ErrorCameraOccupied && m_calls.isEnabled() &&
+        (feature == FeatureInteractiveTraining || feature == FeatureMeasurement)) {
+        // Another program holds the camera: a video call, in which no reminder stands in.
+        const QDateTime now = m_services.clock->nowUtc();
+        m_calls.cameraHeldByOtherProgram(now);
+        if (feature == FeatureInteractiveTraining) {
+            hideBlinkReminder();
+        } else {
+            m_measurementTimer->start(kMeasurementRetryMs);
+            setFeatureInUse(FeatureFreeCamera);
+        }
+        updateCallState(now);
+        return;
+    }
     if (m_featureInUse.load() == FeatureInteractiveTraining && isCameraError(e)) {
         m_reminderHideTimer->start(kReminderShownMs);
         qDebug() << "ApplicationController::quitCameraFeature() emit blinkReminderRequested();";
@@ -501,6 +543,9 @@ void ApplicationController::quit()
     m_trainingEnabled.exchange(false);
     m_isCameraPreviewOn.exchange(false);
     m_measurementEnabled.exchange(false);
+    if (m_microphone) {
+        m_microphone->stop();
+    }
     for (CountdownTimer* timer :
          {m_reminderTimer, m_measurementTimer, m_schedulerTimer, m_delayTimer}) {
         timer->stop();
@@ -597,6 +642,38 @@ void ApplicationController::enableEyeExercisebreaks(bool isEnabled)
     if (m_breakSchedule.enableExercises(isEnabled)) {
         updatePresenceTimer();
     }
+}
+
+void ApplicationController::holdRemindersInCalls(bool isEnabled)
+{
+    qDebug() << "ApplicationController::holdRemindersInCalls" << isEnabled;
+    m_calls.setEnabled(isEnabled);
+    updateCallState(m_services.clock->nowUtc());
+}
+
+void ApplicationController::processRecordingPrograms(const QStringList& programs)
+{
+    qDebug() << "ApplicationController::processRecordingPrograms" << programs;
+    m_calls.setRecordingPrograms(programs);
+    updateCallState(m_services.clock->nowUtc());
+}
+
+bool ApplicationController::updateCallState(const QDateTime& now)
+{
+    const bool inCall = m_calls.inCall(now);
+    if (inCall == m_inCall) {
+        return inCall;
+    }
+    m_inCall = inCall;
+    qDebug().noquote() << "ApplicationController: call" << (inCall ? "began:" : "ended")
+                       << m_calls.reasons(now);
+    const int feature = m_featureInUse.load();
+    if (inCall && (feature == FeatureInteractiveTraining || feature == FeatureMeasurement)) {
+        // The camera and the user's attention belong to the call; the measurement is retried.
+        requestCameraStop();
+    }
+    emit callStateChanged(inCall);
+    return inCall;
 }
 
 void ApplicationController::updatePresenceTimer()

@@ -5,6 +5,7 @@
 #include "platform/CameraCatalog.h"
 #include "platform/IdleMonitor.h"
 #include "platform/fake/FakeCameraCatalog.h"
+#include "platform/fake/FakeMicrophoneUse.h"
 
 #include <QObject>
 #include <QSignalSpy>
@@ -98,6 +99,7 @@ struct ControllerHarness
     std::shared_ptr<SimulatedSchedulerClock> clock;
     std::shared_ptr<SimulatedUser> user;
     std::shared_ptr<FakeCameraCatalog> cameras;
+    FakeMicrophoneUse* microphone = nullptr; // the controller's, once init() has made it
     std::unique_ptr<ApplicationController> controller;
     FakeModel model;
     std::unique_ptr<SignalLog> log;

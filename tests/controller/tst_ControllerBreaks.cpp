@@ -32,6 +32,7 @@ private slots:
     void includedNaturalBreaksPushTheSchedule_data();
     void includedNaturalBreaksPushTheSchedule();
     void presenceChecksRunOnlyWhileBreaksOrExercisesAreOn();
+    void aCallHoldsTheDueBreakAndShowsItAfter();
 };
 
 void ControllerBreaksTest::breakEveryPeriodSkipAndSnooze()
@@ -260,3 +261,58 @@ void ControllerBreaksTest::presenceChecksRunOnlyWhileBreaksOrExercisesAreOn()
 
 QTEST_GUILESS_MAIN(ControllerBreaksTest)
 #include "tst_ControllerBreaks.moc"
+
+void ControllerBreaksTest::aCallHoldsTheDueBreakAndShowsItAfter()
+{
+    ControllerHarness h;
+    ApplicationController& c = *h.controller;
+    QVERIFY(h.microphone && h.microphone->started);
+    c.enableComputerBreaks(true);
+    c.enableBlinkTraining(true);
+    c.enableInteractiveBlinkReminder(true);
+    h.advanceTo(30000);
+    QCOMPARE(h.log->take(), QStringList{"blinkInteractiveTrainingRequested"});
+    // A video call holds the camera: no simple reminder stands in for the interactive one.
+    emit h.model.errorOccurred(ErrorCameraOccupied);
+    QCOMPARE(h.log->take(), (QStringList{"userBlinked", "callStateChanged(true)"}));
+    QVERIFY(c.isInCall());
+
+    // The sound server tells of the call's microphone late, twice changed between answers.
+    h.advanceTo(50000);
+    h.microphone->setRecording({"Firefox"});
+    h.microphone->setRecording({"Firefox", "Jitsi Meet"});
+    h.microphone->deliver();
+    h.microphone->deliver();
+    // Past the break's time (3000 s): nothing starts, nothing is shown.
+    h.advanceTo(3500000);
+    QCOMPARE(h.log->take(), QStringList{});
+    QCOMPARE(c.featureInUse(), int(FeatureFreeCamera));
+
+    h.microphone->setRecording({});
+    h.microphone->deliver();
+    QCOMPARE(h.log->take(), QStringList{"callStateChanged(false)"});
+    h.advanceTo(3560000);
+    QCOMPARE(h.log->takeTimed(), QStringList{"3502000 heldBreakRequested"});
+    QCOMPARE(c.featureInUse(), int(FeatureBreak));
+
+    // The user's pause keeps its meaning in a call: it ends the break, and the resume restarts
+    // the schedule, so that no held break comes after it.
+    c.enableBlinkTraining(false);
+    c.skipBreak();
+    h.microphone->setRecording({"Zoom"});
+    h.microphone->deliver();
+    c.pauseProgram(true);
+    emit h.model.stopped();
+    c.pauseProgram(false);
+    h.advanceTo(3560000 + 3000000 - 10000);
+    h.microphone->setRecording({});
+    h.microphone->deliver();
+    h.advanceTo(3560000 + 3000000 + 4000);
+    QCOMPARE(h.log->takeTimed(),
+             (QStringList{"3560000 callStateChanged(true)", "3560000 stopCameraUseRequested",
+                          "6550000 callStateChanged(false)", "6562000 breakRequested"}));
+
+    // Switched off, a call holds nothing.
+    c.holdRemindersInCalls(false);
+    QVERIFY(!c.isInCall());
+}
