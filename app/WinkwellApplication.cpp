@@ -289,6 +289,7 @@ void WinkwellApplication::connectModelAndGui()
 
 void WinkwellApplication::connectControllerAndStatistics()
 {
+    connect(m_model, &Model::cameraRunEnded, m_statistics, &StatisticsController::recordCameraRun);
     connect(m_controller, &ApplicationController::measurementCompleted, m_statistics,
             &StatisticsController::addMeasurement);
 }
@@ -309,6 +310,8 @@ void WinkwellApplication::connectStatisticsAndGui()
             &WinkwellGUI::updateHealthStatus);
     connect(m_statistics, &StatisticsController::historyProblem, m_gui,
             &WinkwellGUI::showHistoryProblem);
+    connect(m_statistics, &StatisticsController::cameraTimeChanged, m_gui,
+            &WinkwellGUI::showCameraTime);
 }
 
 void WinkwellApplication::connectServerAndGui()

@@ -41,6 +41,7 @@ const SettingKey cameraTitleList{kUser, "WTEL", QMetaType::QString, QString()};
 const SettingKey pauseTitleList{kUser, "PAWTEL", QMetaType::QString, QString()};
 const SettingKey colorTemperature{kUser, "CT", QMetaType::Int, 66};
 const SettingKey pauseOnBattery{kUser, "POB", QMetaType::Bool, false};
+const SettingKey holdRemindersInCalls{kUser, "HOLDCALL", QMetaType::Bool, true};
 const SettingKey pauseWhenClonedScreen{kUser, "PENCS", QMetaType::Bool, true};
 // Combinations the common desktops leave free. On Linux GNOME, Xfce and openbox open the window
 // menu with Alt+Space, and i3 (with Alt as its modifier) moves the focus with Alt+Up and
@@ -103,6 +104,7 @@ const std::vector<const SettingKey*>& all()
                                                      &pauseTitleList,
                                                      &colorTemperature,
                                                      &pauseOnBattery,
+                                                     &holdRemindersInCalls,
                                                      &pauseWhenClonedScreen,
                                                      &hotkeyBrightnessDown,
                                                      &hotkeyBrightnessUp,

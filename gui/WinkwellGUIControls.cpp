@@ -89,6 +89,8 @@ void WinkwellGUI::loadSettings()
     m_ui->lineEdit_pauseApp_whenTitleExists->setText(text(pauseTitleList));
     setColorTemperatureSliderPosition(readSetting(*store, colorTemperature).toInt());
     m_ui->checkBox_pauseOnBattery->setChecked(flag(pauseOnBattery));
+    // Checked in the form, as the controller starts: only a stored "off" toggles it.
+    m_ui->checkBox_holdRemindersInCalls->setChecked(flag(holdRemindersInCalls));
     m_ui->checkBox_pauseAppWhenClonedScreen->setChecked(flag(pauseWhenClonedScreen));
     // The key sequences first, so that switching hotkeys on takes the loaded ones.
     loadHotkeys(hotkeyFromText(text(hotkeyBrightnessUp)),
@@ -370,6 +372,13 @@ void WinkwellGUI::on_pushButton_changeBlinkReminderPosition_toggled(bool checked
         m_ui->pushButton_changeBlinkReminderPosition->setText(tr("CHANGE REMINDER POSITION"));
         m_blinkReminder->leavePositionChangeMode();
     }
+}
+
+void WinkwellGUI::on_checkBox_holdRemindersInCalls_toggled(bool checked)
+{
+    qDebug() << "WinkwellGUI::on_checkBox_holdRemindersInCalls_toggled" << checked;
+    saveSetting(SettingKeys::holdRemindersInCalls, checked);
+    emit holdRemindersInCallsChanged(checked);
 }
 
 void WinkwellGUI::on_checkBox_pauseOnBattery_toggled(bool checked)

@@ -72,8 +72,12 @@ void WinkwellGUI::updateSystemTray()
     } else {
         m_trayIcon->setIcon(QIcon(QStringLiteral(":/icons/icon16.svg")));
         m_trayTitle = QStringLiteral("winkwell");
-        m_trayIcon->setToolTip(m_statusCode == 3 || m_statusCode == 4 ? statusText(m_statusCode)
-                                                                      : m_trayTitle);
+        if (m_inCall) {
+            m_trayIcon->setToolTip(tr("winkwell - in a call: reminders wait"));
+        } else {
+            m_trayIcon->setToolTip(m_statusCode == 3 || m_statusCode == 4 ? statusText(m_statusCode)
+                                                                          : m_trayTitle);
+        }
     }
     if (m_ui->label_blinkMonitoringMessage->isVisible()) {
         m_ui->label_blinkMonitoringMessage->setText(

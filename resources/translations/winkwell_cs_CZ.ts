@@ -42,6 +42,10 @@
         <source>The reminder disappears after you take a %1 minutes break.</source>
         <translation>Připomínka zmizí, jakmile si dáte %1minutovou přestávku.</translation>
     </message>
+    <message>
+        <source>This break was held back until your call ended.</source>
+        <translation>Tato přestávka počkala, dokud neskončil váš hovor.</translation>
+    </message>
 </context>
 <context>
     <name>CameraSettingsDialog</name>
@@ -94,6 +98,69 @@ Přidejte jej do skupiny „%2“, poté se odhlaste a znovu přihlaste.</transl
     <message>
         <source>Has no effect now, usually because an automatic mode is on.</source>
         <translation>Nyní nemá vliv, obvykle proto, že je zapnutý automatický režim.</translation>
+    </message>
+</context>
+<context>
+    <name>CameraTimeText</name>
+    <message>
+        <source>camera test</source>
+        <translation>test kamery</translation>
+    </message>
+    <message>
+        <source>interactive blink reminder</source>
+        <translation>interaktivní připomínka mrkání</translation>
+    </message>
+    <message>
+        <source>blink-rate measurement</source>
+        <translation>měření frekvence mrkání</translation>
+    </message>
+    <message>
+        <source>presence check</source>
+        <translation>kontrola přítomnosti</translation>
+    </message>
+    <message>
+        <source>finished</source>
+        <translation>dokončeno</translation>
+    </message>
+    <message>
+        <source>no face seen</source>
+        <translation>obličej nebyl vidět</translation>
+    </message>
+    <message>
+        <source>camera error</source>
+        <translation>chyba kamery</translation>
+    </message>
+    <message>
+        <source>stopped</source>
+        <translation>zastaveno</translation>
+    </message>
+    <message>
+        <source>%1 s</source>
+        <translation>%1 s</translation>
+    </message>
+    <message>
+        <source>%1 min %2 s</source>
+        <translation>%1 min %2 s</translation>
+    </message>
+    <message>
+        <source>%1 h %2 min</source>
+        <translation>%1 h %2 min</translation>
+    </message>
+    <message>
+        <source>Camera time today: %1, this week: %2</source>
+        <translation>Čas kamery dnes: %1, tento týden: %2</translation>
+    </message>
+    <message>
+        <source>The camera has not run in the last 30 days.</source>
+        <translation>Kamera za posledních 30 dní neběžela.</translation>
+    </message>
+    <message>
+        <source>Last runs:</source>
+        <translation>Poslední spuštění:</translation>
+    </message>
+    <message>
+        <source>%1  %2, %3, %4 frames, %5</source>
+        <translation>%1  %2, %3, %4 snímků, %5</translation>
     </message>
 </context>
 <context>
@@ -516,6 +583,10 @@ za minutu</translation>
     <message>
         <source>winkwell camera use paused</source>
         <translation>winkwell: používání kamery pozastaveno</translation>
+    </message>
+    <message>
+        <source>winkwell - in a call: reminders wait</source>
+        <translation>winkwell - během hovoru: připomínky čekají</translation>
     </message>
 </context>
 <context>
@@ -993,6 +1064,14 @@ spuštěných programů nebo názvů oken.</translation>
     <message>
         <source>Privacy policy</source>
         <translation>Zásady ochrany soukromí</translation>
+    </message>
+    <message>
+        <source>Hold reminders while I am in a call</source>
+        <translation>Pozdržet připomínky během mého hovoru</translation>
+    </message>
+    <message>
+        <source>Camera use (this record never leaves the computer)</source>
+        <translation>Používání kamery (tento záznam nikdy neopustí počítač)</translation>
     </message>
 </context>
 </TS>

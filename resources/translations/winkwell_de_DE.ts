@@ -42,6 +42,10 @@
         <source>The reminder disappears after you take a %1 minutes break.</source>
         <translation>Die Erinnerung verschwindet nach einer Pause von %1 Min.</translation>
     </message>
+    <message>
+        <source>This break was held back until your call ended.</source>
+        <translation>Diese Pause wurde bis zum Ende Ihres Gesprächs zurückgehalten.</translation>
+    </message>
 </context>
 <context>
     <name>CameraSettingsDialog</name>
@@ -94,6 +98,69 @@ Fügen Sie es der Gruppe „%2“ hinzu, melden Sie sich dann ab und wieder an.<
     <message>
         <source>Has no effect now, usually because an automatic mode is on.</source>
         <translation>Wirkt gerade nicht, meist weil eine Automatik eingeschaltet ist.</translation>
+    </message>
+</context>
+<context>
+    <name>CameraTimeText</name>
+    <message>
+        <source>camera test</source>
+        <translation>Kameratest</translation>
+    </message>
+    <message>
+        <source>interactive blink reminder</source>
+        <translation>interaktive Blinzelerinnerung</translation>
+    </message>
+    <message>
+        <source>blink-rate measurement</source>
+        <translation>Messung der Blinzelrate</translation>
+    </message>
+    <message>
+        <source>presence check</source>
+        <translation>Anwesenheitsprüfung</translation>
+    </message>
+    <message>
+        <source>finished</source>
+        <translation>beendet</translation>
+    </message>
+    <message>
+        <source>no face seen</source>
+        <translation>kein Gesicht erkannt</translation>
+    </message>
+    <message>
+        <source>camera error</source>
+        <translation>Kamerafehler</translation>
+    </message>
+    <message>
+        <source>stopped</source>
+        <translation>angehalten</translation>
+    </message>
+    <message>
+        <source>%1 s</source>
+        <translation>%1 s</translation>
+    </message>
+    <message>
+        <source>%1 min %2 s</source>
+        <translation>%1 min %2 s</translation>
+    </message>
+    <message>
+        <source>%1 h %2 min</source>
+        <translation>%1 h %2 min</translation>
+    </message>
+    <message>
+        <source>Camera time today: %1, this week: %2</source>
+        <translation>Kamerazeit heute: %1, diese Woche: %2</translation>
+    </message>
+    <message>
+        <source>The camera has not run in the last 30 days.</source>
+        <translation>Die Kamera lief in den letzten 30 Tagen nicht.</translation>
+    </message>
+    <message>
+        <source>Last runs:</source>
+        <translation>Letzte Einsätze:</translation>
+    </message>
+    <message>
+        <source>%1  %2, %3, %4 frames, %5</source>
+        <translation>%1  %2, %3, %4 Bilder, %5</translation>
     </message>
 </context>
 <context>
@@ -516,6 +583,10 @@ pro Minute</translation>
     <message>
         <source>winkwell camera use paused</source>
         <translation>winkwell: Kameranutzung pausiert</translation>
+    </message>
+    <message>
+        <source>winkwell - in a call: reminders wait</source>
+        <translation>winkwell - im Gespräch: Erinnerungen warten</translation>
     </message>
 </context>
 <context>
@@ -993,6 +1064,14 @@ laufenden Programmen oder Fenstertiteln.</translation>
     <message>
         <source>Privacy policy</source>
         <translation>Datenschutzerklärung</translation>
+    </message>
+    <message>
+        <source>Hold reminders while I am in a call</source>
+        <translation>Erinnerungen zurückhalten, solange ich in einem Gespräch bin</translation>
+    </message>
+    <message>
+        <source>Camera use (this record never leaves the computer)</source>
+        <translation>Kameranutzung (diese Aufzeichnung verlässt den Computer nie)</translation>
     </message>
 </context>
 </TS>
