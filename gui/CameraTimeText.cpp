@@ -1,7 +1,6 @@
 #include "CameraTimeText.h"
 
 #include <QCoreApplication>
-#include <QStringList>
 
 namespace {
 
@@ -54,20 +53,30 @@ QString cameraDurationText(qint64 ms)
 
 QString cameraTimeText(const CameraTimeSummary& summary, const QLocale& locale)
 {
-    QStringList lines;
-    lines << QCoreApplication::translate("CameraTimeText", "Camera time today: %1, this week: %2")
-                 .arg(cameraDurationText(summary.todayMs), cameraDurationText(summary.weekMs));
+    // Rich text, so that a run's line that wraps hangs under its own description and not under
+    // the times: the list stays readable in the longer languages.
+    QString html =
+        QStringLiteral("<p>%1</p>")
+            .arg(QCoreApplication::translate("CameraTimeText",
+                                             "Camera time today: %1, this week: %2")
+                     .arg(cameraDurationText(summary.todayMs), cameraDurationText(summary.weekMs))
+                     .toHtmlEscaped());
     if (summary.lastRuns.isEmpty()) {
-        lines << QCoreApplication::translate("CameraTimeText",
-                                             "The camera has not run in the last 30 days.");
-        return lines.join(QLatin1Char('\n'));
+        return html + QStringLiteral("<p>%1</p>")
+                          .arg(QCoreApplication::translate(
+                                   "CameraTimeText", "The camera has not run in the last 30 days.")
+                                   .toHtmlEscaped());
     }
-    lines << QCoreApplication::translate("CameraTimeText", "Last runs:");
+    html += QStringLiteral("<p>%1</p><table cellspacing=\"0\" cellpadding=\"0\">")
+                .arg(QCoreApplication::translate("CameraTimeText", "Last runs:").toHtmlEscaped());
     for (const CameraRun& run : summary.lastRuns) {
-        lines << QCoreApplication::translate("CameraTimeText", "%1  %2, %3, %4 frames, %5")
-                     .arg(locale.toString(run.start.toLocalTime(), QLocale::ShortFormat),
-                          kindText(run.kind), cameraDurationText(run.cameraMs()),
-                          locale.toString(run.frames), endingText(run.ending));
+        const QString when = locale.toString(run.start.toLocalTime(), QLocale::ShortFormat);
+        const QString what = QCoreApplication::translate("CameraTimeText", "%1, %2, %3 frames, %4")
+                                 .arg(kindText(run.kind), cameraDurationText(run.cameraMs()),
+                                      locale.toString(run.frames), endingText(run.ending));
+        html += QStringLiteral("<tr><td nowrap style=\"padding-right:12px\">%1</td>"
+                               "<td>%2</td></tr>")
+                    .arg(when.toHtmlEscaped(), what.toHtmlEscaped());
     }
-    return lines.join(QLatin1Char('\n'));
+    return html + QStringLiteral("</table>");
 }

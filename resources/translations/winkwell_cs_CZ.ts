@@ -159,8 +159,8 @@ Přidejte jej do skupiny „%2“, poté se odhlaste a znovu přihlaste.</transl
         <translation>Poslední spuštění:</translation>
     </message>
     <message>
-        <source>%1  %2, %3, %4 frames, %5</source>
-        <translation>%1  %2, %3, %4 snímků, %5</translation>
+        <source>%1, %2, %3 frames, %4</source>
+        <translation>%1, %2, %3 snímků, %4</translation>
     </message>
 </context>
 <context>

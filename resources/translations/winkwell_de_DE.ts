@@ -159,8 +159,8 @@ Fügen Sie es der Gruppe „%2“ hinzu, melden Sie sich dann ab und wieder an.<
         <translation>Letzte Einsätze:</translation>
     </message>
     <message>
-        <source>%1  %2, %3, %4 frames, %5</source>
-        <translation>%1  %2, %3, %4 Bilder, %5</translation>
+        <source>%1, %2, %3 frames, %4</source>
+        <translation>%1, %2, %3 Bilder, %4</translation>
     </message>
 </context>
 <context>

@@ -159,8 +159,8 @@ Pridajte ho do skupiny „%2“, potom sa odhláste a znova prihláste.</transla
         <translation>Posledné spustenia:</translation>
     </message>
     <message>
-        <source>%1  %2, %3, %4 frames, %5</source>
-        <translation>%1  %2, %3, %4 snímok, %5</translation>
+        <source>%1, %2, %3 frames, %4</source>
+        <translation>%1, %2, %3 snímok, %4</translation>
     </message>
 </context>
 <context>
