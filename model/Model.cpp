@@ -84,8 +84,22 @@ Model::Model(ModelOptions options, QObject* parent)
     m_detector.onEyeEvent = [this](const BlinkDetector::EyeEvent& event, bool counted) {
         emit eyeEventDetected(event.start, event.end, event.duration, counted);
     };
+    m_closure.setCues(m_options.closureCues);
+    m_detector.confirmBlink = [this](const BlinkDetector::EyeEvent& event) {
+        ProfiledStage stage(m_profiler, EngineProfiler::ClosureLookBack);
+        m_lastClosure = m_closure.examine(event.turn, m_eyeCorners, m_roiFactor);
+        if (!m_lastClosure.closed) {
+            qDebug() << "Model:: eye movement without a closing lid, no blink";
+            emit blinkRefused(event.start, event.end);
+        }
+        return m_lastClosure.closed;
+    };
     m_detector.onBlinkCounted = [this] {
         qDebug() << "Model:: blink detected";
+        if (m_lastClosure.judged && !m_lastClosure.complete) {
+            ++m_incompleteBlinks;
+        }
+        emit blinkClosureMeasured(m_lastClosure.depth, m_lastClosure.complete);
         emit blinkDetected();
     };
 }
@@ -206,6 +220,8 @@ void Model::beginRun(CameraUse use, int noFaceLimitMs)
     m_run.noFaceLimitMs = noFaceLimitMs;
     m_previous = PreviousFrame();
     m_detector.resetForRun();
+    m_closure.reset();
+    m_incompleteBlinks = 0;
     m_isStopRequired = false;
     m_cameraUse = use;
     startBlinkDetection();
@@ -316,6 +332,7 @@ void Model::switchCamera()
     if (m_source->isOpened()) {
         releaseCamera();
         m_detector.restartFrames();
+        m_closure.reset();
     }
 }
 
@@ -403,9 +420,12 @@ bool Model::openCamera()
     return true;
 }
 
-Model::MeasurementResult Model::measurementResult(double blinkCount, double blinkDurationSum)
+Model::MeasurementResult Model::measurementResult(double blinkCount, double blinkDurationSum,
+                                                 double incompleteBlinks)
 {
     MeasurementResult result;
+    result.incompleteShare =
+        blinkCount > 0 ? static_cast<float>(incompleteBlinks / blinkCount) : 0.0f;
     result.blinkRate = static_cast<float>(blinkCount / 3.0);
     // Truncated, not rounded: 2.4 s over 12 blinks is just below 200 ms in double arithmetic.
     result.length = blinkCount > 0 ? static_cast<int>(blinkDurationSum / blinkCount * 1000.0) : 0;
@@ -427,9 +447,9 @@ bool Model::runLevelChecks()
         }
     } else if (m_cameraUse == MeasurementRun && m_runTimer.elapsed() > kMeasurementMs) {
         finishRun();
-        const MeasurementResult result =
-            measurementResult(m_detector.blinkCount, m_detector.blinkDurationSum);
-        emit measurementSuccessful(result.blinkRate, result.length);
+        const MeasurementResult result = measurementResult(
+            m_detector.blinkCount, m_detector.blinkDurationSum, m_incompleteBlinks);
+        emit measurementSuccessful(result.blinkRate, result.length, result.incompleteShare);
         return true;
     }
     return false;
@@ -459,7 +479,9 @@ Model::Localisation Model::localise(const cv::Mat& frame, const cv::Mat& grey,
         ProfiledStage stage(m_profiler, EngineProfiler::Landmarks);
         m_eyeCorners.setImage(grey);
         if (here.face) {
-            m_eyeCorners.locate(*here.face, m_roiFactor, here.eyes);
+            LidOpening lids;
+            m_eyeCorners.locate(*here.face, m_roiFactor, here.eyes, &lids);
+            m_closure.learnOpenState(grey, here.eyes, lids);
         }
     }
     return here;
@@ -595,8 +617,9 @@ void Model::processFrame()
     }
 
     const Localisation here = localise(frame, grey, m_previous);
-    m_detector.beginFrame(static_cast<double>(tick - m_previous.tick) /
-                          EngineClock::ticksPerSecond());
+    const quint64 n = m_detector.beginFrame(static_cast<double>(tick - m_previous.tick) /
+                                            EngineClock::ticksPerSecond());
+    m_closure.keep(n, grey, here.face, here.eyes);
     if (applyNoFaceRule(here.face.has_value(), m_previous.face.has_value())) {
         return;
     }

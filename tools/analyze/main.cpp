@@ -35,6 +35,10 @@ int main(int argc, char* argv[])
                       "How head motion is kept out of the eye flow: stabilised (the program's), "
                       "beside (median motion beside the eye corners) or none.",
                       "mode", "stabilised"});
+    parser.addOption({"closure",
+                      "Which cues confirm that the lids closed: both (the program's), lids (the "
+                      "landmark lids), photometric (the iris and the white of the eye) or none.",
+                      "cues", "both"});
     parser.addOption({"verbose", "Keep the engine's log lines."});
     parser.process(app);
     if (parser.positionalArguments().size() != 1) {
@@ -53,6 +57,13 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "winkwell-analyze: unknown --motion %s\n", qPrintable(motion));
         return 2;
     }
+    const std::optional<ClosureCues> cues = BlinkAnalysis::closureCuesNamed(parser.value("closure"));
+    if (!cues) {
+        std::fprintf(stderr, "winkwell-analyze: unknown --closure %s\n",
+                     qPrintable(parser.value("closure")));
+        return 2;
+    }
+    options.closureCues = *cues;
     BlinkAnalysis analysis(options);
     if (!analysis.run()) {
         std::fprintf(stderr, "winkwell-analyze: %s\n", qPrintable(analysis.errorText()));
