@@ -104,8 +104,7 @@ std::array<EyeLook, 2> ClosureCheck::look(const cv::Mat& grey, const EyePair& ey
     return {lookAtEye(grey, eyes.first, lids.first), lookAtEye(grey, eyes.second, lids.second)};
 }
 
-void ClosureCheck::learnOpenState(const cv::Mat& grey, const EyePair& eyes,
-                                  const LidOpening& lids)
+void ClosureCheck::learnOpenState(const cv::Mat& grey, const EyePair& eyes, const LidOpening& lids)
 {
     if (m_cues == ClosureCues::None) {
         return;
@@ -227,9 +226,9 @@ Closure ClosureCheck::judge(const std::array<EyeClosure, 2>& eyes) const
         closure.whiteCovered = std::min(eyes[0].white, eyes[1].white);
         depth = std::max(depth, (eyes[0].white + eyes[1].white) / 2.f);
     }
-    closure.closed = (lidsKnown && closure.widerLids <= mostOpenLids) ||
-                     (greyKnown && (closure.irisCovered >= irisCovered ||
-                                    closure.whiteCovered >= whiteCovered));
+    closure.closed =
+        (lidsKnown && closure.widerLids <= mostOpenLids) ||
+        (greyKnown && (closure.irisCovered >= irisCovered || closure.whiteCovered >= whiteCovered));
     closure.depth = depth;
     closure.complete = depth >= completeDepth;
     return closure;

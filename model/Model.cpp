@@ -421,7 +421,7 @@ bool Model::openCamera()
 }
 
 Model::MeasurementResult Model::measurementResult(double blinkCount, double blinkDurationSum,
-                                                 double incompleteBlinks)
+                                                  double incompleteBlinks)
 {
     MeasurementResult result;
     result.incompleteShare =

@@ -122,8 +122,8 @@ int main(int argc, char* argv[])
                              qPrintable(cueName));
                 return 2;
             }
-            modes.push_back({name + QStringLiteral(", closure cues ") + cueName, compensation,
-                             *cues, {}});
+            modes.push_back(
+                {name + QStringLiteral(", closure cues ") + cueName, compensation, *cues, {}});
         }
     }
     QString detector;
@@ -147,8 +147,8 @@ int main(int argc, char* argv[])
     for (const Mode& mode : modes) {
         const StageRecorder& recorder = mode.recorder;
         const size_t frames = recorder.pipeline().size();
-        const char* names[] = {"grey and blur",      "face detection",    "landmarks",
-                               "head motion",        "flow and statistics", "detector",
+        const char* names[] = {"grey and blur",        "face detection",      "landmarks",
+                               "head motion",          "flow and statistics", "detector",
                                " of it: closure look", "preview drawing"};
         std::printf("\nhead motion: %s\nframes: %zu (one core)\n", qPrintable(mode.name), frames);
         std::printf("%-22s %8s %10s %10s %12s\n", "stage", "frames", "median ms", "p99 ms",

@@ -1,4 +1,5 @@
 #include "common/SharedTypes.h"
+#include "model/EyeMotionMeter.h"
 #include "model/Model.h"
 #include "model/RecordedFrameSource.h"
 #include "support/FakeFaceDetector.h"
@@ -28,7 +29,8 @@ private:
 
     std::unique_ptr<Model>
     makeModel(std::shared_ptr<FrameSource> source = nullptr,
-              MotionCompensation compensation = ModelOptions().motionCompensation)
+              MotionCompensation compensation = ModelOptions().motionCompensation,
+              ClosureCues cues = ModelOptions().closureCues)
     {
         m_clock = std::make_shared<SimulatedEngineClock>();
         m_camera = std::make_shared<FakeFrameSource>(m_clock.get());
@@ -37,6 +39,7 @@ private:
         options.clock = m_clock;
         options.landmarkModelPath = m_landmarks;
         options.motionCompensation = compensation;
+        options.closureCues = cues;
         options.faceDetectorFactory = [this] {
             auto detector = std::make_unique<FakeFaceDetector>();
             detector->faces.push_back(FakeFaceDetector::face(50, 25, 60, 70));
@@ -51,6 +54,12 @@ private:
     double seconds() const { return m_clock->nowNs() / 1e9; }
 
     double kNoiseSigma = 2.0;
+    // What the last playFace() run measured of each counted blink: complete or not.
+    QVector<bool> m_complete;
+    ClosureCues m_cues = ModelOptions().closureCues;
+    double m_fps = 30.0;
+    // Draws on the rendered face before the camera's noise (expressions).
+    std::function<void(double seconds, cv::Mat& grey)> m_expression;
 
     struct EventSpan
     {
@@ -76,8 +85,64 @@ private:
         };
     }
 
+    // Brows that come down and go up again, or cheeks that speech pulls down: every 1.5 s the skin
+    // above (or below) both eyes slides by up to `pixels` (down positive) and back, in the
+    // time of a blink, while the eye openings and their lids stay where they are.
+    static std::function<void(double, cv::Mat&)> skinAroundTheEyesMoves(const SyntheticFace& face,
+                                                                        double pixels, bool above)
+    {
+        return [&face, pixels, above](double t, cv::Mat& grey) {
+            // The lid crease above each eye and the fold below it: what shows the skin move.
+            for (const EyeValues& eye : {face.eyes().first, face.eyes().second}) {
+                const int width = eye.roiSize / 2;
+                for (const double offset : {-0.3, 0.32}) {
+                    cv::ellipse(grey, cv::Point(cvRound(eye.x), cvRound(eye.y + offset * width)),
+                                cv::Size(width / 2, 3), 0, offset < 0 ? 180 : 0,
+                                offset < 0 ? 360 : 180, cv::Scalar(110), 2);
+                }
+            }
+            const double shift = pixels * blinkEveryOneAndAHalfSeconds(t);
+            if (shift == 0.0) {
+                return;
+            }
+            cv::Mat moved;
+            cv::warpAffine(grey, moved, SyntheticFace::shift(0, shift), grey.size(),
+                           cv::INTER_LINEAR, cv::BORDER_REPLICATE);
+            for (const EyeValues& eye : {face.eyes().first, face.eyes().second}) {
+                const cv::Rect square = EyeMotionMeter::square(eye, grey.size());
+                cv::Mat skin(grey.size(), CV_8UC1, cv::Scalar(0));
+                const int centre = cvRound(eye.y);
+                const cv::Rect side =
+                    above ? cv::Rect(square.x, square.y, square.width, centre - square.y)
+                          : cv::Rect(square.x, centre, square.width, square.br().y - centre);
+                skin(side).setTo(255);
+                // The opening as the face draws it: as wide as the corner distance, 2/5 as high.
+                const int width = eye.roiSize / 2;
+                cv::ellipse(skin, cv::Point(cvRound(eye.x), centre),
+                            cv::Size(width / 2 + 1, width * 2 / 5 / 2 + 1), 0, 0, 360,
+                            cv::Scalar(0), cv::FILLED);
+                moved.copyTo(grey, skin);
+            }
+        };
+    }
+
+    // Closures of `closedFrames` frames at 25 fps every 1.5 s: two frames closing, the closed
+    // ones, three opening.
+    static std::function<double(double)> shortClosure(int closedFrames, double depth = 1.0)
+    {
+        return [closedFrames, depth](double t) {
+            const double frame = std::fmod(t, 1.5) * 25.0 - 12.0;
+            if (frame < 0 || frame > closedFrames + 5) {
+                return 0.0;
+            }
+            const double closing = std::min(1.0, (frame + 1) / 2.0);
+            const double opening = std::max(0.0, 1.0 - (frame - 1 - closedFrames) / 4.0);
+            return depth * std::min(closing, opening);
+        };
+    }
+
     // A preview over `frames` frames of the synthetic face in the fake detector's face box, at
-    // 30 frames a second: the closure and pose of frame n (counted from the first frame the
+    // m_fps frames a second: the closure and pose of frame n (counted from the first frame the
     // camera delivers) are given. Returns the eye events and counts the blinks.
     QVector<EventSpan> playFace(MotionCompensation compensation, int frames,
                                 const std::function<double(double seconds)>& closure,
@@ -85,10 +150,14 @@ private:
                                 double gazeHold = 0.0)
     {
         const SyntheticFace face(cv::Rect(200, 100, 240, 280));
-        auto model = makeModel(nullptr, compensation);
+        auto model = makeModel(nullptr, compensation, m_cues);
+        m_camera->fps = m_fps;
         m_camera->draw = [&](qint64 index, cv::Mat& frame) {
             const double t = index / m_camera->fps;
             cv::Mat grey = face.render(closure(t), pose(t), gazeHold);
+            if (m_expression) {
+                m_expression(t, grey);
+            }
             // A camera's noise: it makes the flow of a moving head uneven, as on real skin.
             cv::Mat noise(grey.size(), CV_16SC1);
             cv::RNG rng(static_cast<uint64>(index + 1));
@@ -99,6 +168,9 @@ private:
             cv::cvtColor(grey, frame, cv::COLOR_GRAY2BGR);
         };
         QVector<EventSpan> events;
+        m_complete.clear();
+        connect(model.get(), &Model::blinkClosureMeasured, this,
+                [&](double, bool complete) { m_complete.append(complete); });
         connect(model.get(), &Model::eyeEventDetected, this,
                 [&](quint64 start, quint64 end, double, bool) {
                     events.append({start, end});
@@ -291,6 +363,65 @@ private slots:
         playFace(MotionCompensation::Stabilised, 300, blinkEveryOneAndAHalfSeconds, bobbing(3.5),
                  blinks, 0.25);
         QCOMPARE(blinks, 7);
+    }
+
+    // Skin that moves like a lid around lids that do not: the flow alone counts blinks, the
+    // look at the eyes themselves none.
+    void expressionsAroundStillLidsCountNoBlink_data()
+    {
+        QTest::addColumn<bool>("above");
+        QTest::addColumn<double>("pixels");
+        QTest::newRow("brows down and up") << true << 8.0;
+        QTest::newRow("cheeks pulled down by an opening mouth") << false << 8.0;
+    }
+
+    void expressionsAroundStillLidsCountNoBlink()
+    {
+        QFETCH(bool, above);
+        QFETCH(double, pixels);
+        const SyntheticFace face(cv::Rect(200, 100, 240, 280));
+        m_expression = skinAroundTheEyesMoves(face, pixels, above);
+        const auto open = [](double) { return 0.0; };
+        const auto still = [](double) { return SyntheticFace::still(); };
+        int flowOnly = -1;
+        m_cues = ClosureCues::None;
+        playFace(MotionCompensation::Stabilised, 300, open, still, flowOnly);
+        int checked = -1;
+        m_cues = ClosureCues::Both;
+        playFace(MotionCompensation::Stabilised, 300, open, still, checked);
+        m_expression = nullptr;
+        QVERIFY2(flowOnly > 3, qPrintable(QString::number(flowOnly)));
+        QCOMPARE(checked, 0);
+    }
+
+    // Blinks of one to three closed frames at 25 fps all count, as complete; lids that stop
+    // half-way count too, as incomplete.
+    void closuresCountWithTheirDepth_data()
+    {
+        QTest::addColumn<int>("closedFrames");
+        QTest::addColumn<double>("depth");
+        QTest::addColumn<bool>("complete");
+        QTest::newRow("one closed frame") << 1 << 1.0 << true;
+        QTest::newRow("two closed frames") << 2 << 1.0 << true;
+        QTest::newRow("three closed frames") << 3 << 1.0 << true;
+        QTest::newRow("half closure") << 3 << 0.5 << false;
+    }
+
+    void closuresCountWithTheirDepth()
+    {
+        QFETCH(int, closedFrames);
+        QFETCH(double, depth);
+        QFETCH(bool, complete);
+        m_fps = 25.0;
+        int blinks = -1;
+        playFace(
+            MotionCompensation::Stabilised, 250, shortClosure(closedFrames, depth),
+            [](double) { return SyntheticFace::still(); }, blinks);
+        m_fps = 30.0;
+        // The first closure comes before the run knows the open eye: it counts unjudged.
+        QCOMPARE(blinks, 7);
+        QCOMPARE(m_complete.size(), 7);
+        QCOMPARE(m_complete.mid(1), QVector<bool>(6, complete));
     }
 
     void trainingEndsWithTheBlinkAfterTheReminder()

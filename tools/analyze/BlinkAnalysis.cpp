@@ -239,12 +239,12 @@ QString BlinkAnalysis::toText() const
                 .arg(m_faceDetector);
     for (int i = 0; i < m_blinks.size(); ++i) {
         const Blink& blink = m_blinks.at(i);
-        const QString closure =
-            blink.closureDepth < 0.0
-                ? QStringLiteral("closure not judged")
-                : QStringLiteral("closure %1, %2")
-                      .arg(blink.closureDepth, 0, 'f', 2)
-                      .arg(blink.complete ? QStringLiteral("complete") : QStringLiteral("incomplete"));
+        const QString closure = blink.closureDepth < 0.0
+                                    ? QStringLiteral("closure not judged")
+                                    : QStringLiteral("closure %1, %2")
+                                          .arg(blink.closureDepth, 0, 'f', 2)
+                                          .arg(blink.complete ? QStringLiteral("complete")
+                                                              : QStringLiteral("incomplete"));
         text += QStringLiteral("blink %1: frames %2-%3, at %4 s, %5 ms, %6\n")
                     .arg(i + 1)
                     .arg(blink.startFrame)

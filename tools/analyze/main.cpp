@@ -57,7 +57,8 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "winkwell-analyze: unknown --motion %s\n", qPrintable(motion));
         return 2;
     }
-    const std::optional<ClosureCues> cues = BlinkAnalysis::closureCuesNamed(parser.value("closure"));
+    const std::optional<ClosureCues> cues =
+        BlinkAnalysis::closureCuesNamed(parser.value("closure"));
     if (!cues) {
         std::fprintf(stderr, "winkwell-analyze: unknown --closure %s\n",
                      qPrintable(parser.value("closure")));
