@@ -82,6 +82,9 @@ Model::Model(ModelOptions options, QObject* parent)
     m_runTimer.setClock(m_clock.get());
     m_noFaceTimer.setClock(m_clock.get());
     m_detector.onEyeEvent = [this](const BlinkDetector::EyeEvent& event, bool counted) {
+        if (counted) {
+            emit blinkClosureMeasured(m_lastClosure.depth, m_lastClosure.complete);
+        }
         emit eyeEventDetected(event.start, event.end, event.duration, counted);
     };
     m_closure.setCues(m_options.closureCues);
@@ -99,7 +102,6 @@ Model::Model(ModelOptions options, QObject* parent)
         if (m_lastClosure.judged && !m_lastClosure.complete) {
             ++m_incompleteBlinks;
         }
-        emit blinkClosureMeasured(m_lastClosure.depth, m_lastClosure.complete);
         emit blinkDetected();
     };
 }

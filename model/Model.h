@@ -109,8 +109,8 @@ signals:
     // An eye event that would have started a blink showed no closing lid: it does not count,
     // nor do the events merged into it (they follow as not counted).
     void blinkRefused(quint64 startFrame, quint64 endFrame);
-    // Just before blinkDetected(): how far the lids came down (0 open ... 1 shut; negative when
-    // the run had no open state yet to compare with) and whether they closed.
+    // Just before the eye event that counts as a blink: how far the lids came down (0 open ... 1
+    // shut; negative when the run had no open state yet to compare with) and whether they closed.
     void blinkClosureMeasured(double depth, bool complete);
 
 private slots:

@@ -199,9 +199,13 @@ private slots:
         QCOMPARE(result.length, 250);
         result = Model::measurementResult(12, 2.4);
         QCOMPARE(result.length, 199); // truncated, not rounded
+        QCOMPARE(result.incompleteShare, 0.0f);
+        result = Model::measurementResult(12, 3.0, 3);
+        QCOMPARE(result.incompleteShare, 0.25f);
         result = Model::measurementResult(0, 0.0);
         QCOMPARE(result.blinkRate, 0.0f);
         QCOMPARE(result.length, 0);
+        QCOMPARE(result.incompleteShare, 0.0f);
     }
 
     void measurementReportsAfterThreeMinutes()
@@ -217,6 +221,7 @@ private slots:
         QCOMPARE(errors.count(), 0);
         QCOMPARE(results.at(0).at(0).toFloat(), 0.0f);
         QCOMPARE(results.at(0).at(1).toInt(), 0);
+        QCOMPARE(results.at(0).at(2).toFloat(), 0.0f);
         // The first frame call after 180 s ends it (the opening frame counts as time 0).
         const double length = seconds() - runStart;
         QVERIFY2(length > 180.0 && length < 180.0 + 2.0 / 12, qPrintable(QString::number(length)));

@@ -190,12 +190,17 @@ QJsonObject BlinkAnalysis::toJson() const
 {
     QJsonArray blinks;
     for (const Blink& blink : m_blinks) {
-        blinks.append(QJsonObject{{"startFrame", blink.startFrame},
-                                  {"endFrame", blink.endFrame},
-                                  {"time", blink.timeSeconds},
-                                  {"duration", blink.durationSeconds},
-                                  {"closureDepth", blink.closureDepth},
-                                  {"complete", blink.complete}});
+        QJsonObject entry{{"startFrame", blink.startFrame},
+                          {"endFrame", blink.endFrame},
+                          {"time", blink.timeSeconds},
+                          {"duration", blink.durationSeconds},
+                          {"closureDepth", blink.closureDepth}};
+        // Only a judged blink has a closure to tell: the run's first blinks may come before the
+        // open eye is known.
+        if (blink.closureDepth >= 0.0) {
+            entry.insert("complete", blink.complete);
+        }
+        blinks.append(entry);
     }
     QJsonArray eyeEvents;
     for (const EyeEvent& event : m_eyeEvents) {
