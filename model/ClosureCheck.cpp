@@ -101,7 +101,13 @@ void ClosureCheck::keep(quint64 frame, const cv::Mat& grey, const std::optional<
 std::array<EyeLook, 2> ClosureCheck::look(const cv::Mat& grey, const EyePair& eyes,
                                           const LidOpening& lids)
 {
-    return {lookAtEye(grey, eyes.first, lids.first), lookAtEye(grey, eyes.second, lids.second)};
+    std::array<EyeLook, 2> looks{lookAtEye(grey, eyes.first, lids.first),
+                                 lookAtEye(grey, eyes.second, lids.second)};
+    if (m_eyeState) {
+        looks[0].shut = m_eyeState->scoreEye(grey, eyes, 0);
+        looks[1].shut = m_eyeState->scoreEye(grey, eyes, 1);
+    }
+    return looks;
 }
 
 void ClosureCheck::learnOpenState(const cv::Mat& grey, const EyePair& eyes, const LidOpening& lids)
@@ -128,7 +134,11 @@ EyeLook ClosureCheck::OpenState::typical() const
     std::vector<float> dark;
     std::vector<float> middle;
     std::vector<float> bright;
+    std::vector<float> shut;
     for (const EyeLook& look : recent) {
+        if (!std::isnan(look.shut)) {
+            shut.push_back(look.shut);
+        }
         if (look.lids >= 0.f) {
             lids.push_back(look.lids);
         }
@@ -146,6 +156,9 @@ EyeLook ClosureCheck::OpenState::typical() const
         usual.dark = median(dark);
         usual.middle = median(middle);
         usual.bright = median(bright);
+    }
+    if (shut.size() >= kFewestOpenLooks) {
+        usual.shut = median(shut);
     }
     return usual;
 }
@@ -196,9 +209,57 @@ Closure ClosureCheck::examine(quint64 turn, const EyeCornerLocator& locator, flo
                 closure.white =
                     std::max(closure.white, clamped((open.bright - now.bright) / white));
             }
+            if (!std::isnan(now.shut)) {
+                closure.shut =
+                    std::isnan(closure.shut) ? now.shut : std::max(closure.shut, now.shut);
+                closure.openShut = open.shut;
+                if (!std::isnan(open.shut)) {
+                    const float rise = now.shut - open.shut;
+                    closure.shutRise =
+                        std::isnan(closure.shutRise) ? rise : std::max(closure.shutRise, rise);
+                }
+            }
         }
     }
-    return judge(eyes);
+    return m_cues == ClosureCues::Learned ? judgeLearned(eyes) : judge(eyes);
+}
+
+// Each eye the model can see votes. An eye that looks plainly open at the deepest frames says
+// no. An eye whose open state the model recognises as open says yes when its score rose enough
+// over that state: the rise, not the score itself, since the same model scores faces apart (a
+// dark eye in a dim face can score shut while open). An eye the model does not recognise open
+// (hidden in shadow, a light iris on light skin, an open state taken during a long closure)
+// abstains. The blink counts when no eye says no; when none votes, it counts unjudged.
+Closure ClosureCheck::judgeLearned(const std::array<EyeClosure, 2>& eyes)
+{
+    Closure closure;
+    int votes = 0;
+    bool refused = false;
+    float rise = -1.f;
+    for (const EyeClosure& eye : eyes) {
+        if (std::isnan(eye.shut)) {
+            continue;
+        }
+        if (eye.shut <= -plainlyOpenScore) {
+            ++votes;
+            refused = true;
+        } else if (eye.openShut <= -knownOpenScore && !std::isnan(eye.shutRise)) {
+            ++votes;
+            refused = refused || eye.shutRise < leastShutRise;
+            rise = std::max(rise, eye.shutRise);
+        }
+    }
+    if (votes == 0) {
+        return closure;
+    }
+    closure.judged = true;
+    closure.closed = !refused;
+    closure.shutRise = rise;
+    if (closure.closed) { // then an eye voted yes, by a rise of at least leastShutRise
+        closure.depth = clamped(rise / shutEyeRise);
+        closure.complete = closure.depth >= completeLearnedDepth;
+    }
+    return closure;
 }
 
 // A blink shuts both eyes. The landmark lids confirm it when both gaps are narrow; the grey

@@ -1,9 +1,11 @@
 #pragma once
 
+#include "EyeStateModel.h"
 #include "FaceLocator.h"
 
 #include <QtGlobal>
 #include <array>
+#include <limits>
 #include <opencv2/core.hpp>
 #include <optional>
 #include <vector>
@@ -18,15 +20,19 @@ struct EyeLook
     float dark = -1.f;   // 15th percentile
     float middle = -1.f; // median
     float bright = -1.f; // 90th percentile
+    // The eye-state model's score (positive shut); NaN without a model or a patch.
+    float shut = std::numeric_limits<float>::quiet_NaN();
 };
 
-// Which cues may confirm a flow candidate; the engine uses both, the analyser compares.
+// Which cues may confirm a flow candidate; the engine uses the learned one, the analyser
+// compares.
 enum class ClosureCues
 {
     None,        // every flow candidate counts
     Lids,        // the landmark model's lids only
     Photometric, // the iris and the white of the eye only
-    Both,
+    Both,        // the lids and the grey levels
+    Learned,     // the eye-state model against the run's open state
 };
 
 // What the look back at a candidate's deepest frames found.
@@ -41,6 +47,7 @@ struct Closure
     float widerLids = -1.f;
     float irisCovered = -1.f;
     float whiteCovered = -1.f;
+    float shutRise = -1.f; // the eye-state model's largest rise over the open state
 };
 
 // Confirms a flow candidate blink by cues that motion does not give, at its deepest frames: the
@@ -62,8 +69,19 @@ public:
     static constexpr float whiteCovered = 0.5f;
     // Depth from which a blink is complete: the landmark lids of a shut eye stop about half-way.
     static constexpr float completeDepth = 0.3f;
+    // The eye-state model (scores about -2 open, 2 shut on its training eyes): an eye scoring
+    // this low at the deepest frames is plainly open; an open state scoring this low is
+    // recognised as open; a blink's score rises at least this much over it.
+    static constexpr float plainlyOpenScore = 1.5f;
+    static constexpr float knownOpenScore = 0.5f;
+    static constexpr float leastShutRise = 1.0f;
+    // The rise of a shut eye over its open state, depth 1; a complete blink reaches most of it.
+    static constexpr float shutEyeRise = 3.0f;
+    static constexpr float completeLearnedDepth = 0.8f;
 
     void setCues(ClosureCues cues) { m_cues = cues; }
+    // The learned cue; null (the default) leaves it out.
+    void setEyeStateModel(EyeStateModel* model) { m_eyeState = model; }
     ClosureCues cues() const { return m_cues; }
 
     void reset();
@@ -76,8 +94,7 @@ public:
     // its deepest; the landmark model is asked there again (at most twice).
     Closure examine(quint64 turn, const EyeCornerLocator& locator, float roiFactor);
 
-    static std::array<EyeLook, 2> look(const cv::Mat& grey, const EyePair& eyes,
-                                       const LidOpening& lids);
+    std::array<EyeLook, 2> look(const cv::Mat& grey, const EyePair& eyes, const LidOpening& lids);
 
 private:
     struct Kept
@@ -102,12 +119,17 @@ private:
         float lidDepth = -1.f;
         float iris = -1.f;
         float white = -1.f;
+        float shut = std::numeric_limits<float>::quiet_NaN();     // the highest score
+        float openShut = std::numeric_limits<float>::quiet_NaN(); // the open state's
+        float shutRise = std::numeric_limits<float>::quiet_NaN(); // the highest over it
     };
 
     const Kept* lookAt(quint64 frame, const EyeCornerLocator& locator, float roiFactor);
     Closure judge(const std::array<EyeClosure, 2>& eyes) const;
+    static Closure judgeLearned(const std::array<EyeClosure, 2>& eyes);
 
-    ClosureCues m_cues = ClosureCues::Both;
+    ClosureCues m_cues = ClosureCues::Learned;
     std::array<Kept, keptFrames> m_kept;
     std::array<OpenState, 2> m_open;
+    EyeStateModel* m_eyeState = nullptr;
 };

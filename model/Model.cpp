@@ -59,6 +59,7 @@ ModelOptions ModelOptions::defaults()
     options.clock = nullptr;       // the steady clock
     const QString exeDir = QCoreApplication::applicationDirPath();
     options.landmarkModelPath = exeDir + QStringLiteral("/data.dat");
+    options.eyeStateModelPath = exeDir + QStringLiteral("/eyestate.yml");
     const QString modelName = QStringLiteral("face_detection_yunet_2022mar.onnx");
     options.faceModelCandidates << exeDir + QLatin1Char('/') + modelName;
     // The per-user data folder, where the installer puts what the package could not ship.
@@ -87,7 +88,6 @@ Model::Model(ModelOptions options, QObject* parent)
         }
         emit eyeEventDetected(event.start, event.end, event.duration, counted);
     };
-    m_closure.setCues(m_options.closureCues);
     m_detector.confirmBlink = [this](const BlinkDetector::EyeEvent& event) {
         ProfiledStage stage(m_profiler, EngineProfiler::ClosureLookBack);
         m_lastClosure = m_closure.examine(event.turn, m_eyeCorners, m_roiFactor);
@@ -147,6 +147,18 @@ void Model::loadDetectors()
         return;
     }
     m_roiFactor = 2.0f;
+    // Without the eye-state model the engine counts blinks as it did before it had one.
+    m_closure.setEyeStateModel(nullptr);
+    m_closure.setCues(m_options.closureCues);
+    const std::string eyeStatePath = m_options.eyeStateModelPath.toStdString();
+    if (!eyeStatePath.empty() && m_eyeState.load(eyeStatePath, message)) {
+        m_closure.setEyeStateModel(&m_eyeState);
+    } else if (m_options.closureCues == ClosureCues::Learned) {
+        qDebug().noquote() << "Model::init eye state model" << m_options.eyeStateModelPath
+                           << "not loaded (" + QString::fromStdString(message) +
+                                  "): every lid movement of a blink counts, unconfirmed";
+        m_closure.setCues(ClosureCues::None);
+    }
 }
 
 void Model::drawTexts()

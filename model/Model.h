@@ -30,13 +30,14 @@ struct ModelOptions
     std::shared_ptr<FrameSource> frameSource;
     std::shared_ptr<EngineClock> clock;
     QString landmarkModelPath;       // data.dat
+    QString eyeStateModelPath;       // eyestate.yml; without it every flow candidate counts
     QStringList faceModelCandidates; // CNN face-detection model, first that loads wins
     std::function<std::unique_ptr<FaceDetector>()> faceDetectorFactory; // overrides the above
     // The program holds the head still; the analyser may measure without, for comparison.
     MotionCompensation motionCompensation = MotionCompensation::Stabilised;
-    // The program confirms every flow candidate by the lids and the eye's grey levels; the
-    // analyser may leave a cue out, for comparison.
-    ClosureCues closureCues = ClosureCues::Both;
+    // The program confirms every flow candidate by the eye-state model; the analyser may use
+    // other cues, for comparison.
+    ClosureCues closureCues = ClosureCues::Learned;
 
     static ModelOptions defaults();
 };
@@ -199,6 +200,7 @@ private:
 
     std::unique_ptr<FaceDetector> m_faceDetector;
     EyeCornerLocator m_eyeCorners;
+    EyeStateModel m_eyeState;
     EyeMotionMeter m_motionMeter;
     HeadMotionTracker m_headMotion;
     cv::Mat m_blurredPrevious; // reused buffer: the previous grey image as the flow sees it

@@ -22,6 +22,7 @@ BlinkAnalysis::Options BlinkAnalysis::optionsFor(const QString& videoPath,
     options.videoPath = videoPath;
     options.landmarkModelPath =
         landmarkModelPath.isEmpty() ? defaults.landmarkModelPath : landmarkModelPath;
+    options.eyeStateModelPath = defaults.eyeStateModelPath;
     options.faceModelCandidates = defaults.faceModelCandidates;
     if (!faceModelPath.isEmpty()) {
         options.faceModelCandidates.prepend(faceModelPath);
@@ -39,6 +40,9 @@ std::optional<ClosureCues> BlinkAnalysis::closureCuesNamed(const QString& name)
     }
     if (name == QLatin1String("photometric")) {
         return ClosureCues::Photometric;
+    }
+    if (name == QLatin1String("learned")) {
+        return ClosureCues::Learned;
     }
     if (name == QLatin1String("none")) {
         return ClosureCues::None;
@@ -68,6 +72,7 @@ bool BlinkAnalysis::run()
     options.frameSource = source;
     options.clock = clock;
     options.landmarkModelPath = m_options.landmarkModelPath;
+    options.eyeStateModelPath = m_options.eyeStateModelPath;
     options.faceModelCandidates = m_options.faceModelCandidates;
     options.motionCompensation = m_options.motionCompensation;
     options.closureCues = m_options.closureCues;

@@ -39,6 +39,7 @@ public:
     {
         QString videoPath;
         QString landmarkModelPath;
+        QString eyeStateModelPath;
         QStringList faceModelCandidates;
         EngineProfiler* profiler = nullptr;
         MotionCompensation motionCompensation = ModelOptions().motionCompensation;
@@ -50,7 +51,7 @@ public:
     // The engine's own model files, unless others are named (empty names keep the defaults).
     static Options optionsFor(const QString& videoPath, const QString& landmarkModelPath,
                               const QString& faceModelPath);
-    // "both", "lids", "photometric" or "none"; nothing for another name.
+    // "learned", "both", "lids", "photometric" or "none"; nothing for another name.
     static std::optional<ClosureCues> closureCuesNamed(const QString& name);
     // Lets only warnings through to standard error: the engine logs every frame event.
     static void keepOnlyWarnings();
