@@ -10,6 +10,9 @@ constexpr float kBoxHeight = 0.6f; // of the corner distance
 constexpr float kDarkShare = 0.15f;
 constexpr float kBrightShare = 0.9f;
 constexpr int kFewestOpenLooks = 3;
+// The eye-state model's open eye: half of the looks may fall on a blink or squint at a run's
+// start, and the median must still be an open one.
+constexpr int kFewestLearnedLooks = 6;
 // Grey levels closer than this tell nothing: the box is flat (no eye, or a dark frame).
 constexpr float kLeastContrast = 5.f;
 
@@ -157,7 +160,7 @@ EyeLook ClosureCheck::OpenState::typical() const
         usual.middle = median(middle);
         usual.bright = median(bright);
     }
-    if (shut.size() >= kFewestOpenLooks) {
+    if (shut.size() >= kFewestLearnedLooks) {
         usual.shut = median(shut);
     }
     return usual;

@@ -6,7 +6,8 @@
 // is a comma-separated list of head-motion compensations (stabilised, beside, none; default the
 // program's): each clip is run once per mode, the modes taking turns, so that a busy machine
 // weighs on all of them alike. CUES likewise lists the cues that confirm a candidate's closing lid
-// (both, lids, photometric, none; default the program's); every motion mode runs with each.
+// (learned, both, lids, photometric, none; default the program's); every motion mode runs with
+// each.
 
 #include "model/EngineProfiler.h"
 #include "tools/analyze/BlinkAnalysis.h"
@@ -84,7 +85,7 @@ int main(int argc, char* argv[])
     parser.addOption(
         {"landmarks", "Landmark model (default: data.dat beside this program).", "file"});
     parser.addOption({"motion", "Head-motion compensations to compare.", "modes", "stabilised"});
-    parser.addOption({"closure", "Closure cues to compare.", "cues", "both"});
+    parser.addOption({"closure", "Closure cues to compare.", "cues", "learned"});
     parser.process(app);
     if (parser.positionalArguments().isEmpty()) {
         parser.showHelp(2);

@@ -21,6 +21,7 @@ private slots:
         BlinkAnalysis::Options options;
         options.videoPath = clip;
         options.landmarkModelPath = landmarks;
+        options.eyeStateModelPath = builtEyeStateModel();
         options.faceModelCandidates = QStringList{faceModel};
         BlinkAnalysis analysis(options);
         QVERIFY2(analysis.run(), qPrintable(analysis.errorText()));
