@@ -131,16 +131,18 @@ private:
         };
     }
 
-    // Closures of `closedFrames` frames at 25 fps every 1.5 s: two frames closing, the closed
-    // ones, three opening. The first comes a second in, once the run has seen the open eye.
+    // Closures of exactly `closedFrames` shut frames at 25 fps, one every 38 frames (a whole
+    // number, so that every closure meets the frames at the same phase): two frames closing,
+    // the shut ones, three opening. The first starts a second in, once the run has seen the
+    // open eye. Frames are counted as integers: a fraction of a frame would add or drop one.
     static std::function<double(double)> shortClosure(int closedFrames, double depth = 1.0)
     {
         return [closedFrames, depth](double t) {
-            const double frame = std::fmod(t, 1.5) * 25.0 - 25.0;
-            if (frame < 0 || frame > closedFrames + 5) {
+            const int frame = cvRound(t * 25.0) % 38 - 25;
+            if (frame < 0) {
                 return 0.0;
             }
-            const double closing = std::min(1.0, (frame + 1) / 2.0);
+            const double closing = std::min(1.0, (frame + 1) / 3.0);
             const double opening = std::max(0.0, 1.0 - (frame - 1 - closedFrames) / 4.0);
             return depth * std::min(closing, opening);
         };
