@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs what is missing, checks formatting, builds, runs clang-tidy over the program's sources,
+# Installs what is missing, checks formatting and the translations, builds, runs clang-tidy over the program's sources,
 # and runs every test headless: an Xvfb display with a window manager and a private D-Bus session
 # are started here when none is given. Then the tests run again in a build with the
 # address and undefined-behaviour sanitizers (skip that with --no-sanitize, or run only it with
@@ -17,6 +17,8 @@ esac
 
 scripts/install-deps.sh
 scripts/check-format.sh
+# Every text of the program translated in every language, none left over.
+scripts/translations.sh check
 
 if [ "$mode" != sanitize ]; then
     scripts/build.sh build

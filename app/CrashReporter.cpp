@@ -1,5 +1,7 @@
 #include "CrashReporter.h"
 
+#include "common/Version.h"
+
 #include <QDebug>
 #include <QDir>
 #include <QFile>
@@ -14,7 +16,7 @@
 namespace {
 
 constexpr int kFatalSignals[] = {SIGSEGV, SIGABRT, SIGBUS, SIGFPE, SIGILL};
-constexpr const char* kVersion = "3.6.24.0";
+constexpr const char* kVersion = kWinkwellVersion;
 
 // Everything the handler needs is prepared up front: a signal handler may not allocate.
 char g_reportPrefix[4096];

@@ -17,6 +17,7 @@ LanguageCatalog LanguageCatalog::scan(const QString& resourceRoot)
     for (const QString& file : files) {
         QTranslator translator;
         if (!translator.load(root + file)) {
+            qDebug() << "AP: translation file" << root + file << "does not load; left out";
             continue;
         }
         catalog.m_paths.append(root + file);

@@ -79,7 +79,9 @@ void LogFiles::cleanUp(const QString& folder, int keptFiles, const QString& inUs
     }
 }
 
-void LogFiles::write(QtMsgType type, const QString& message)
+Q_LOGGING_CATEGORY(logFileOnly, "winkwell.fileonly")
+
+void LogFiles::write(QtMsgType type, const QString& message, bool fileOnly)
 {
     QMutexLocker lock(&m_mutex);
     if (QFileInfo(m_currentPath).size() > m_maxBytes) {
@@ -91,6 +93,9 @@ void LogFiles::write(QtMsgType type, const QString& message)
     QFile file(m_currentPath);
     if (file.open(QIODevice::Append | QIODevice::Text)) {
         file.write((QDateTime::currentDateTimeUtc().toString(Qt::ISODate) + text + '\n').toUtf8());
+    }
+    if (fileOnly) {
+        return;
     }
     const QByteArray console = text.toLocal8Bit();
     std::fwrite(console.constData(), 1, static_cast<size_t>(console.size()), stdout);
@@ -104,10 +109,12 @@ namespace {
 // thread that outlives main() may still log while static objects are destroyed.
 std::atomic<LogFiles*> g_installedLogFiles{nullptr};
 
-void messageHandler(QtMsgType type, const QMessageLogContext&, const QString& message)
+void messageHandler(QtMsgType type, const QMessageLogContext& context, const QString& message)
 {
     if (LogFiles* logFiles = g_installedLogFiles.load()) {
-        logFiles->write(type, message);
+        logFiles->write(type, message,
+                        context.category &&
+                            qstrcmp(context.category, logFileOnly().categoryName()) == 0);
     }
 }
 

@@ -1,8 +1,12 @@
 #pragma once
 
+#include <QLoggingCategory>
 #include <QMutex>
 #include <QString>
 #include <QtGlobal>
+
+// Messages of this category go to the log file only, not to the terminal (the process list).
+Q_DECLARE_LOGGING_CATEGORY(logFileOnly)
 
 // Size-limited log files in one folder: a new file past 512000 bytes, at most 10 files kept.
 class LogFiles
@@ -17,8 +21,8 @@ public:
     // Creates the folder, cleans it up and picks the first file; false when it cannot be opened.
     bool start();
     // Appends one stamped line (rolling over first when the file is too large) and echoes the
-    // unstamped text to standard output.
-    void write(QtMsgType type, const QString& message);
+    // unstamped text to standard output unless fileOnly.
+    void write(QtMsgType type, const QString& message, bool fileOnly = false);
     QString currentPath() const;
 
     static QString formatMessage(QtMsgType type, const QString& message);

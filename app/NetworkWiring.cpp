@@ -13,6 +13,8 @@ void connectServerAndProxyWindow(ServerController* server, WidgetProxy* proxyWin
                      &ServerController::verifyProxySettings);
     QObject::connect(server, &ServerController::proxySettingsValidated, proxyWindow,
                      &WidgetProxy::saveProxySettings);
+    QObject::connect(proxyWindow, &WidgetProxy::proxyCheckCancelled, server,
+                     &ServerController::cancelProxyCheck);
 }
 
 void connectGuiAndProxyWindow(WinkwellGUI* gui, WidgetProxy* proxyWindow)

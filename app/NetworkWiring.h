@@ -5,7 +5,8 @@ class WidgetProxy;
 class WinkwellGUI;
 
 // The proxy window and the server controller: an explicit proxy loaded at start fills the
-// window, the window's candidate goes to the controller to be tried, and the outcome comes back.
+// window, the window's candidate goes to the controller to be tried (or is withdrawn when the
+// window closes first), and the outcome comes back.
 // Automatic connections: queued across the server thread.
 void connectServerAndProxyWindow(ServerController* server, WidgetProxy* proxyWindow);
 

@@ -28,6 +28,8 @@ void connectSchedulerAndWindows(ApplicationController* controller, WinkwellGUI* 
                      &WinkwellGUI::disableHWbrightnessControl);
     QObject::connect(controller, &ApplicationController::HWbrightnessControlDetected, gui,
                      &WinkwellGUI::enableHWbrightnessControl);
+    QObject::connect(controller, &ApplicationController::readyForSleep, gui,
+                     &WinkwellGUI::confirmReadyForSleep);
 
     // The user's choices.
     QObject::connect(gui, &WinkwellGUI::powerSaverActivated, controller,
@@ -62,6 +64,9 @@ void connectSchedulerAndWindows(ApplicationController* controller, WinkwellGUI* 
                      &ApplicationController::pauseProgram);
     QObject::connect(gui, &WinkwellGUI::disableCameraUse, controller,
                      &ApplicationController::pauseCameraFeatures);
+    // After pauseRequested(true), from the same thread: the controller is paused when it comes.
+    QObject::connect(gui, &WinkwellGUI::sleepPreparationRequested, controller,
+                     &ApplicationController::prepareForSleep);
     QObject::connect(gui, &WinkwellGUI::cameraPreviewEnabled, controller,
                      &ApplicationController::enableLivePreview);
     QObject::connect(gui, &WinkwellGUI::trainingEnabled, controller,

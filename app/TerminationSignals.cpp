@@ -9,6 +9,7 @@
 namespace {
 
 int g_pipe[2] = {-1, -1};
+constexpr int kSignals[] = {SIGTERM, SIGINT, SIGHUP};
 
 void onSignal(int)
 {
@@ -38,14 +39,16 @@ TerminationSignals::TerminationSignals(QObject* parent) : QObject(parent)
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    ::sigaction(SIGTERM, &action, nullptr);
-    ::sigaction(SIGINT, &action, nullptr);
+    for (const int signal : kSignals) {
+        ::sigaction(signal, &action, nullptr);
+    }
 }
 
 TerminationSignals::~TerminationSignals()
 {
     if (m_notifier) {
-        ::signal(SIGTERM, SIG_DFL);
-        ::signal(SIGINT, SIG_DFL);
+        for (const int signal : kSignals) {
+            ::signal(signal, SIG_DFL);
+        }
     }
 }

@@ -5,11 +5,13 @@
 #include "NetworkWiring.h"
 #include "SchedulerWindowWiring.h"
 #include "SingleInstance.h"
+#include "StatisticsWiring.h"
 #include "common/SettingsStore.h"
+#include "common/Version.h"
 #include "gui/WinkwellGUI.h"
 #include "network/window/WidgetProxy.h"
+#include "statistics/window/WidgetStatistics.h"
 
-#include <QDateTime>
 #include <QDebug>
 #include <QDir>
 #include <QFontDatabase>
@@ -47,19 +49,30 @@ WinkwellApplication::WinkwellApplication(int& argc, char** argv, std::FILE* stde
     loadFonts();
     s_instance = this;
     prepareDataFolder();
+    if (environment.guardScreenGamma) {
+        // Before the engine loads: a ramp a crashed run left comes off the screen at once.
+        m_gammaGuard = startScreenGammaGuard(ControllerServices::gammaMarkerPath(m_dataFolder));
+    }
     setLanguage(loadSavedLanguage());
 
-    setApplicationVersion(QStringLiteral("3.6.24.0"));
+    setApplicationVersion(QString::fromLatin1(kWinkwellVersion));
     setApplicationName(QStringLiteral("Winkwell"));
     setOrganizationName(QStringLiteral("lidcareworks"));
+    // The menu entry the desktop shows the windows under (packaging/linux).
+    setDesktopFileName(QStringLiteral("com.orvalde.winkwell"));
     qDebug() << "version" << applicationVersion();
 
     GuiServices guiServices = GuiServices::system();
     guiServices.languages = [this] { return availableLanguages(); };
     guiServices.setLanguage = [this](int index) { setLanguage(index); };
     m_gui = new WinkwellGUI(std::move(guiServices));
+    // The program lives in the tray: a question answered while the window is hidden closes the
+    // last visible window, and that must not end it. Only the main window's close does.
+    setQuitOnLastWindowClosed(false);
+    connect(m_gui, &WinkwellGUI::closed, this, &QCoreApplication::quit, Qt::QueuedConnection);
     qDebug() << "WinkwellApplication gui created";
     m_proxyWindow = new WidgetProxy(m_gui);
+    m_statisticsWindow = new WidgetStatistics(m_gui);
     m_statistics = new StatisticsController(m_dataFolder);
     m_server = new ServerController();
     m_model =
@@ -192,54 +205,7 @@ int WinkwellApplication::loadSavedLanguage()
 
 void WinkwellApplication::setLanguage(int index)
 {
-    if (index < 0 || index >= m_languages.locales().size()) {
-        index = 0;
-    }
-    const QLocale locale = m_languages.locales().at(index);
-    QLocale::setDefault(locale);
-    if (index < 1) {
-        if (m_appTranslator) {
-            qDebug() << QDateTime::currentDateTimeUtc().toString(Qt::ISODate)
-                     << "AP: removing translator";
-            removeTranslator(m_appTranslator);
-            delete m_appTranslator;
-            m_appTranslator = nullptr;
-        }
-        if (m_qtTranslator) {
-            removeTranslator(m_qtTranslator);
-            delete m_qtTranslator;
-            m_qtTranslator = nullptr;
-        }
-        return;
-    }
-
-    if (m_qtTranslator) {
-        removeTranslator(m_qtTranslator);
-        delete m_qtTranslator;
-    }
-    m_qtTranslator = new QTranslator(this);
-    const QString qtPath = QStringLiteral(":/qtbase_") + locale.name() + QStringLiteral(".qm");
-    qDebug() << "AP: qt translation path" << qtPath;
-    if (m_qtTranslator->load(qtPath)) {
-        installTranslator(m_qtTranslator);
-    } else {
-        delete m_qtTranslator;
-        m_qtTranslator = nullptr;
-    }
-
-    if (m_appTranslator) {
-        removeTranslator(m_appTranslator);
-        delete m_appTranslator;
-    }
-    m_appTranslator = new QTranslator(this);
-    if (m_appTranslator->load(m_languages.translationPaths().at(index))) {
-        installTranslator(m_appTranslator);
-    } else {
-        delete m_appTranslator;
-        m_appTranslator = nullptr;
-    }
-    qDebug() << QDateTime::currentDateTimeUtc().toString(Qt::ISODate)
-             << "AP: installing translator";
+    m_languageSwitch.apply(m_languages, index);
 }
 
 void WinkwellApplication::logScreens(QScreen* screen)
@@ -270,6 +236,7 @@ void WinkwellApplication::connectControllers()
     connectControllerAndStatistics();
     connectStatisticsAndServer();
     connectStatisticsAndGui();
+    connectStatisticsAndWindow(m_statistics, m_statisticsWindow);
     connectServerAndGui();
     connectServerAndProxyWindow(m_server, m_proxyWindow);
     connectGuiAndProxyWindow(m_gui, m_proxyWindow);
@@ -340,12 +307,16 @@ void WinkwellApplication::connectStatisticsAndGui()
             &StatisticsController::createStatistics);
     connect(m_statistics, &StatisticsController::smallStatisticsChanged, m_gui,
             &WinkwellGUI::updateHealthStatus);
+    connect(m_statistics, &StatisticsController::historyProblem, m_gui,
+            &WinkwellGUI::showHistoryProblem);
 }
 
 void WinkwellApplication::connectServerAndGui()
 {
     connect(m_server, &ServerController::noInternetConnection, m_gui,
             &WinkwellGUI::showInternetUnreachable);
+    connect(m_server, &ServerController::internetConnectionRestored, m_gui,
+            &WinkwellGUI::hideInternetUnreachable);
     connect(m_gui, &WinkwellGUI::computerWakenUp, m_server, &ServerController::startResearchUpload,
             Qt::QueuedConnection);
     connect(m_server, &ServerController::errorOccurred, m_gui, &WinkwellGUI::showError);

@@ -1,22 +1,24 @@
 #pragma once
 
 #include "LanguageCatalog.h"
+#include "LanguageSwitch.h"
 #include "controller/ApplicationController.h"
 #include "model/Model.h"
 #include "network/ServerController.h"
+#include "platform/ScreenGammaGuard.h"
 #include "statistics/StatisticsController.h"
 
 #include <QApplication>
 #include <QIcon>
 #include <QPointer>
 #include <QThread>
-#include <QTranslator>
 #include <cstdio>
 #include <memory>
 #include <optional>
 
 class SingleInstance;
 class WidgetProxy;
+class WidgetStatistics;
 class WinkwellGUI;
 class QScreen;
 
@@ -29,6 +31,8 @@ struct ApplicationEnvironment
     // application takes the lock itself in this folder (the user's runtime folder when empty).
     std::shared_ptr<SingleInstance> singleInstance;
     QString instanceFolder;
+    // The program guards the screen's gamma ramps against its own crash (tests leave it off).
+    bool guardScreenGamma = false;
 };
 
 // The application object: one per user and installation. Creates the main window and the
@@ -55,6 +59,7 @@ public:
     WinkwellGUI* mainWindow() const { return m_gui; }
     Model* model() const { return m_model; }
     StatisticsController* statisticsController() const { return m_statistics; }
+    WidgetStatistics* statisticsWindow() const { return m_statisticsWindow; }
     ServerController* serverController() const { return m_server; }
     ApplicationController* applicationController() const { return m_controller; }
     QThread* modelThread() const { return m_modelThread; }
@@ -90,16 +95,19 @@ private:
 
     bool m_secondary = false;
     std::shared_ptr<SingleInstance> m_singleInstance;
+    // Declared first of what the constructor makes, so that it goes last: after the controller
+    // thread has put the ramps back, or failed to.
+    std::unique_ptr<ScreenGammaGuard> m_gammaGuard;
     std::FILE* m_stderrLog;
     QIcon m_icon;
     QString m_fontFamily;
     QString m_dataFolder;
     LanguageCatalog m_languages;
-    QTranslator* m_appTranslator = nullptr;
-    QTranslator* m_qtTranslator = nullptr;
+    LanguageSwitch m_languageSwitch;
 
     WinkwellGUI* m_gui = nullptr;
     WidgetProxy* m_proxyWindow = nullptr;
+    WidgetStatistics* m_statisticsWindow = nullptr;
     QPointer<StatisticsController> m_statistics;
     QPointer<ServerController> m_server;
     QPointer<Model> m_model;

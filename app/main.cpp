@@ -4,6 +4,7 @@
 #include "TerminationSignals.h"
 #include "WinkwellApplication.h"
 #include "common/SharedTypes.h"
+#include "common/Version.h"
 #include "platform/ExecutablePath.h"
 #include "platform/ProcessLister.h"
 
@@ -11,9 +12,46 @@
 #include <QDir>
 #include <QStandardPaths>
 #include <cstdio>
+#include <cstring>
 #include <unistd.h>
 
 namespace {
+
+constexpr const char* kUsage = "Usage: winkwell [/m]\n"
+                               "A desktop eye-health assistant: blink reminders, blink-rate\n"
+                               "measurements, breaks and screen brightness, from the tray.\n"
+                               "\n"
+                               "  /m             start hidden in the tray (as at log-in)\n"
+                               "  -h, --help     show this help and exit\n"
+                               "  -v, --version  show the version and exit\n";
+
+// --help and --version answer before anything starts, with or without a display. True when one
+// was asked for.
+bool answeredFromTheCommandLine(int argc, char* argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--version") == 0 || std::strcmp(argv[i], "-v") == 0) {
+            std::printf("winkwell %s\n", kWinkwellVersion);
+            return true;
+        }
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(kUsage, stdout);
+            return true;
+        }
+    }
+    return false;
+}
+
+// The windowing system the framework would connect to is named; a platform of Qt's that needs
+// none (offscreen, for one) counts as one.
+bool hasDisplay()
+{
+    const QByteArray platform = qgetenv("QT_QPA_PLATFORM");
+    const bool needsDisplay =
+        platform.isEmpty() || platform.startsWith("xcb") || platform.startsWith("wayland");
+    return !needsDisplay || !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+}
 
 // The per-user data folder, log files, standard-error log and crash reports. Only the running
 // copy sets them up: a second launch must not truncate, rotate or mark the first one's files.
@@ -29,6 +67,7 @@ std::FILE* setUpFilesAndCrashReports(const char* programPath)
     QDir().mkdir(logFolder);
 
     installLogHandler(logFolder);
+    qDebug() << "winkwell" << kWinkwellVersion;
 
     // Diagnostics the libraries print on standard error end up in a file of their own.
     const QString stderrLogPath = logFolder + QLatin1Char('/') + LogFiles::stderrLogName;
@@ -51,7 +90,17 @@ std::FILE* setUpFilesAndCrashReports(const char* programPath)
 
 int main(int argc, char* argv[])
 {
+    if (answeredFromTheCommandLine(argc, argv)) {
+        return 0;
+    }
+    if (!hasDisplay()) {
+        std::fputs("winkwell: no display to show its windows on (neither DISPLAY nor "
+                   "WAYLAND_DISPLAY is set); start it in a desktop session\n",
+                   stderr);
+        return 1;
+    }
     ApplicationEnvironment environment;
+    environment.guardScreenGamma = true;
     environment.singleInstance = std::make_shared<SingleInstance>(
         SingleInstance::keyForProgram(currentExecutablePath()), SingleInstance::defaultFolder());
 
@@ -61,7 +110,8 @@ int main(int argc, char* argv[])
     }
     registerSharedTypes();
     if (environment.singleInstance->isPrimary()) {
-        qDebug() << processListLine(createProcessLister()->runningProcesses());
+        qCDebug(logFileOnly).noquote()
+            << processListLine(createProcessLister()->runningProcesses());
     }
 
     QCoreApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);

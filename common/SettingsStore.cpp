@@ -42,12 +42,25 @@ const SettingKey pauseTitleList{kUser, "PAWTEL", QMetaType::QString, QString()};
 const SettingKey colorTemperature{kUser, "CT", QMetaType::Int, 66};
 const SettingKey pauseOnBattery{kUser, "POB", QMetaType::Bool, false};
 const SettingKey pauseWhenClonedScreen{kUser, "PENCS", QMetaType::Bool, true};
+// Combinations the common desktops leave free. On Linux GNOME, Xfce and openbox open the window
+// menu with Alt+Space, and i3 (with Alt as its modifier) moves the focus with Alt+Up and
+// Alt+Down; with Shift as well, and the page keys, none of GNOME, KDE Plasma, Xfce, openbox or
+// i3 takes them.
+#ifdef Q_OS_WIN
+constexpr const char* kBrighterKeys = "Alt+Up";
+constexpr const char* kDarkerKeys = "Alt+Down";
+constexpr const char* kColorTemperatureKeys = "Alt+Space";
+#else
+constexpr const char* kBrighterKeys = "Shift+Alt+PgUp";
+constexpr const char* kDarkerKeys = "Shift+Alt+PgDown";
+constexpr const char* kColorTemperatureKeys = "Shift+Alt+End";
+#endif
 const SettingKey hotkeyBrightnessDown{kUser, "HOTKEY_HW_DOWN", QMetaType::QString,
-                                      QStringLiteral("Alt+Down")};
+                                      QString::fromLatin1(kDarkerKeys)};
 const SettingKey hotkeyBrightnessUp{kUser, "HOTKEY_HW_UP", QMetaType::QString,
-                                    QStringLiteral("Alt+Up")};
+                                    QString::fromLatin1(kBrighterKeys)};
 const SettingKey hotkeyColorTemperature{kUser, "HOTKEYS_CT_CHANGE", QMetaType::QString,
-                                        QStringLiteral("Alt+Space")};
+                                        QString::fromLatin1(kColorTemperatureKeys)};
 const SettingKey hotkeysOn{kUser, "HOTKEYS_ON", QMetaType::Bool, true};
 const SettingKey screenControl{kUser, "SC", QMetaType::Bool, true};
 const SettingKey localeName{kUser, "QT_locale_name", QMetaType::QString, QVariant()};

@@ -76,7 +76,8 @@ ApplicationController::ApplicationController(ControllerServices services)
     m_presenceTimer->setInterval(kPresenceCheckMs);
     connect(m_presenceTimer, &CountdownTimer::timeout, this, &ApplicationController::checkPresence);
     m_screen = new ScreenControl(
-        {m_services.screenGamma, m_services.backlight, m_services.externalMonitors}, this);
+        {m_services.screenGamma, m_services.backlight, m_services.externalMonitors},
+        [clock = m_services.clock] { return clock->nowUtc().toMSecsSinceEpoch(); }, this);
     connect(m_screen, &ScreenControl::adjustBrightnessSlider, this,
             &ApplicationController::adjustBrightnessSlider);
     connect(m_screen, &ScreenControl::noHWbrightnessControlDetected, this,
@@ -95,6 +96,11 @@ ApplicationController::~ApplicationController()
 
 QString ApplicationController::settingsSummary() const
 {
+    return ::settingsSummary(featureSettings());
+}
+
+FeatureSettings ApplicationController::featureSettings() const
+{
     FeatureSettings s;
     s.screenControlEnabled = m_screen->isEnabled();
     s.colorTemperature = m_screen->colorTemperature();
@@ -108,7 +114,7 @@ QString ApplicationController::settingsSummary() const
     s.breakPeriodMinutes = m_breakSchedule.breakPeriod();
     s.includeNaturalBreaks = m_breakSchedule.naturalBreaksIncluded();
     s.naturalBreakDurationMinutes = m_breakSchedule.naturalBreakDuration();
-    return ::settingsSummary(s);
+    return s;
 }
 
 void ApplicationController::init()
@@ -251,6 +257,11 @@ void ApplicationController::processStoppedBlinkDetection()
         setFeatureInUse(FeatureFreeCamera);
     }
     startLivePreviewIfAllowed();
+    if (m_sleepPending) {
+        m_sleepPending = false;
+        qDebug() << "ApplicationController: camera off, emit readyForSleep()";
+        emit readyForSleep();
+    }
 }
 
 void ApplicationController::requestCameraStop()
@@ -445,6 +456,15 @@ void ApplicationController::pauseCameraFeatures(bool isPaused)
     } else if (previewRan || m_featureInUse.load() != FeatureFreeCamera) {
         requestCameraStop();
     }
+}
+
+void ApplicationController::prepareForSleep()
+{
+    qDebug() << "ApplicationController::prepareForSleep()";
+    // Whatever runs, the engine answers a stop with stopped(), at once when it is idle; a stop
+    // already on its way is answered the same way.
+    m_sleepPending = true;
+    requestCameraStop();
 }
 
 void ApplicationController::setCameraIDpreffered(int id)

@@ -5,6 +5,7 @@
 #include "controller/BreakSchedule.h"
 #include "controller/ControllerServices.h"
 #include "controller/ScreenControl.h"
+#include "controller/SettingsSummary.h"
 
 #include <QDateTime>
 #include <QObject>
@@ -30,6 +31,9 @@ public:
 
     // The note stored with a measurement: which features are on, with their settings.
     QString settingsSummary() const;
+    // Those features and settings as they stand.
+    FeatureSettings featureSettings() const;
+    bool isMeasurementEnabled() const { return m_measurementEnabled.load(); }
 
     int featureInUse() const { return m_featureInUse.load(); }
     const BreakSchedule& breakSchedule() const { return m_breakSchedule; }
@@ -57,6 +61,9 @@ public slots:
     void enableLivePreview(bool isEnabled);
     void pauseProgram(bool isPaused);
     void pauseCameraFeatures(bool isPaused);
+    // The computer is about to sleep, after pauseProgram(true): readyForSleep() follows once
+    // the engine has confirmed that the camera is off.
+    void prepareForSleep();
     void setCameraIDpreffered(int id);
     void reloadCameras();
 
@@ -100,6 +107,7 @@ signals:
     void adjustColorTemperatureSlider(int value);
     void noHWbrightnessControlDetected();
     void HWbrightnessControlDetected(int position);
+    void readyForSleep();
 
 private slots:
     void accessFeature();
@@ -128,6 +136,7 @@ private:
     std::atomic<bool> m_quitting{false};
     // The engine was asked to stop and has not confirmed it yet.
     bool m_cameraStopPending = false;
+    bool m_sleepPending = false; // readyForSleep() waits for the engine's stopped()
     bool m_finishedEmitted = false;
     QDateTime m_resumeTime;
     float m_blinkRate = 10.0f;

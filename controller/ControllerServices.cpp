@@ -15,13 +15,18 @@ ControllerServices ControllerServices::system(const QString& dataFolder)
     services.clock = std::make_shared<SystemSchedulerClock>();
     services.idleMonitor = createIdleMonitor();
     services.cameras = createCameraCatalog();
-    const QString folder =
-        dataFolder.isEmpty()
-            ? QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) + '/'
-            : dataFolder;
-    const QString marker = folder + QStringLiteral("gammaramp.saved");
+    const QString marker = gammaMarkerPath(dataFolder);
     services.screenGamma = [marker] { return createScreenGamma(marker); };
     services.backlight = [] { return createBacklight(); };
     services.externalMonitors = [] { return createExternalMonitors(); };
     return services;
+}
+
+QString ControllerServices::gammaMarkerPath(const QString& dataFolder)
+{
+    const QString folder =
+        dataFolder.isEmpty()
+            ? QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation) + '/'
+            : dataFolder;
+    return folder + QStringLiteral("gammaramp.saved");
 }

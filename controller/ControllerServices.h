@@ -26,4 +26,6 @@ struct ControllerServices
     // The real UTC clock and QTimers, the desktop's idle monitor, the system's camera list and
     // screens. dataFolder (ending in '/', empty for the standard one) keeps the saved ramps.
     static ControllerServices system(const QString& dataFolder = QString());
+    // The file that keeps the screen's own gamma ramps while one of the program's is loaded.
+    static QString gammaMarkerPath(const QString& dataFolder = QString());
 };

@@ -6,6 +6,7 @@
 
 #include <QDebug>
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 
 namespace {
@@ -17,6 +18,16 @@ constexpr int kMaxExternalScreens = 10;
 // Taken for external monitors when there is no panel to follow and none could be read.
 constexpr int kDefaultExternalBrightness = 70;
 constexpr float kSaverFactor = 0.7f;
+// How long a write's echo from the panel, or the slider's answer to a move, is waited for. The
+// panel is read at least once a second where no udev event tells of a change.
+constexpr int kEchoLifetimeMs = 3000;
+
+qint64 steadyMs()
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
 
 const char* statusName(ExternalMonitors::Status status)
 {
@@ -44,8 +55,9 @@ void logLastError(const ExternalMonitors& monitors, const char* function,
 
 } // namespace
 
-ScreenControl::ScreenControl(Devices devices, QObject* parent)
-    : QObject(parent), m_devices(std::move(devices))
+ScreenControl::ScreenControl(Devices devices, std::function<qint64()> nowMs, QObject* parent)
+    : QObject(parent), m_devices(std::move(devices)), m_nowMs(nowMs ? std::move(nowMs) : steadyMs),
+      m_panelEchoes(kEchoLifetimeMs), m_sliderEchoes(kEchoLifetimeMs)
 {
 }
 
@@ -119,11 +131,18 @@ void ScreenControl::detect(int delay)
         registerEventForChangeOfInternalScreenBrightness();
     }
     m_panelFound = internal != -1;
+    if (!m_panelFound) {
+        // The monitors alone: every percentage is a level.
+        m_levels.setLevels({});
+    }
 
     int external = internal == -1 ? kDefaultExternalBrightness : internal;
     findExternalScreens(external);
     const bool anyExternal = !m_externalScreens.isEmpty();
+    m_panelEchoes.clear();
+    m_sliderEchoes.clear();
 
+    bool keptPosition = false;
     if (!anyExternal && internal == -1) {
         m_currentHWbrightness = -1;
         if (!m_sliderPositionReceived) {
@@ -132,22 +151,27 @@ void ScreenControl::detect(int delay)
             m_HWbrightnessSlider = 0;
         }
         emit noHWbrightnessControlDetected();
-    } else if (internal != -1) {
-        m_HWbrightnessSlider = truncatedPosition(internal);
-        emit HWbrightnessControlDetected(m_HWbrightnessSlider);
-        m_currentHWbrightness = internal;
     } else {
-        m_HWbrightnessSlider = truncatedPosition(external);
-        qDebug() << "ac externalScreenBrightness" << external << " m_HWbrightnessSlider"
-                 << m_HWbrightnessSlider;
+        const int reading = internal != -1 ? internal : external;
+        // A display plugged in, waking or a lid opened: where the hardware still shows what the
+        // slider's position means, the user's position stays, software dimming included.
+        keptPosition = m_sliderPositionReceived &&
+                       m_levels.levelFor(std::max(m_HWbrightnessSlider, 0)) == reading;
+        if (!keptPosition) {
+            m_HWbrightnessSlider = m_levels.positionFor(reading, PanelLevels::Rounding::Truncate);
+        }
+        if (internal == -1) {
+            qDebug() << "ac externalScreenBrightness" << external << " m_HWbrightnessSlider"
+                     << m_HWbrightnessSlider;
+        }
         emit HWbrightnessControlDetected(m_HWbrightnessSlider);
-        m_currentHWbrightness = external;
+        m_currentHWbrightness = reading;
     }
     if (anyExternal && internal != -1) {
         // The external monitors follow the laptop's panel.
-        changeHWBrightnessForExternalScreens(internal);
+        changeHWBrightnessForExternalScreens(
+            keptPosition ? m_levels.target(std::max(m_HWbrightnessSlider, 0)) : internal);
     }
-    m_expectedSliderPositions.clear();
 
     m_SWbrightness = m_HWbrightnessSlider;
     if (m_colorTemperature != kNeutralTemperature || m_HWbrightnessSlider != 0) {
@@ -178,7 +202,11 @@ void ScreenControl::findExternalScreens(int& external)
             screen.minimum = brightness.minimum;
             screen.current = brightness.current;
             screen.maximum = brightness.maximum;
-            external = static_cast<int>(brightness.current);
+            // In percent of the monitor's own maximum, as the slider counts.
+            external = screen.maximum > 0
+                           ? static_cast<int>(std::lround(100.0 * brightness.current /
+                                                          static_cast<double>(screen.maximum)))
+                           : static_cast<int>(brightness.current);
         } else {
             logLastError(*monitors, "GetMonitorBrightness", status);
             // A bus error or a garbled reply is often passing: the monitor stays, with the
@@ -204,9 +232,9 @@ int ScreenControl::getHWBrightnessForInternalScreens()
     }
     const int result = panel->brightness();
     if (result >= 0) {
-        m_internalLevels = panel->supportedLevels();
+        m_levels.setLevels(panel->supportedLevels());
         QStringList levels;
-        for (int level : qAsConst(m_internalLevels)) {
+        for (int level : m_levels.levels()) {
             levels.append(QString::number(level));
         }
         qDebug().noquote() << "supported laptop screen levels: " + levels.join(QLatin1Char(' '));
@@ -254,6 +282,9 @@ void ScreenControl::setBrightness(int value)
         value = std::clamp(value, kLowestPosition, kHighestPosition);
     }
     m_sliderPositionReceived = true;
+    // The slider answering a move it was asked for follows the panel, which is already there;
+    // any other position is the user's choice.
+    const bool followsPanel = m_sliderEchoes.take(value, m_nowMs());
     if (value == m_HWbrightnessSlider) {
         return;
     }
@@ -262,35 +293,46 @@ void ScreenControl::setBrightness(int value)
         return;
     }
     if (value >= 0) {
-        const int hardware = hardwareBrightness(value);
-        const int target = nearestSupportedLevel(m_internalLevels, hardware);
-        const int current = roundedPosition(m_currentHWbrightness);
-        qDebug() << "ApplicationController::setHWbrightness for internal screen current"
-                 << m_currentHWbrightness << "recalculated brightness" << target
-                 << m_expectedSliderPositions;
-        if (m_panelFound && m_currentHWbrightness != -1) {
-            if (m_backlight->isWatching()) {
-                // The panel reports the write back; the echo must not move the slider.
-                if (!m_expectedSliderPositions.remove(value) && m_currentHWbrightness != target &&
-                    current != value) {
-                    m_expectedSliderPositions.insert(value);
-                    changeHWBrightnessForInternalScreens(target);
-                }
-            } else if (m_currentHWbrightness != target &&
-                       changeHWBrightnessForInternalScreens(target)) {
-                // No echo will come, so the write is all there is to know.
-                m_currentHWbrightness = target;
-            }
-        }
-        qDebug() << "ApplicationController::setHWbrightness done" << m_expectedSliderPositions;
-        if (!m_externalScreens.isEmpty()) {
-            changeHWBrightnessForExternalScreens(hardware);
-        }
+        applyHardwareBrightness(value, !followsPanel);
     }
     qDebug() << "ApplicationController::setSWbrightness gammaramp" << value << "color temp"
              << m_colorTemperature;
     m_SWbrightness = value;
     applyGammaRamp();
+}
+
+void ScreenControl::applyHardwareBrightness(int position, bool writePanel)
+{
+    const int level = m_levels.levelFor(position);
+    qDebug() << "ApplicationController::setHWbrightness for internal screen current"
+             << m_currentHWbrightness << "recalculated brightness" << level
+             << m_panelEchoes.pending(m_nowMs());
+    if (writePanel && m_panelFound && m_currentHWbrightness != -1) {
+        writePanelLevel(level, position);
+    }
+    qDebug() << "ApplicationController::setHWbrightness done" << m_panelEchoes.pending(m_nowMs());
+    if (!m_externalScreens.isEmpty()) {
+        changeHWBrightnessForExternalScreens(m_levels.target(position));
+    }
+}
+
+void ScreenControl::writePanelLevel(int level, int position)
+{
+    const qint64 now = m_nowMs();
+    // Where the panel is, or is on its way to.
+    if (m_panelEchoes.latest(now).value_or(m_currentHWbrightness) == level) {
+        return;
+    }
+    if (!changeHWBrightnessForInternalScreens(level)) {
+        return; // nothing to wait for
+    }
+    if (m_backlight->isWatching()) {
+        // The panel reports the write back; the echo must not move the slider.
+        m_panelEchoes.expect(level, position, now);
+    } else {
+        // No echo will come, so the write is all there is to know.
+        m_currentHWbrightness = level;
+    }
 }
 
 void ScreenControl::processInternalScreenBrightnessChange(int newBrightness)
@@ -300,7 +342,7 @@ void ScreenControl::processInternalScreenBrightnessChange(int newBrightness)
                    << newBrightness;
         return;
     }
-    const int position = roundedPosition(newBrightness);
+    const int position = m_levels.positionFor(newBrightness, PanelLevels::Rounding::Nearest);
     qDebug() << "ApplicationController::processInternalScreenBrightnessChange current brightness"
              << m_currentHWbrightness << "new" << newBrightness << "current slider"
              << m_HWbrightnessSlider << "new" << position;
@@ -308,14 +350,24 @@ void ScreenControl::processInternalScreenBrightnessChange(int newBrightness)
         return;
     }
     m_currentHWbrightness = newBrightness;
-    // Expected only when the slider is asked to move: its setBrightness() is the echo that
-    // takes the position out again.
-    if (!m_expectedSliderPositions.remove(position) && position != m_HWbrightnessSlider) {
-        m_expectedSliderPositions.insert(position);
+    const qint64 now = m_nowMs();
+    // A driver may read back a neighbour of the value written: what shows the same position
+    // is the echo too.
+    const bool echo = m_panelEchoes.take(
+        [&](int level, int sentPosition) {
+            return level == newBrightness || sentPosition == position;
+        },
+        now);
+    const bool sliderShowsIt =
+        m_levels.levelFor(std::max(m_HWbrightnessSlider, 0)) == newBrightness ||
+        position == m_HWbrightnessSlider;
+    if (!echo && !sliderShowsIt) {
+        // Set elsewhere: the slider follows, and its answer must not write the panel back.
+        m_sliderEchoes.expect(position, position, now);
         emit adjustBrightnessSlider(position);
     }
     qDebug() << "ApplicationController::processInternalScreenBrightnessChange after"
-             << m_expectedSliderPositions;
+             << m_panelEchoes.pending(now) << m_sliderEchoes.pending(now);
 }
 
 void ScreenControl::setColorTemperature(int value)
@@ -330,12 +382,14 @@ void ScreenControl::setColorTemperature(int value)
 
 void ScreenControl::enableBrightnessSaver(bool isEnabled)
 {
-    m_brightnessFactor = isEnabled ? kSaverFactor : 1.0f;
-    if (m_HWbrightnessSlider >= 0) {
-        m_currentHWbrightness = hardwareBrightness(m_HWbrightnessSlider);
-        qDebug() << "ApplicationController::enableBrightnessSaver" << m_expectedSliderPositions;
+    const float factor = isEnabled ? kSaverFactor : 1.0f;
+    const bool changed = factor != m_levels.factor();
+    m_levels.setFactor(factor);
+    qDebug() << "ApplicationController::enableBrightnessSaver" << factor;
+    // At once, both ways: the slider keeps the user's position, the hardware takes the factor.
+    if (changed && m_enabled && m_HWbrightnessSlider >= 0) {
+        applyHardwareBrightness(m_HWbrightnessSlider, true);
     }
-    qDebug() << "ApplicationController::enableBrightnessSaver" << m_brightnessFactor;
 }
 
 bool ScreenControl::changeHWBrightnessForExternalScreens(int value)
@@ -352,7 +406,8 @@ bool ScreenControl::changeHWBrightnessForExternalScreens(int value)
     ExternalMonitors* monitors = externalMonitors();
     bool changed = false;
     for (ExternalScreen& screen : m_externalScreens) {
-        const unsigned wanted = value <= 100 ? static_cast<unsigned>(value) : screen.maximum;
+        const unsigned wanted =
+            value <= 100 ? monitorValue(value, screen.minimum, screen.maximum) : screen.maximum;
         if (wanted == screen.current) {
             continue;
         }
@@ -377,37 +432,14 @@ bool ScreenControl::changeHWBrightnessForExternalScreens(int value)
     return changed;
 }
 
-int ScreenControl::nearestSupportedLevel(const QList<int>& levels, int v)
+unsigned ScreenControl::monitorValue(int percent, unsigned minimum, unsigned maximum)
 {
-    bool hasPrevious = false;
-    int previous = 0;
-    for (int level : levels) {
-        if (level >= v) {
-            if (level == v || !hasPrevious) {
-                return level;
-            }
-            return level - v > v - previous ? previous : level;
-        }
-        previous = level;
-        hasPrevious = true;
+    if (maximum == 0) {
+        // Never read: the monitor's scale is unknown, and 0..100 is the common one.
+        return static_cast<unsigned>(percent);
     }
-    return v;
-}
-
-int ScreenControl::hardwareBrightness(int position) const
-{
-    return static_cast<int>(static_cast<float>(position) * 10.0f * m_brightnessFactor);
-}
-
-int ScreenControl::truncatedPosition(int brightness) const
-{
-    return static_cast<int>(static_cast<float>(brightness) / m_brightnessFactor) / 10;
-}
-
-int ScreenControl::roundedPosition(int brightness) const
-{
-    return static_cast<int>(
-        std::round(std::ceil(static_cast<float>(brightness) / m_brightnessFactor) / 10.0f));
+    const auto scaled = static_cast<unsigned>(std::lround(percent * maximum / 100.0));
+    return std::clamp(scaled, std::min(minimum, maximum), maximum);
 }
 
 void ScreenControl::applyGammaRamp()

@@ -1,5 +1,7 @@
 #include "BlinkRatePlot.h"
 
+#include "BlinkRateChart.h"
+
 #include <QCoreApplication>
 #include <QLocale>
 #include <QMouseEvent>
@@ -14,24 +16,7 @@
 namespace {
 
 constexpr double kHealthyRate = 10.0;  // blinks per minute
-constexpr double kMinimumTop = 12.0;   // the y axis never ends below this
-constexpr double kHeadroom = 2.0;      // over a rate that passes the top
-constexpr double kHoverReach = 0.5;    // in plot units, on both axes
 constexpr int kHistoryHintOffset = 80; // px left of the pointer
-constexpr double kHealthyTextX = 0.1;  // just right of the first measurement
-constexpr double kLineOverhang = 10.0; // the healthy line reaches past both ends of the data
-constexpr double kSideRoom = 0.04;     // of the x range on each side
-constexpr const char* kDateFormat = "d. MMM yyyy h:mm";
-
-QColor graphColour()
-{
-    return {0, 202, 255};
-}
-
-QColor healthyColour()
-{
-    return {152, 200, 0};
-}
 
 } // namespace
 
@@ -45,58 +30,23 @@ BlinkRatePlot::BlinkRatePlot(QWidget* parent) : QWidget(parent), m_plot(new QCus
     connect(m_plot, &QCustomPlot::mousePress, this, &BlinkRatePlot::pressed);
 }
 
+BlinkRatePlot::~BlinkRatePlot() = default;
+
 void BlinkRatePlot::setupPlot()
 {
-    m_plotFont = QFont(QStringLiteral("Roboto"), 11);
-    m_linePen = QPen(healthyColour());
-    m_linePen.setDashPattern({10, 10});
-
-    m_plot->setFont(m_plotFont);
-    for (QCPAxis* axis : {m_plot->xAxis, m_plot->yAxis}) {
-        axis->setLabelFont(m_plotFont);
-        axis->setSelectedLabelFont(m_plotFont);
-        axis->setTickLabelFont(m_plotFont);
-        axis->setSelectedTickLabelFont(m_plotFont);
-        axis->setAntialiased(true);
-        // One logical pixel instead of the default hairline, which falls between two device
-        // pixels on a scaled screen and turns into a grey smear.
-        axis->setBasePen(QPen(Qt::black, 1.0));
-        axis->setPadding(9);
-        axis->grid()->setVisible(false);
-    }
+    m_chart = std::make_unique<BlinkRateChart>(m_plot);
     m_plot->xAxis->setLabelPadding(9);
-    m_plot->yAxis->setLabelPadding(6);
-    m_plot->yAxis->setTickLength(0, 0);
-    m_plot->yAxis->setSubTicks(false);
-    m_plot->xAxis->setTicks(false);
-    // Until the first history arrives the empty plot still shows where healthy is.
-    m_plot->yAxis->setRange(0.0, kMinimumTop);
-
-    m_healthyText = new QCPItemText(m_plot);
-    m_healthyText->setPositionAlignment(Qt::AlignLeft | Qt::AlignBottom);
-    m_healthyText->position->setCoords(kHealthyTextX, kHealthyRate);
-    m_healthyText->setFont(m_plotFont);
-    m_healthyText->setBrush(QBrush(Qt::white));
-    m_healthyText->setColor(healthyColour());
-    // Keeps the descender of the "y" off the line.
-    m_healthyText->setPadding(QMargins(0, 0, 0, 2));
-
-    m_healthyLine = new QCPItemLine(m_plot);
-    m_healthyLine->setPen(m_linePen);
-    // y = 10 rarely falls on a pixel row; smoothed, the line would smear over two pale rows.
-    m_healthyLine->setAntialiased(false);
-    m_healthyLine->start->setCoords(-1.0, kHealthyRate);
-    m_healthyLine->end->setCoords(10.0, kHealthyRate);
-
-    m_plot->addGraph();
+    m_plot->xAxis->setPadding(9);
     retranslatePlot();
 }
 
 void BlinkRatePlot::retranslatePlot()
 {
+    // Tick labels in the language's own numbers (7,5 rather than 7.5).
+    m_plot->setLocale(QLocale());
     m_plot->xAxis->setLabel(QCoreApplication::translate("WinkwellGUI", "Measurements"));
     m_plot->yAxis->setLabel(QCoreApplication::translate("WinkwellGUI", "Blinks per minute"));
-    m_healthyText->setText(QCoreApplication::translate("WinkwellGUI", "healthy"));
+    m_chart->setHealthyText(QCoreApplication::translate("WinkwellGUI", "healthy"));
 }
 
 std::optional<float> BlinkRatePlot::setHistory(const QVector<double>& rates,
@@ -124,33 +74,7 @@ void BlinkRatePlot::drawHealthPlot(const QVector<double>& rates)
     if (rates.isEmpty()) {
         return;
     }
-    QVector<double> keys(rates.size());
-    double top = kMinimumTop;
-    for (int i = 0; i < rates.size(); ++i) {
-        keys[i] = i;
-        if (rates[i] > top) {
-            top = rates[i] + kHeadroom;
-        }
-    }
-
-    QCPGraph* graph = m_plot->graph(0);
-    graph->setData(keys, rates, true);
-    QPen pen(graphColour());
-    pen.setWidthF(1.5);
-    graph->setPen(pen);
-    graph->setScatterStyle(
-        QCPScatterStyle(QCPScatterStyle::ssCircle, pen, QBrush(graphColour()), 7.0));
-    graph->setLineStyle(QCPGraph::lsLine);
-
-    m_plot->yAxis->setRange(0.0, top);
-    // Fitted to the data with a little room, so the end points are drawn whole and can be hovered
-    // at their centre (the plot only looks for points inside its axes); one point sits in the
-    // middle.
-    const double last = rates.size() - 1;
-    const double room = rates.size() > 1 ? last * kSideRoom : 1.0;
-    m_plot->xAxis->setRange(-room, last + room);
-    m_healthyLine->start->setCoords(-kLineOverhang, kHealthyRate);
-    m_healthyLine->end->setCoords(rates.size() + kLineOverhang, kHealthyRate);
+    m_chart->draw(rates);
     m_plot->replot(QCustomPlot::rpQueuedReplot);
 }
 
@@ -161,23 +85,18 @@ void BlinkRatePlot::plotMouseOver(QMouseEvent* event)
         QToolTip::hideText();
         return;
     }
-    const double x = m_plot->xAxis->pixelToCoord(event->localPos().x());
-    const double y = m_plot->yAxis->pixelToCoord(event->localPos().y());
-    const auto* graph = qobject_cast<QCPGraph*>(plottable);
-    if (graph == nullptr) {
+    if (qobject_cast<QCPGraph*>(plottable) == nullptr) {
         return;
     }
-    const QCPGraphDataContainer& data = *graph->data();
-    for (auto point = data.constBegin(); point != data.constEnd(); ++point) {
-        if (qAbs(point->key - x) < kHoverReach && qAbs(point->value - y) < kHoverReach) {
-            const int index = std::min(static_cast<int>(point->key), m_rates.size() - 1);
-            if (!m_rates.isEmpty() && index >= 0) {
-                QToolTip::showText(event->globalPos(), pointToolTip(index), m_plot, m_plot->rect());
-            } else {
-                QToolTip::hideText();
-            }
-            return;
+    const int point = m_chart->pointNear(event->localPos());
+    if (point >= 0) {
+        const int index = std::min(point, m_rates.size() - 1);
+        if (!m_rates.isEmpty() && index >= 0) {
+            QToolTip::showText(event->globalPos(), pointToolTip(index), m_plot, m_plot->rect());
+        } else {
+            QToolTip::hideText();
         }
+        return;
     }
     // On the line but between points: a click there opens the statistics window.
     QToolTip::hideText();
@@ -191,22 +110,21 @@ QString BlinkRatePlot::pointToolTip(int index) const
     if (index < 0 || index >= m_rates.size()) {
         return {};
     }
-    return m_dateLabels.value(index) + QLatin1Char('\n') +
-           QCoreApplication::translate("WinkwellGUI", "Blink rate:") + QLatin1Char(' ') +
-           QString::number(m_rates[index], 'g', 6) + QLatin1Char(' ') +
-           QCoreApplication::translate("WinkwellGUI", "blinks per minute") + QLatin1Char('\n') +
-           QCoreApplication::translate("WinkwellGUI", "Average blink duration:") +
-           QLatin1Char(' ') + QString::number(m_lengths.value(index)) + QLatin1Char(' ') +
-           QCoreApplication::translate("WinkwellGUI", "milliseconds");
+    const BlinkRateChart::PointWords words{
+        QCoreApplication::translate("WinkwellGUI", "Blink rate:"),
+        QCoreApplication::translate("WinkwellGUI", "blinks per minute"),
+        QCoreApplication::translate("WinkwellGUI", "Average blink duration:"),
+        QCoreApplication::translate("WinkwellGUI", "milliseconds")};
+    return BlinkRateChart::pointText(m_dateLabels.value(index), m_rates[index],
+                                     m_lengths.value(index), words);
 }
 
 void BlinkRatePlot::rebuildDateLabels()
 {
-    const QLocale locale;
     m_dateLabels.clear();
     m_dateLabels.reserve(m_dates.size());
     for (const QDateTime& date : m_dates) {
-        m_dateLabels.append(locale.toString(date, QLatin1String(kDateFormat)));
+        m_dateLabels.append(BlinkRateChart::dateLabel(date));
     }
 }
 
@@ -227,27 +145,23 @@ void BlinkRatePlot::changeEvent(QEvent* event)
 
 int BlinkRatePlot::pointCount() const
 {
-    return m_plot->graph(0)->dataCount();
+    return m_chart->pointCount();
 }
 
 std::pair<double, double> BlinkRatePlot::yRange() const
 {
-    return {m_plot->yAxis->range().lower, m_plot->yAxis->range().upper};
+    return m_chart->yRange();
 }
 
 QLineF BlinkRatePlot::healthyLine() const
 {
-    return {m_healthyLine->start->coords(), m_healthyLine->end->coords()};
+    return m_chart->healthyLine();
 }
 
 QPoint BlinkRatePlot::pointPosition(int index) const
 {
-    const QCPGraph* graph = m_plot->graph(0);
-    if (index < 0 || index >= graph->dataCount()) {
+    if (index < 0 || index >= m_chart->pointCount()) {
         return {};
     }
-    const auto point = graph->data()->at(index);
-    const QPointF pixel(m_plot->xAxis->coordToPixel(point->key),
-                        m_plot->yAxis->coordToPixel(point->value));
-    return m_plot->mapTo(this, pixel.toPoint());
+    return m_plot->mapTo(this, m_chart->pointPixel(index));
 }

@@ -1,16 +1,14 @@
 #pragma once
 
 #include <QDateTime>
-#include <QFont>
 #include <QLineF>
-#include <QPen>
 #include <QVector>
 #include <QWidget>
+#include <memory>
 #include <optional>
 #include <utility>
 
-class QCPItemLine;
-class QCPItemText;
+class BlinkRateChart;
 class QCustomPlot;
 class QMouseEvent;
 
@@ -23,6 +21,7 @@ class BlinkRatePlot : public QWidget
 
 public:
     explicit BlinkRatePlot(QWidget* parent = nullptr);
+    ~BlinkRatePlot() override;
 
     // Keeps the history (one length and date per rate), draws it and returns the average of
     // min(rate, 10). An empty history is kept too, but leaves the drawing as it was and has no
@@ -56,10 +55,7 @@ private:
     void rebuildDateLabels();
 
     QCustomPlot* m_plot;
-    QCPItemText* m_healthyText = nullptr;
-    QCPItemLine* m_healthyLine = nullptr;
-    QPen m_linePen;
-    QFont m_plotFont;
+    std::unique_ptr<BlinkRateChart> m_chart;
     QVector<double> m_rates;
     QVector<int> m_lengths;
     QVector<QDateTime> m_dates;

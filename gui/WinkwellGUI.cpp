@@ -2,11 +2,14 @@
 
 #include "AboutLinks.h"
 #include "BlinkRatePlot.h"
+#include "TrayMenu.h"
 #include "common/SettingsStore.h"
+#include "common/Version.h"
 #include "platform/Autostart.h"
 #include "platform/CameraCatalog.h"
 #include "platform/CameraControls.h"
 #include "platform/GlobalShortcut.h"
+#include "platform/TrayHost.h"
 #include "reminders/BlinkReminderWidget.h"
 #include "reminders/BreakReminderWidget.h"
 #include "reminders/ExerciseReminderWidget.h"
@@ -20,14 +23,16 @@
 #include <QDebug>
 #include <QGraphicsDropShadowEffect>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMouseEvent>
 #include <QScreen>
 #include <QStyle>
 #include <QThread>
 
 namespace {
-constexpr int kErrorBalloonMs = 7000;
 constexpr int kBalloonMs = 5000;
+// Long enough to read a sentence about the history file.
+constexpr int kNoticeMs = 15000;
 constexpr int kCloseBalloons = 3;
 constexpr int kScreenDetectionDelayMs = 5000;
 const char* const kPanelTitleStyle = "QLabel{font-size: 12pt;}QLabel::disabled{color: #808080; }";
@@ -75,8 +80,7 @@ WinkwellGUI::WinkwellGUI(GuiServices services, QWidget* parent)
     connect(m_ui->action_pauseWebcamUse, &QAction::triggered, this, &WinkwellGUI::pauseCameraUse);
     connect(m_ui->action_resumeWebcamUse, &QAction::triggered, this, &WinkwellGUI::resumeCameraUse);
     connect(m_ui->action_quit, &QAction::triggered, this, &WinkwellGUI::close);
-    m_ui->toolButton_pauseCamera->setDefaultAction(m_ui->action_pauseWebcamUse);
-    m_ui->toolButton_presentationMode->setDefaultAction(m_ui->action_pauseWinkwell);
+    // The pause buttons get theirs with the tray menu.
     m_ui->toolButton_exit->setDefaultAction(m_ui->action_quit);
 
     m_colorTemperatureButtons = new QButtonGroup(this);
@@ -108,15 +112,21 @@ WinkwellGUI::WinkwellGUI(GuiServices services, QWidget* parent)
     adjustGUIelementsSizes();
 
     addDropShadows();
+    connectLists();
+    setUpHotkeys();
 
     m_blinkReminder = new BlinkReminderWidget(this);
     connect(m_blinkReminder, &BlinkReminderWidget::hideBlinkReminderByMouseRequested, this,
             &WinkwellGUI::hideBlinkReminderByMouseRequested);
     m_breakReminder = new BreakReminderWidget(this);
-    connect(m_breakReminder, &BreakReminderWidget::skipClicked, this,
-            &WinkwellGUI::skipBreakClicked);
-    connect(m_breakReminder, &BreakReminderWidget::snoozeClicked, this,
-            &WinkwellGUI::snoozeBreakClicked);
+    connect(m_breakReminder, &BreakReminderWidget::skipClicked, this, [this] {
+        hideToTray();
+        emit skipBreakClicked();
+    });
+    connect(m_breakReminder, &BreakReminderWidget::snoozeClicked, this, [this] {
+        hideToTray();
+        emit snoozeBreakClicked();
+    });
     m_exerciseReminder = new ExerciseReminderWidget(this);
     connect(m_exerciseReminder, &ExerciseReminderWidget::exerciseFinished, this,
             &WinkwellGUI::exerciseFinished);
@@ -124,11 +134,10 @@ WinkwellGUI::WinkwellGUI(GuiServices services, QWidget* parent)
     m_blinkSound = new ReminderSound(QStringLiteral(":/audio/marimba12.wav"), 1, this);
 
     buildTray();
-    m_ui->label_version->setText(QStringLiteral("winkwell ") + tr("version") + QLatin1Char(' ') +
-                                 QCoreApplication::applicationVersion());
+    showVersion();
     loadLanguages();
     fitToContents();
-    move(ScreenPlacement::primaryScreenSize().width() / 2, 0);
+    moveToDefaultPlace();
 }
 
 WinkwellGUI::~WinkwellGUI()
@@ -148,16 +157,13 @@ WinkwellGUI::~WinkwellGUI()
 void WinkwellGUI::buildTray()
 {
     m_trayMenu = new QMenu(this);
-    m_trayMenu->addAction(m_ui->action_open);
-    m_trayMenu->addAction(m_ui->action_pauseWinkwell);
-    m_trayMenu->addAction(m_ui->action_pauseWebcamUse);
-    m_trayMenu->addSeparator();
-    m_trayMenu->addAction(m_ui->action_quit);
+    updateTrayMenu();
     m_trayIcon = new QSystemTrayIcon(this);
     m_trayIcon->setToolTip(QStringLiteral("winkwell"));
     m_trayIcon->setContextMenu(m_trayMenu);
     m_trayIcon->setIcon(QIcon(QStringLiteral(":/icons/icon16.svg")));
     m_trayIcon->setVisible(true);
+    m_trayClicks = trayClicks();
     connect(m_trayIcon, &QSystemTrayIcon::activated, this, &WinkwellGUI::showWindow);
     qDebug() << "tray icon created";
     if (!hasTray()) {
@@ -168,7 +174,8 @@ void WinkwellGUI::buildTray()
 
 bool WinkwellGUI::hasTray() const
 {
-    return QSystemTrayIcon::isSystemTrayAvailable();
+    return m_services.trayAvailable ? m_services.trayAvailable()
+                                    : QSystemTrayIcon::isSystemTrayAvailable();
 }
 
 void WinkwellGUI::addDropShadows()
@@ -234,176 +241,11 @@ void WinkwellGUI::adjustGUIelementsSizes()
     m_previewImageWidth = h >= 25 ? 20 * h : 400;
 }
 
-QString WinkwellGUI::statusText(int code) const
-{
-    switch (code) {
-    case 1:
-        return tr("Measurement will start shortly.");
-    case 2:
-        return tr("No measurement taken yet. Your blink rate is measured approximately every 30 "
-                  "minutes.");
-    case 3:
-        return tr("Measurement in progress");
-    case 4:
-        return tr("Winkwell observes your blinks (blink training is active).");
-    default:
-        return QString();
-    }
-}
-
-QString WinkwellGUI::errorText(Error error) const
-{
-    switch (error) {
-    case ErrorMissingData:
-        return tr("Error:") + tr(" insufficient memory RAM or missing data.dat.");
-    case ErrorCameraOccupied:
-        return tr("Error:") + tr(" camera is used by other software.");
-    case ErrorLowFps:
-        return tr("Error:") + tr(" low frame per second, cheap camera or bad light conditions.");
-    case ErrorNoFace:
-        return tr("Face not detected, please test blink detection performance (webcam icon).");
-    case ErrorMoreFaces:
-        return tr("More than one face detected.");
-    case ErrorEmptyFrame:
-        return tr("Error:") + tr(" empty frame received, camera unplugged? (or bad cable or broken "
-                                 "camera or bad driver).");
-    case ErrorNoCamera:
-        return tr("Error:") + tr(" camera is not connected.");
-    default:
-        return tr("no error");
-    }
-}
-
-void WinkwellGUI::updateSystemTray()
-{
-    if (m_paused) {
-        m_trayTitle = tr("winkwell - presentation mode");
-        m_trayIcon->setIcon(QIcon(QStringLiteral(":/icons/grayIcon16.svg")));
-        m_trayIcon->setToolTip(m_trayTitle);
-    } else if (m_errorShown) {
-        m_trayIcon->setIcon(QIcon(QStringLiteral(":/icons/iconOrange16.svg")));
-        m_trayIcon->setToolTip(errorText(m_currentError));
-        if (!m_errorBalloonShown) {
-            showTrayMessage(QStringLiteral("winkwell"), errorText(m_currentError),
-                            QSystemTrayIcon::NoIcon, kErrorBalloonMs);
-            m_errorBalloonShown = true;
-        }
-    } else if (m_cameraUsePaused) {
-        m_trayTitle = tr("winkwell camera use paused");
-        m_trayIcon->setIcon(QIcon(QStringLiteral(":/icons/webcamOff.svg")));
-        m_trayIcon->setToolTip(m_trayTitle);
-    } else {
-        m_trayIcon->setIcon(QIcon(QStringLiteral(":/icons/icon16.svg")));
-        m_trayTitle = QStringLiteral("winkwell");
-        m_trayIcon->setToolTip(m_statusCode == 3 || m_statusCode == 4 ? statusText(m_statusCode)
-                                                                      : m_trayTitle);
-    }
-    if (m_ui->label_blinkMonitoringMessage->isVisible()) {
-        m_ui->label_blinkMonitoringMessage->setText(
-            m_currentError != ErrorNone ? errorText(m_currentError) : statusText(m_statusCode));
-    }
-    if (m_ui->widget_mainPage->isVisible()) {
-        m_ui->label_titleBarTitle->setText(m_trayTitle);
-    }
-    for (QWidget* panel :
-         {m_ui->widget_automaticBrightness, m_ui->widget_blinkTraining, m_ui->widget_eyeExercises,
-          m_ui->widget_breaks, m_ui->widget_blinkMonitoring}) {
-        panel->setEnabled(!m_paused);
-    }
-    if (m_cameraUsePaused) {
-        m_ui->radioButton_isReminderInteractive->setEnabled(false);
-        if (m_ui->radioButton_isReminderInteractive->isChecked()) {
-            m_interactiveForcedToSimple = true;
-            m_ui->radioButton_isReminderSimple->setChecked(true);
-        }
-        m_ui->toolButton_blinkMonitoringOnOff->setEnabled(false);
-    } else {
-        m_ui->radioButton_isReminderInteractive->setEnabled(true);
-        if (m_ui->radioButton_isReminderSimple->isChecked() && m_interactiveForcedToSimple) {
-            m_interactiveForcedToSimple = false;
-            m_ui->radioButton_isReminderInteractive->setChecked(true);
-        }
-        m_ui->toolButton_blinkMonitoringOnOff->setEnabled(true);
-    }
-}
-
 void WinkwellGUI::showTrayMessage(const QString& title, const QString& message,
                                   QSystemTrayIcon::MessageIcon icon, int ms)
 {
     qDebug() << "WinkwellGUI: tray message" << title << message;
     m_trayIcon->showMessage(title, message, icon, ms);
-}
-
-void WinkwellGUI::showError(Error error)
-{
-    m_currentError = error;
-    m_statusCode = 0;
-    switch (error) {
-    case ErrorMissingData:
-        m_errorShown = true;
-        break;
-    case ErrorCameraOccupied:
-    case ErrorNoCamera:
-        reloadCameras(-1);
-        m_errorShown = true;
-        m_currentError =
-            m_ui->comboBox_chooseCamera->count() > 0 ? ErrorCameraOccupied : ErrorNoCamera;
-        break;
-    case ErrorEmptyFrame:
-        reloadCameras(-1);
-        m_errorShown = true;
-        break;
-    default:
-        break;
-    }
-    // The camera-access hint of the camera test page stands in for the privacy-settings one.
-    if (error == ErrorCameraOccupied || error == ErrorEmptyFrame || error == ErrorNoCamera) {
-        showCameraAccessHint();
-    }
-    qDebug() << "WinkwellGUI::showError" << errorText(error);
-    updateSystemTray();
-}
-
-void WinkwellGUI::adjustSystemTrayBasedOnFunctionalityAccessingCamera(Feature functionality)
-{
-    qDebug() << "WinkwellGUI::adjustSystemTrayBasedOnFunctionalityAccessingCamera"
-             << featureName(functionality);
-    m_errorShown = false;
-    m_errorBalloonShown = false;
-    if (m_ui->widget_warningWin10->isVisible()) {
-        m_ui->widget_warningWin10->hide();
-    }
-    m_currentError = ErrorNone;
-    if (functionality == FeatureMeasurement) {
-        m_statusCode = 3;
-        if (m_ui->label_blinkMonitoringMessage->isVisible()) {
-            m_ui->label_blinkMonitoringMessage->setText(tr("Measurement in progress"));
-        }
-    } else if (functionality == FeatureInteractiveTraining) {
-        m_statusCode = 4;
-    }
-    updateSystemTray();
-}
-
-void WinkwellGUI::checkToDisableErrorToolTipIfNoCameraNeeded()
-{
-    if (m_errorShown && !m_measurementOn && !(m_trainingOn && m_interactiveReminder)) {
-        qDebug() << "WinkwellGUI::checkToDisableErrorToolTipIfNoCameraNeeded()";
-        m_currentError = ErrorNone;
-        m_errorShown = false;
-        m_errorBalloonShown = false;
-        updateSystemTray();
-    }
-}
-
-void WinkwellGUI::leaveCameraStatus()
-{
-    if (m_statusCode == 3) {
-        m_statusCode = m_ui->label_blinkMonitoringMessage->isVisible() ? 2 : 0;
-    }
-    if (m_statusCode == 4) {
-        m_statusCode = 0;
-    }
 }
 
 void WinkwellGUI::hideBlinkReminder()
@@ -425,20 +267,35 @@ void WinkwellGUI::hideBlinkReminder()
 
 void WinkwellGUI::pauseApp()
 {
-    if (m_paused) {
-        return;
+    pauseFor(PauseReasons::User);
+}
+
+void WinkwellGUI::resumeApp()
+{
+    // By hand: whatever paused the program, the user wants it back.
+    if (m_programPause.clear()) {
+        applyProgramResume();
     }
+}
+
+void WinkwellGUI::pauseCameraUse()
+{
+    pauseCameraFor(PauseReasons::User);
+}
+
+void WinkwellGUI::resumeCameraUse()
+{
+    if (m_cameraPause.clear()) {
+        applyCameraResume();
+    }
+}
+
+void WinkwellGUI::applyProgramPause()
+{
     qDebug() << "WinkwellGUI::pauseApp()";
-    m_paused = true;
     leaveCameraStatus();
-    m_trayMenu->insertAction(m_ui->action_pauseWinkwell, m_ui->action_resumeWinkwell);
-    m_trayMenu->removeAction(m_ui->action_pauseWinkwell);
-    if (!m_cameraUsePaused) {
-        m_trayMenu->removeAction(m_ui->action_pauseWebcamUse);
-        m_ui->toolButton_pauseCamera->removeAction(m_ui->action_pauseWebcamUse);
-    }
-    m_ui->toolButton_presentationMode->removeAction(m_ui->action_pauseWinkwell);
-    m_ui->toolButton_presentationMode->setDefaultAction(m_ui->action_resumeWinkwell);
+    updateTrayMenu();
+    cancelReminderPositionChange();
     hideBlinkReminder();
     qDebug() << "WinkwellGUI::hideExerciseReminder()";
     m_exerciseReminder->stop();
@@ -448,87 +305,81 @@ void WinkwellGUI::pauseApp()
     emit pauseRequested(true);
 }
 
-void WinkwellGUI::resumeApp()
+void WinkwellGUI::applyProgramResume()
 {
-    if (!m_paused) {
-        return;
-    }
     qDebug() << "WinkwellGUI::resumeApp()";
-    m_paused = false;
-    m_trayMenu->insertAction(m_ui->action_resumeWinkwell, m_ui->action_pauseWinkwell);
-    if (!m_cameraUsePaused) {
-        m_trayMenu->insertAction(m_ui->action_resumeWinkwell, m_ui->action_pauseWebcamUse);
-        m_ui->toolButton_pauseCamera->setDefaultAction(m_ui->action_pauseWebcamUse);
-    }
-    m_trayMenu->removeAction(m_ui->action_resumeWinkwell);
-    m_ui->toolButton_presentationMode->removeAction(m_ui->action_resumeWinkwell);
-    m_ui->toolButton_presentationMode->setDefaultAction(m_ui->action_pauseWinkwell);
+    updateTrayMenu();
     updateSystemTray();
     emit pauseRequested(false);
 }
 
-void WinkwellGUI::pauseCameraUse()
+void WinkwellGUI::applyCameraPause()
 {
-    if (m_cameraUsePaused) {
-        return;
-    }
     leaveCameraStatus();
     qDebug() << "WinkwellGUI::pauseCameraUse()";
-    m_cameraUsePaused = true;
-    m_trayMenu->insertAction(m_ui->action_pauseWebcamUse, m_ui->action_resumeWebcamUse);
-    m_trayMenu->removeAction(m_ui->action_pauseWebcamUse);
-    m_ui->toolButton_pauseCamera->removeAction(m_ui->action_pauseWebcamUse);
-    m_ui->toolButton_pauseCamera->setDefaultAction(m_ui->action_resumeWebcamUse);
+    updateTrayMenu();
     updateSystemTray();
     emit disableCameraUse(true);
 }
 
-void WinkwellGUI::resumeCameraUse()
+void WinkwellGUI::applyCameraResume()
 {
-    if (!m_cameraUsePaused) {
-        return;
-    }
     qDebug() << "WinkwellGUI::resumeCameraUse()";
-    m_cameraUsePaused = false;
-    m_trayMenu->insertAction(m_ui->action_resumeWebcamUse, m_ui->action_pauseWebcamUse);
-    m_trayMenu->removeAction(m_ui->action_resumeWebcamUse);
-    m_ui->toolButton_pauseCamera->removeAction(m_ui->action_resumeWebcamUse);
-    m_ui->toolButton_pauseCamera->setDefaultAction(m_ui->action_pauseWebcamUse);
+    updateTrayMenu();
     updateSystemTray();
     emit disableCameraUse(false);
 }
 
-void WinkwellGUI::pauseFor(PauseReason reason)
+void WinkwellGUI::updateTrayMenu()
 {
-    if (m_paused) {
+    const TrayMenu::Actions actions{
+        m_ui->action_open,           m_ui->action_pauseWinkwell,   m_ui->action_resumeWinkwell,
+        m_ui->action_pauseWebcamUse, m_ui->action_resumeWebcamUse, m_ui->action_quit};
+    TrayMenu::rebuild(m_trayMenu, actions, isPaused(), isCameraUsePaused());
+    TrayMenu::updateButtons(m_ui->toolButton_presentationMode, m_ui->toolButton_pauseCamera,
+                            actions, isPaused(), isCameraUsePaused());
+}
+
+void WinkwellGUI::pauseFor(PauseReasons::Reason reason)
+{
+    const bool began = m_programPause.add(reason);
+    qDebug().noquote() << "WinkwellGUI: paused for" << m_programPause.describe();
+    if (began) {
+        applyProgramPause();
+    }
+}
+
+void WinkwellGUI::resumeFor(PauseReasons::Reason reason)
+{
+    if (!m_programPause.holds(reason)) {
         return;
     }
-    m_pausedFor[reason] = true;
-    pauseApp();
-}
-
-void WinkwellGUI::resumeFor(PauseReason reason)
-{
-    if (m_pausedFor[reason]) {
-        m_pausedFor[reason] = false;
-        resumeApp();
+    if (m_programPause.remove(reason)) {
+        applyProgramResume();
+    } else {
+        qDebug().noquote() << "WinkwellGUI: still paused for" << m_programPause.describe();
     }
 }
 
-void WinkwellGUI::pauseCameraFor(PauseReason reason)
+void WinkwellGUI::pauseCameraFor(PauseReasons::Reason reason)
 {
-    if (m_cameraUsePaused) {
+    const bool began = m_cameraPause.add(reason);
+    qDebug().noquote() << "WinkwellGUI: camera use paused for" << m_cameraPause.describe();
+    if (began) {
+        applyCameraPause();
+    }
+}
+
+void WinkwellGUI::resumeCameraFor(PauseReasons::Reason reason)
+{
+    if (!m_cameraPause.holds(reason)) {
         return;
     }
-    m_pausedFor[reason] = true;
-    pauseCameraUse();
-}
-
-void WinkwellGUI::resumeCameraFor(PauseReason reason)
-{
-    if (m_pausedFor[reason]) {
-        m_pausedFor[reason] = false;
-        resumeCameraUse();
+    if (m_cameraPause.remove(reason)) {
+        applyCameraResume();
+    } else {
+        qDebug().noquote() << "WinkwellGUI: camera use still paused for"
+                           << m_cameraPause.describe();
     }
 }
 
@@ -537,25 +388,26 @@ void WinkwellGUI::systemAdapter(int s)
     using Status = SystemSession::EventFilter::Status;
     switch (s) {
     case Status::SessionLocked:
-        pauseFor(Locked);
+        pauseFor(PauseReasons::Locked);
         break;
     case Status::SessionUnlocked:
-        resumeFor(Locked);
+        resumeFor(PauseReasons::Locked);
         emit brightnessSliderPositionChanged(m_ui->slider_brightness->value());
         break;
     case Status::GoingToSuspend:
-        pauseFor(Suspended);
+        pauseFor(PauseReasons::Suspended);
+        emit sleepPreparationRequested();
         break;
     case Status::ResumedFromSuspend:
         emit computerWakenUp();
         startUpdateCheck();
-        resumeFor(Suspended);
+        resumeFor(PauseReasons::Suspended);
         break;
     case Status::DisplayOn:
-        resumeFor(DisplayOff);
+        resumeFor(PauseReasons::DisplayOff);
         break;
     case Status::DisplayOff:
-        pauseFor(DisplayOff);
+        pauseFor(PauseReasons::DisplayOff);
         break;
     case Status::LidOpened:
         emit lidStatusOpen(true);
@@ -570,28 +422,28 @@ void WinkwellGUI::systemAdapter(int s)
         break;
     case Status::ScreenCloned:
         if (m_ui->checkBox_pauseAppWhenClonedScreen->isChecked()) {
-            pauseFor(ClonedScreen);
+            pauseFor(PauseReasons::ClonedScreen);
         } else {
-            resumeFor(ClonedScreen);
+            resumeFor(PauseReasons::ClonedScreen);
         }
         break;
     case Status::ScreenNotCloned:
-        resumeFor(ClonedScreen);
+        resumeFor(PauseReasons::ClonedScreen);
         break;
     case Status::OnBattery:
         emit poweredByBattery(true);
         if (m_ui->checkBox_pauseOnBattery->isChecked()) {
             qDebug() << "WinkwellGUI::nativeEvent() camera use paused because of battery";
-            pauseCameraFor(Battery);
+            pauseCameraFor(PauseReasons::Battery);
         } else {
             qDebug() << "WinkwellGUI::nativeEvent() camera use resumed because of battery";
-            resumeCameraFor(Battery);
+            resumeCameraFor(PauseReasons::Battery);
         }
         break;
     case Status::OnMains:
         emit poweredByBattery(false);
         qDebug() << "WinkwellGUI::nativeEvent() camera use resumed because of battery";
-        resumeCameraFor(Battery);
+        resumeCameraFor(PauseReasons::Battery);
         break;
     case Status::BatterySaverOff:
         emit powerSaverActivated(false);
@@ -604,36 +456,61 @@ void WinkwellGUI::systemAdapter(int s)
         break;
     case Status::ListedProcessRuns:
         if (m_ui->checkBox_whenProcessRun->isChecked()) {
-            pauseFor(Process);
+            pauseFor(PauseReasons::Process);
         } else {
-            resumeFor(Process);
+            resumeFor(PauseReasons::Process);
         }
         break;
     case Status::NoListedProcess:
-        resumeFor(Process);
+        resumeFor(PauseReasons::Process);
         break;
     case Status::CameraTitleOpen:
         if (m_ui->checkBox_whenTitleExists->isChecked()) {
-            pauseCameraFor(CameraTitle);
+            pauseCameraFor(PauseReasons::CameraTitle);
         } else {
-            resumeCameraFor(CameraTitle);
+            resumeCameraFor(PauseReasons::CameraTitle);
         }
         break;
     case Status::NoCameraTitle:
-        resumeCameraFor(CameraTitle);
+        resumeCameraFor(PauseReasons::CameraTitle);
         break;
     case Status::PauseTitleOpen:
         if (m_ui->checkBox_pauseApp_whenTitleExist->isChecked()) {
-            pauseFor(PauseTitle);
+            pauseFor(PauseReasons::PauseTitle);
         } else {
-            resumeFor(PauseTitle);
+            resumeFor(PauseReasons::PauseTitle);
         }
         break;
     case Status::NoPauseTitle:
-        resumeFor(PauseTitle);
+        resumeFor(PauseReasons::PauseTitle);
         break;
     default:
         break;
+    }
+}
+
+void WinkwellGUI::showHistoryProblem(const QString& notice)
+{
+    qDebug() << "WinkwellGUI::showHistoryProblem" << notice;
+    if (notice.isEmpty()) {
+        return;
+    }
+    if (hasTray()) {
+        showTrayMessage(tr("Blink-rate history"), notice, QSystemTrayIcon::Warning, kNoticeMs);
+    } else {
+        // Without a tray a balloon reaches nobody.
+        auto* box = new QMessageBox(QMessageBox::Warning, tr("Blink-rate history"), notice,
+                                    QMessageBox::Ok, this);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->show();
+    }
+}
+
+void WinkwellGUI::confirmReadyForSleep()
+{
+    qDebug() << "WinkwellGUI::confirmReadyForSleep()";
+    if (m_systemListener) {
+        m_systemListener->confirmReadyForSleep();
     }
 }
 
@@ -671,6 +548,17 @@ void WinkwellGUI::fitToContents()
     // The window follows its layout: grows and shrinks with the page it shows.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
     layout()->activate();
+}
+
+void WinkwellGUI::fitToContentsOf(QWidget* changed)
+{
+    // Each layout on the way up keeps the hint it took from the widget below until its posted
+    // request comes round; the window must fit now.
+    for (QWidget* widget = changed; widget && widget != m_ui->widget_pages;
+         widget = widget->parentWidget()) {
+        widget->updateGeometry();
+    }
+    fitToContents();
 }
 
 void WinkwellGUI::on_toolButton_titleBarSettings_clicked()
@@ -743,12 +631,9 @@ void WinkwellGUI::on_toolButton_titleBarClose_clicked()
     if (!m_ui->widget_mainPage->isVisible() && m_ui->widget_mainPage->isHidden()) {
         on_toolButton_titleBarBack_clicked();
     }
-    if (!hasTray()) {
-        // Hiding would leave the user no way back to the program.
-        qDebug() << "WinkwellGUI: no system tray; the window stays open";
+    if (!hideToTray()) {
         return;
     }
-    hide();
     const int closeCounter = readInt(SettingKeys::closeCounter);
     if (closeCounter < kCloseBalloons) {
         saveSetting(SettingKeys::closeCounter, closeCounter + 1);
@@ -760,6 +645,30 @@ void WinkwellGUI::on_toolButton_titleBarClose_clicked()
     }
 }
 
+void WinkwellGUI::cancelReminderPositionChange()
+{
+    QPushButton* button = m_ui->pushButton_changeBlinkReminderPosition;
+    if (!button->isChecked()) {
+        return;
+    }
+    // The always-on-top strip cannot stay while the panel that ends it is disabled.
+    m_blinkReminder->cancelPositionChange();
+    const QSignalBlocker blocker(button);
+    button->setChecked(false);
+    button->setText(tr("CHANGE REMINDER POSITION"));
+}
+
+bool WinkwellGUI::hideToTray()
+{
+    if (!hasTray()) {
+        // Hiding would leave the user no way back to the program.
+        qDebug() << "WinkwellGUI: no system tray; the window stays open";
+        return false;
+    }
+    hide();
+    return true;
+}
+
 void WinkwellGUI::closeEvent(QCloseEvent* event)
 {
     qDebug() << "WinkwellGUI::closeEvent";
@@ -768,6 +677,20 @@ void WinkwellGUI::closeEvent(QCloseEvent* event)
     m_trayIcon->hide();
     m_closing = true;
     event->accept();
+    emit closed();
+}
+
+void WinkwellGUI::showVersion()
+{
+    m_ui->label_version->setText(QStringLiteral("winkwell ") + tr("version") + QLatin1Char(' ') +
+                                 QString::fromLatin1(kWinkwellVersion));
+}
+
+void WinkwellGUI::moveToDefaultPlace()
+{
+    // Half-way across the primary screen, at its top, wherever that screen lies.
+    const QRect area = ScreenPlacement::primaryArea();
+    move(area.x() + area.width() / 2, area.y());
 }
 
 void WinkwellGUI::openWindow()
@@ -779,23 +702,28 @@ void WinkwellGUI::openWindow()
     raise();
     if (!ScreenPlacement::isOnAnyScreen(this)) {
         qDebug() << "WinkwellGUI::openWindow() gui out of the screen";
-        move(ScreenPlacement::primaryScreenSize().width() / 2, 0);
+        moveToDefaultPlace();
     }
 }
 
 void WinkwellGUI::showWindow(QSystemTrayIcon::ActivationReason reason)
 {
-    if (reason == QSystemTrayIcon::DoubleClick && isHidden()) {
+    // A double click where the tray tells one, else the one activation a click sends.
+    const bool opens =
+        reason == QSystemTrayIcon::DoubleClick ||
+        (reason == QSystemTrayIcon::Trigger && m_trayClicks == TrayClicks::ActivationOnly);
+    if (opens && isHidden()) {
         openWindow();
     }
 }
 
 void WinkwellGUI::mousePressEvent(QMouseEvent* event)
 {
-    QPoint inside = m_ui->widget_visibleWinkwell->mapFrom(this, event->pos());
+    // In the title bar's own coordinates: it is not a child of the pages' frame.
+    QPoint inside = m_ui->widget_titleBar->mapFrom(this, event->pos());
     inside.setX(qMax(0, inside.x()));
     inside.setY(qMax(0, inside.y()));
-    m_dragOffset = m_ui->widget_titleBar->geometry().contains(inside) ? event->pos() : QPoint();
+    m_dragOffset = m_ui->widget_titleBar->rect().contains(inside) ? event->pos() : QPoint();
 }
 
 void WinkwellGUI::mouseMoveEvent(QMouseEvent* event)
@@ -820,7 +748,7 @@ void WinkwellGUI::showBubleNotificationAboutMeasurement(double blinkRate)
     qDebug() << "WinkwellGUI::showBubleNotificationAboutMeasurement" << blinkRate;
     if (m_ui->checkBox_enableCompletedMeasurementNotification->isChecked()) {
         showTrayMessage(tr("Blink measurement completed"),
-                        tr("Blink rate: ") + QString::number(blinkRate, 'g', 6) +
+                        tr("Blink rate: ") + QLocale().toString(blinkRate, 'g', 6) +
                             tr(" blinks per minute"),
                         QSystemTrayIcon::NoIcon, kBalloonMs);
     }
@@ -838,7 +766,7 @@ void WinkwellGUI::showImage(QImage* image)
         QPixmap::fromImage(m_lastImage).scaledToWidth(m_previewImageWidth, Qt::FastTransformation));
     m_ui->label_image->repaint();
     if (m_lastImage.size() != previous) {
-        fitToContents(); // another camera or resolution: the page changes height
+        fitToContentsOf(m_ui->label_image); // another camera or resolution
     }
 }
 
@@ -846,6 +774,12 @@ void WinkwellGUI::showInternetUnreachable()
 {
     qDebug() << "WinkwellGUI::showInternetUnreachable()";
     m_ui->label_noInternet->show();
+}
+
+void WinkwellGUI::hideInternetUnreachable()
+{
+    qDebug() << "WinkwellGUI::hideInternetUnreachable()";
+    m_ui->label_noInternet->hide();
 }
 
 void WinkwellGUI::showReminder()
@@ -900,8 +834,11 @@ void WinkwellGUI::changeEvent(QEvent* event)
     if (event->type() == QEvent::LanguageChange) {
         qDebug() << "WinkwellGUI:changeEvent(LangaugeChange)";
         m_ui->retranslateUi(this);
-        m_ui->label_version->setText(QStringLiteral("winkwell ") + tr("version") +
-                                     QLatin1Char(' ') + QCoreApplication::applicationVersion());
+        showVersion();
+        // The form's own texts came back with it: the slider's number, and key names in the
+        // old language.
+        m_ui->label_brightnessValue->setText(QString::number(m_ui->slider_brightness->value()));
+        refreshHotkeyEditors();
         if (m_ui->widget_settingsPage->isVisible()) {
             setPageTitle(tr("winkwell - settings"));
         }

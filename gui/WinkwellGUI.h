@@ -2,6 +2,9 @@
 
 #include "common/Error.h"
 #include "common/Feature.h"
+#include "gui/HotkeySet.h"
+#include "gui/PauseReasons.h"
+#include "platform/TrayHost.h"
 #include "systemsession/EventFilter.h"
 
 #include <QDateTime>
@@ -47,6 +50,8 @@ struct GuiServices
     std::function<void(int)> setLanguage;
     // A system-wide key combination owned by the parent; unset: hotkeys cannot work here.
     std::function<GlobalShortcut*(QObject*)> globalShortcut;
+    // Whether the desktop has a tray for the icon to live in; the framework's answer when unset.
+    std::function<bool()> trayAvailable;
 
     // The system's listener, camera list, camera controls, autostart and global shortcuts;
     // English only.
@@ -72,8 +77,8 @@ public:
     Ui::widget_winkwell* form() const { return m_ui.get(); }
     int statusCode() const { return m_statusCode; }
     Error currentError() const { return m_currentError; }
-    bool isPaused() const { return m_paused; }
-    bool isCameraUsePaused() const { return m_cameraUsePaused; }
+    bool isPaused() const { return m_programPause.isPaused(); }
+    bool isCameraUsePaused() const { return m_cameraPause.isPaused(); }
     QSystemTrayIcon* trayIcon() const { return m_trayIcon; }
     QMenu* trayMenu() const { return m_trayMenu; }
     QString trayTitle() const { return m_trayTitle; }
@@ -100,6 +105,12 @@ public slots:
     void adjustSystemTrayBasedOnFunctionalityAccessingCamera(Feature functionality);
     void showBubleNotificationAboutMeasurement(double blinkRate);
     void showInternetUnreachable();
+    // The server answered again after the notice of a start without a connection.
+    void hideInternetUnreachable();
+    // The camera engine has stopped for the coming sleep: the system may sleep now.
+    void confirmReadyForSleep();
+    // Something about the history file the user should know; empty: all is well again.
+    void showHistoryProblem(const QString& notice);
     void showReminder();
     void responceToBlink();
     void showBreakReminder();
@@ -189,6 +200,10 @@ signals:
     void cameraIDchanged(int id);
     void pauseRequested(bool pause);
     void disableCameraUse(bool disable);
+    // The computer is about to sleep: the pause must reach the camera engine first.
+    void sleepPreparationRequested();
+    // The window was closed for good ("Exit winkwell"): the program ends.
+    void closed();
     void blinkRateChanged(float blinkRate);
     void useWebcamInBreaksChanged(bool use);
     // The window asks for an update check (start and resume); the updater answers.
@@ -221,41 +236,46 @@ private slots:
     void changeColorTemperature();
 
 private:
-    // Why the program or its camera use was paused automatically.
-    enum PauseReason
-    {
-        Locked,
-        Suspended,
-        DisplayOff,
-        ClonedScreen,
-        Battery,
-        Process,
-        CameraTitle,
-        PauseTitle,
-        PauseReasonCount
-    };
-
     void buildTray();
     void addDropShadows();
     void setPageTitle(const QString& title);
     void finishPageChange();
     void fitToContents();
+    // The same after a widget of the shown page changed its size.
+    void fitToContentsOf(QWidget* changed);
     void leaveCameraStatus();
-    void pauseFor(PauseReason reason);
-    void resumeFor(PauseReason reason);
-    void pauseCameraFor(PauseReason reason);
-    void resumeCameraFor(PauseReason reason);
+    void pauseFor(PauseReasons::Reason reason);
+    void resumeFor(PauseReasons::Reason reason);
+    void pauseCameraFor(PauseReasons::Reason reason);
+    void resumeCameraFor(PauseReasons::Reason reason);
+    // What a pause's beginning and end change on screen and in the controllers.
+    void applyProgramPause();
+    void applyProgramResume();
+    void applyCameraPause();
+    void applyCameraResume();
+    void updateTrayMenu();
+    // The process and title lists go to the OS listener when the user has finished editing.
+    void connectLists();
+    void moveToDefaultPlace();
+    void showVersion();
+    // Hides the window where a tray icon brings it back; false where there is none.
+    bool hideToTray();
+    // A pause ends the reminder's position-change mode, keeping the old position.
+    void cancelReminderPositionChange();
     void showCameraAccessHint();
     void showTrayMessage(const QString& title, const QString& message,
                          QSystemTrayIcon::MessageIcon icon, int ms);
     void startUpdateCheck();
     bool hasTray() const;
+    void setUpHotkeys();
     void enableHotkeyEditors(bool enabled);
-    void registerHotkey(GlobalShortcut*& shortcut, const QKeySequenceEdit* editor,
-                        void (WinkwellGUI::*action)(), QKeySequence& registered);
-    void changeHotkey(const char* slot, const QKeySequenceEdit* editor, GlobalShortcut* shortcut,
-                      QKeySequence& registered, const SettingKey& key,
-                      std::initializer_list<QKeySequence> others);
+    QKeySequenceEdit* hotkeyEditor(HotkeySet::Hotkey hotkey) const;
+    void loadHotkeys(const QKeySequence& brighter, const QKeySequence& darker,
+                     const QKeySequence& colorTemperature);
+    // After a language change: key names in the new language.
+    void refreshHotkeyEditors();
+    void showHotkeyProblems();
+    void changeHotkey(const char* slot, HotkeySet::Hotkey hotkey, const SettingKey& key);
 
     std::unique_ptr<Ui::widget_winkwell> m_ui;
     GuiServices m_services;
@@ -269,12 +289,7 @@ private:
     QMenu* m_trayMenu = nullptr;
     QButtonGroup* m_colorTemperatureButtons = nullptr;
     // Null while hotkeys are off; each with the combination last asked of it.
-    GlobalShortcut* m_increaseShortcut = nullptr;
-    GlobalShortcut* m_decreaseShortcut = nullptr;
-    GlobalShortcut* m_colorTemperatureShortcut = nullptr;
-    QKeySequence m_increaseSequence;
-    QKeySequence m_decreaseSequence;
-    QKeySequence m_colorTemperatureSequence;
+    HotkeySet* m_hotkeys = nullptr;
 
     QVector<QLocale> m_languages;
     QPoint m_dragOffset;
@@ -284,6 +299,7 @@ private:
     QString m_trayTitle;
     QImage m_lastImage;
     int m_initCount = 0;
+    bool m_loadingSettings = false; // the controls take the stored values, not the user's clicks
 
     Error m_currentError = ErrorNone;
     int m_statusCode = 0;
@@ -296,7 +312,8 @@ private:
     bool m_trainingOn = false;
     bool m_breaksOn = false;
     bool m_exercisesOn = false;
-    bool m_paused = false;
-    bool m_cameraUsePaused = false;
-    std::array<bool, PauseReasonCount> m_pausedFor{};
+    TrayClicks m_trayClicks = TrayClicks::SingleAndDouble;
+    // Presentation mode, and the pause of camera use.
+    PauseReasons m_programPause;
+    PauseReasons m_cameraPause;
 };

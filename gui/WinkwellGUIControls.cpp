@@ -4,6 +4,7 @@
 #include "BlinkRatePlot.h"
 #include "CameraSettingsDialog.h"
 #include "HotkeyText.h"
+#include "SettledLineEdit.h"
 #include "WinkwellGUI.h"
 #include "common/SettingsStore.h"
 #include "platform/Autostart.h"
@@ -11,6 +12,7 @@
 #include "platform/CameraControls.h"
 #include "platform/GlobalShortcut.h"
 #include "reminders/BlinkReminderWidget.h"
+#include "reminders/BreakReminderWidget.h"
 #include "ui_WinkwellGUI.h"
 
 #include <QButtonGroup>
@@ -18,6 +20,7 @@
 #include <QDesktopServices>
 #include <QFile>
 #include <QKeySequenceEdit>
+#include <QScopedValueRollback>
 #include <QSpinBox>
 #include <QToolTip>
 #include <QUrl>
@@ -44,6 +47,7 @@ int numberFor(QSettings& store, const SettingKey& key, const QSpinBox* spinBox)
 void WinkwellGUI::loadSettings()
 {
     qDebug() << "WinkwellGUI::loadSettings()";
+    const QScopedValueRollback<bool> loading(m_loadingSettings, true);
     auto store = openSettingsStore();
     const auto flag = [&](const SettingKey& key) { return readSetting(*store, key).toBool(); };
     const auto text = [&](const SettingKey& key) { return readSetting(*store, key).toString(); };
@@ -87,12 +91,9 @@ void WinkwellGUI::loadSettings()
     m_ui->checkBox_pauseOnBattery->setChecked(flag(pauseOnBattery));
     m_ui->checkBox_pauseAppWhenClonedScreen->setChecked(flag(pauseWhenClonedScreen));
     // The key sequences first, so that switching hotkeys on takes the loaded ones.
-    m_ui->keySequenceEdit_hotkeysDecreaseHWScreenBrightness->setKeySequence(
-        hotkeyFromText(text(hotkeyBrightnessDown)));
-    m_ui->keySequenceEdit_hotkeysIncreaseHWScreenBrightness->setKeySequence(
-        hotkeyFromText(text(hotkeyBrightnessUp)));
-    m_ui->keySequenceEdit_hotkeysChangeColorTemperature->setKeySequence(
-        hotkeyFromText(text(hotkeyColorTemperature)));
+    loadHotkeys(hotkeyFromText(text(hotkeyBrightnessUp)),
+                hotkeyFromText(text(hotkeyBrightnessDown)),
+                hotkeyFromText(text(hotkeyColorTemperature)));
     const bool hotkeys = flag(hotkeysOn);
     m_ui->checkBox_hotkeysEnable->setChecked(hotkeys);
     if (!hotkeys) {
@@ -190,7 +191,11 @@ void WinkwellGUI::on_radioButton_isReminderInteractive_toggled(bool checked)
 {
     qDebug() << "WinkwellGUI::on_radioButton_isReminderInteractive_toggled" << checked;
     m_interactiveReminder = checked;
-    saveSetting(SettingKeys::interactiveReminder, checked);
+    // A camera pause forces the simple reminder for its time only; the user's choice stays
+    // stored.
+    if (!m_interactiveForcedToSimple) {
+        saveSetting(SettingKeys::interactiveReminder, checked);
+    }
     m_ui->checkBox_isMGDenabled->setEnabled(checked);
     emit reminderInteractivityChanged(checked);
     checkToDisableErrorToolTipIfNoCameraNeeded();
@@ -231,6 +236,7 @@ void WinkwellGUI::on_spinBox_naturalBreaksDuration_valueChanged(int minutes)
 {
     qDebug() << "WinkwellGUI::on_spinBox_naturalBreaksDuration_valueChanged" << minutes;
     emit naturalBreakDurationChanged(static_cast<uint>(minutes));
+    m_breakReminder->setNaturalBreakDuration(minutes);
     saveSetting(SettingKeys::naturalBreakDuration, minutes);
 }
 
@@ -286,11 +292,13 @@ void WinkwellGUI::reloadCameras(int id)
     if (m_ui->comboBox_chooseCamera->count() > 0) {
         m_ui->comboBox_chooseCamera->clear();
     }
-    const QStringList cameras = m_services.cameras->cameraDescriptions();
+    const QList<CaptureDevice> cameras = m_services.cameras->captureDevices();
     qDebug() << "WinkwellGUI::number of cameras" << cameras.size();
-    for (const QString& camera : cameras) {
-        m_ui->comboBox_chooseCamera->addItem(camera);
-        qDebug() << "WinkwellGUI::" + camera;
+    for (const CaptureDevice& camera : cameras) {
+        // Listed even when it may not be opened: the camera page then says how to allow it.
+        m_ui->comboBox_chooseCamera->addItem(
+            camera.readable ? camera.name : tr("%1 (no access)").arg(camera.name));
+        qDebug() << "WinkwellGUI::" + camera.name << camera.path << camera.readable;
     }
     if (id < 0 || id >= m_ui->comboBox_chooseCamera->count()) {
         id = 0;
@@ -391,7 +399,7 @@ void WinkwellGUI::on_checkBox_whenTitleExists_toggled(bool checked)
     saveSetting(SettingKeys::pauseCameraWhenTitle, checked);
     qDebug() << "on_checkBox_whenTitleExists_toggled" << checked;
     if (!checked) {
-        resumeCameraFor(CameraTitle);
+        resumeCameraFor(PauseReasons::CameraTitle);
     }
 }
 
@@ -404,7 +412,7 @@ void WinkwellGUI::on_checkBox_whenProcessRun_toggled(bool checked)
     saveSetting(SettingKeys::pauseWhenProcess, checked);
     qDebug() << "on_checkBox_whenProcessRun_toggled" << checked;
     if (!checked) {
-        resumeFor(Process);
+        resumeFor(PauseReasons::Process);
     }
 }
 
@@ -417,35 +425,44 @@ void WinkwellGUI::on_checkBox_pauseApp_whenTitleExist_toggled(bool checked)
     saveSetting(SettingKeys::pauseWhenTitle, checked);
     qDebug() << "on_checkBox_pauseApp_whenTitleExist_toggled" << checked;
     if (!checked) {
-        resumeFor(PauseTitle);
+        resumeFor(PauseReasons::PauseTitle);
     }
 }
 
+// The lists reach the OS listener once the user has finished typing them (connectLists()).
 void WinkwellGUI::on_lineEdit_whenTitleExists_textChanged(const QString& text)
 {
-    saveSetting(SettingKeys::cameraTitleList, m_ui->lineEdit_whenTitleExists->text());
-    if (m_systemListener) {
-        m_systemListener->setWindowTitles(text);
-    }
+    saveSetting(SettingKeys::cameraTitleList, text);
     qDebug() << "on_lineEdit_whenTitleExists_textChanged" << text;
 }
 
 void WinkwellGUI::on_lineEdit_pauseApp_whenTitleExists_textChanged(const QString& text)
 {
     saveSetting(SettingKeys::pauseTitleList, text);
-    if (m_systemListener) {
-        m_systemListener->setPauseAppWindowTitles(text);
-    }
     qDebug() << "on_lineEdit_pauseApp_whenTitleExists_textChanged" << text;
 }
 
 void WinkwellGUI::on_lineEdit_whenProcessRun_textChanged(const QString& text)
 {
     saveSetting(SettingKeys::processList, text);
-    if (m_systemListener) {
-        m_systemListener->setProcesses(text);
-    }
     qDebug() << "on_lineEdit_whenProcessRun_textChanged" << text;
+}
+
+void WinkwellGUI::connectLists()
+{
+    const auto toListener = [this](QLineEdit* edit,
+                                   void (SystemSession::EventFilter::*set)(QString)) {
+        connect(new SettledLineEdit(edit), &SettledLineEdit::settled, this,
+                [this, set](const QString& text) {
+                    if (m_systemListener) {
+                        (m_systemListener.get()->*set)(text);
+                    }
+                });
+    };
+    toListener(m_ui->lineEdit_whenTitleExists, &SystemSession::EventFilter::setWindowTitles);
+    toListener(m_ui->lineEdit_pauseApp_whenTitleExists,
+               &SystemSession::EventFilter::setPauseAppWindowTitles);
+    toListener(m_ui->lineEdit_whenProcessRun, &SystemSession::EventFilter::setProcesses);
 }
 
 void WinkwellGUI::on_checkBox_enableBeta_toggled(bool checked)
@@ -458,7 +475,10 @@ void WinkwellGUI::on_checkBox_enableBeta_toggled(bool checked)
 void WinkwellGUI::on_checkBox_settingsStartOnStartUp_toggled(bool isChecked)
 {
     saveSetting(SettingKeys::startWithSystem, isChecked);
-    if (isChecked) {
+    if (isChecked && m_loadingSettings) {
+        // The user's choice in the desktop's own start-up settings stays.
+        m_services.autostart->refresh(QCoreApplication::applicationFilePath());
+    } else if (isChecked) {
         m_services.autostart->enable(QCoreApplication::applicationFilePath());
     } else {
         m_services.autostart->disable();
@@ -506,7 +526,7 @@ void WinkwellGUI::on_pushButton_settingsProxy_clicked()
 
 void WinkwellGUI::on_pushButton_notices_clicked()
 {
-    const QString notices = QCoreApplication::applicationDirPath() + QStringLiteral("/notices.txt");
+    const QString notices = QCoreApplication::applicationDirPath() + QStringLiteral("/notices.pdf");
     if (!QFile::exists(notices)) {
         qDebug() << "WinkwellGUI: no notices file at" << notices;
         return;
@@ -527,164 +547,4 @@ void WinkwellGUI::on_toolButton_7_clicked()
 void WinkwellGUI::on_toolButton_facebook_clicked()
 {
     AboutLinks::open(AboutLinks::socialMediaPage);
-}
-
-void WinkwellGUI::on_checkBox_hotkeysEnable_toggled(bool checked)
-{
-    qDebug() << "WinkwellGUI::on_checkBox_hotkeysEnable_toggled" << checked;
-    enableHotkeyEditors(checked);
-    saveSetting(SettingKeys::hotkeysOn, checked);
-    if (checked) {
-        registerHotkey(m_increaseShortcut, m_ui->keySequenceEdit_hotkeysIncreaseHWScreenBrightness,
-                       &WinkwellGUI::increaseBrightness, m_increaseSequence);
-        registerHotkey(m_decreaseShortcut, m_ui->keySequenceEdit_hotkeysDecreaseHWScreenBrightness,
-                       &WinkwellGUI::decreaseBrightness, m_decreaseSequence);
-        registerHotkey(m_colorTemperatureShortcut,
-                       m_ui->keySequenceEdit_hotkeysChangeColorTemperature,
-                       &WinkwellGUI::changeColorTemperature, m_colorTemperatureSequence);
-        return;
-    }
-    // The destructors give the combinations back to the system.
-    for (GlobalShortcut** shortcut :
-         {&m_colorTemperatureShortcut, &m_decreaseShortcut, &m_increaseShortcut}) {
-        delete *shortcut;
-        *shortcut = nullptr;
-    }
-}
-
-void WinkwellGUI::enableHotkeyEditors(bool enabled)
-{
-    for (QWidget* control :
-         std::initializer_list<QWidget*>{m_ui->label_hotkeysIncreaseHWScreenBrightness,
-                                         m_ui->keySequenceEdit_hotkeysIncreaseHWScreenBrightness,
-                                         m_ui->label_hotkeysDecreaseHWScreenBrightness,
-                                         m_ui->keySequenceEdit_hotkeysDecreaseHWScreenBrightness,
-                                         m_ui->label_hotkeysChangeColorTemperature,
-                                         m_ui->keySequenceEdit_hotkeysChangeColorTemperature}) {
-        control->setEnabled(enabled);
-    }
-}
-
-void WinkwellGUI::registerHotkey(GlobalShortcut*& shortcut, const QKeySequenceEdit* editor,
-                                 void (WinkwellGUI::*action)(), QKeySequence& registered)
-{
-    if (shortcut) {
-        return;
-    }
-    shortcut = m_services.globalShortcut ? m_services.globalShortcut(this) : nullptr;
-    if (!shortcut) {
-        qDebug() << "WinkwellGUI: no global shortcuts here";
-        return;
-    }
-    const QKeySequence sequence = editor->keySequence();
-    qDebug() << "WinkwellGUI: hotkey" << editor->objectName() << hotkeyToText(sequence);
-    // A refusal is logged by the shortcut; the hotkey then does nothing.
-    shortcut->setShortcut(sequence);
-    connect(shortcut, &GlobalShortcut::activated, this, action);
-    registered = sequence;
-}
-
-void WinkwellGUI::changeHotkey(const char* slot, const QKeySequenceEdit* editor,
-                               GlobalShortcut* shortcut, QKeySequence& registered,
-                               const SettingKey& key, std::initializer_list<QKeySequence> others)
-{
-    const QKeySequence sequence = editor->keySequence();
-    qDebug() << slot << hotkeyToText(sequence);
-    if (std::find(others.begin(), others.end(), sequence) != others.end()) {
-        qDebug() << "WinkwellGUI: the combination is already used by another hotkey";
-        return;
-    }
-    if (shortcut) {
-        shortcut->setShortcut(sequence);
-    }
-    // Kept even when the system refused it: another program may give it up by the next start.
-    saveSetting(key, hotkeyToText(sequence));
-    registered = sequence;
-}
-
-void WinkwellGUI::on_keySequenceEdit_hotkeysIncreaseHWScreenBrightness_editingFinished()
-{
-    changeHotkey(
-        "WinkwellGUI::on_keySequenceEdit_hotkeysIncreaseHWScreenBrightness_editingFinished()",
-        m_ui->keySequenceEdit_hotkeysIncreaseHWScreenBrightness, m_increaseShortcut,
-        m_increaseSequence, SettingKeys::hotkeyBrightnessUp,
-        {m_decreaseSequence, m_colorTemperatureSequence});
-}
-
-void WinkwellGUI::on_keySequenceEdit_hotkeysDecreaseHWScreenBrightness_editingFinished()
-{
-    changeHotkey(
-        "WinkwellGUI::on_keySequenceEdit_hotkeysDecreaseHWScreenBrightness_editingFinished()",
-        m_ui->keySequenceEdit_hotkeysDecreaseHWScreenBrightness, m_decreaseShortcut,
-        m_decreaseSequence, SettingKeys::hotkeyBrightnessDown,
-        {m_increaseSequence, m_colorTemperatureSequence});
-}
-
-void WinkwellGUI::on_keySequenceEdit_hotkeysChangeColorTemperature_editingFinished()
-{
-    changeHotkey("WinkwellGUI::on_keySequenceEdit_hotkeysChangeColorTemperature_editingFinished()",
-                 m_ui->keySequenceEdit_hotkeysChangeColorTemperature, m_colorTemperatureShortcut,
-                 m_colorTemperatureSequence, SettingKeys::hotkeyColorTemperature,
-                 {m_increaseSequence, m_decreaseSequence});
-}
-
-void WinkwellGUI::increaseBrightness()
-{
-    qDebug() << "WinkwellGUI::increaseBrightness()";
-    if (m_ui->toolButton_screenControlOnOff->isChecked()) {
-        // The slider clamps to its range; at the end nothing changes and nothing is sent.
-        m_ui->slider_brightness->setValue(m_ui->slider_brightness->value() +
-                                          m_ui->slider_brightness->pageStep());
-    }
-}
-
-void WinkwellGUI::decreaseBrightness()
-{
-    qDebug() << "WinkwellGUI::decreaseBrightness()";
-    if (m_ui->toolButton_screenControlOnOff->isChecked()) {
-        m_ui->slider_brightness->setValue(m_ui->slider_brightness->value() -
-                                          m_ui->slider_brightness->pageStep());
-    }
-}
-
-void WinkwellGUI::changeColorTemperature()
-{
-    // From normal to ever warmer, then back to normal.
-    const int old = m_colorTemperatureButtons->checkedId();
-    qDebug() << "WinkwellGUI::decreaseColorTemperature() old" << old;
-    int next = 0;
-    switch (old) {
-    case 66:
-        next = 45;
-        break;
-    case 45:
-        next = 55;
-        break;
-    case 55:
-        next = 66;
-        break;
-    default:
-        return;
-    }
-    m_colorTemperatureButtons->button(next)->setChecked(true);
-}
-
-void WinkwellGUI::updateHealthStatus(QVector<double> blinkRates, QVector<int> blinkLengths,
-                                     QVector<QDateTime> dateTimes)
-{
-    qDebug() << "WinkwellGUI::updateHealthStatus" << blinkRates.size();
-    const std::optional<float> average = m_plot->setHistory(blinkRates, blinkLengths, dateTimes);
-    if (average) {
-        m_statusCode = 0;
-        m_ui->label_blinkMonitoringMessage->hide();
-        m_ui->pushButton_blinkMonitoringTakeFirstMeasurement->hide();
-        emit blinkRateChanged(*average);
-    } else {
-        m_statusCode = 2;
-        m_ui->label_blinkMonitoringMessage->setText(statusText(2));
-        m_ui->label_blinkMonitoringMessage->show();
-        m_ui->pushButton_blinkMonitoringTakeFirstMeasurement->show();
-    }
-    updateSystemTray();
-    fitToContents();
 }

@@ -2,10 +2,20 @@
 
 #include "platform/CameraBackend.h"
 
+WebcamFrameSource::WebcamFrameSource(std::unique_ptr<CameraCatalog> cameras)
+    : m_cameras(std::move(cameras))
+{
+}
+
 bool WebcamFrameSource::open(int cameraId)
 {
     m_frameIndex = -1;
-    return m_capture.open(cameraId, cameraApiPreference());
+    const QString path = m_cameras ? m_cameras->devicePath(cameraId) : QString();
+    if (path.isEmpty()) {
+        // Not in the list: the back end's own numbering, which finds nothing either.
+        return m_capture.open(cameraId, cameraApiPreference());
+    }
+    return m_capture.open(path.toStdString(), cameraApiPreference());
 }
 
 bool WebcamFrameSource::isOpened() const

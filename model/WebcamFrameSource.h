@@ -1,12 +1,17 @@
 #pragma once
 
 #include "FrameSource.h"
+#include "platform/CameraCatalog.h"
 
+#include <memory>
 #include <opencv2/videoio.hpp>
 
+// The webcam: a camera index is the place in the camera list, which names its device.
 class WebcamFrameSource : public FrameSource
 {
 public:
+    explicit WebcamFrameSource(std::unique_ptr<CameraCatalog> cameras = createCameraCatalog());
+
     bool open(int cameraId) override;
     bool isOpened() const override;
     void release() override;
@@ -16,6 +21,7 @@ public:
     qint64 frameIndex() const override { return m_frameIndex; }
 
 private:
+    std::unique_ptr<CameraCatalog> m_cameras;
     cv::VideoCapture m_capture;
     qint64 m_frameIndex = -1;
 };

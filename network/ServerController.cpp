@@ -1,5 +1,6 @@
 #include "ServerController.h"
 
+#include "CappedAnswer.h"
 #include "Endpoints.h"
 #include "MachineIdentity.h"
 #include "ProxyCredentials.h"
@@ -15,12 +16,16 @@
 #include <QNetworkRequest>
 #include <QThread>
 #include <QTimer>
+#include <utility>
 
 namespace {
 // A server that stops answering must not hold its kind of request forever.
 constexpr int kTransferTimeoutMs = 60000;
 // How much of a server's answer goes into the log.
 constexpr int kLoggedAnswer = 500;
+// The research server answers with a line of JSON; anything longer than this is no answer of
+// it, and is not kept.
+constexpr qint64 kMaxAnswerBytes = qint64(64) * 1024;
 
 QString errorName(QNetworkReply::NetworkError e)
 {
@@ -113,6 +118,11 @@ void ServerController::init()
         qDebug() << "ServerController: the system has no machine id; research upload off";
     }
     emit serverControllerInitialized();
+    if (m_deferredCandidate) {
+        const QNetworkProxy candidate = *std::exchange(m_deferredCandidate, std::nullopt);
+        verifyProxySettings(candidate.hostName(), candidate.port(), candidate.user(),
+                            candidate.password());
+    }
 }
 
 void ServerController::applyStoredProxy()
@@ -162,6 +172,15 @@ void ServerController::useExplicitProxy(const QNetworkProxy& proxy)
     QNetworkProxy::setApplicationProxy(proxy);
 }
 
+void ServerController::restoreAcceptedProxy()
+{
+    if (!m_acceptedProxy.hostName().isEmpty()) {
+        useExplicitProxy(m_acceptedProxy);
+    } else {
+        useSystemProxy();
+    }
+}
+
 QNetworkRequest ServerController::statsRequest() const
 {
     QNetworkRequest request(Endpoints::researchStatsUrl());
@@ -179,6 +198,27 @@ void ServerController::watchReply(QNetworkReply* reply, void (ServerController::
     connect(reply, &QNetworkReply::finished, this, onFinished);
     connect(reply, &QNetworkReply::errorOccurred, this, &ServerController::slotError);
     connect(reply, &QNetworkReply::sslErrors, this, &ServerController::slotSslErrors);
+    new CappedAnswer(reply, kMaxAnswerBytes);
+}
+
+void ServerController::noteReachability(QNetworkReply::NetworkError error, bool atStartup)
+{
+    if (isUnreachable(error)) {
+        if (!atStartup) {
+            // After a wake-up the network may simply not be back yet.
+            qDebug() << "ServerController: the research server is not reachable; no notice after "
+                        "the start-up";
+        } else if (!m_offlineReported) {
+            m_offlineReported = true;
+            emit noInternetConnection();
+        }
+        return;
+    }
+    if (m_offlineReported) {
+        m_offlineReported = false;
+        qDebug() << "ServerController: the research server is reachable again";
+        emit internetConnectionRestored();
+    }
 }
 
 void ServerController::startResearchUpload()
@@ -201,19 +241,21 @@ void ServerController::continueResearchUpload()
         return;
     }
     qDebug() << "15 seconds waited for network to be on";
+    const bool atStartup = std::exchange(m_startupCycle, false);
     if (!readBool(SettingKeys::sendStatistics)) {
         qDebug() << "ServerController: research upload not allowed; nothing sent";
         return;
     }
-    findOutLastUploadedDateTime();
-}
-
-void ServerController::findOutLastUploadedDateTime()
-{
     if (m_lastDateReply) {
         qDebug() << "ServerController: the previous last-date query is still open";
         return;
     }
+    findOutLastUploadedDateTime();
+    m_queryAtStartup = atStartup && m_lastDateReply;
+}
+
+void ServerController::findOutLastUploadedDateTime()
+{
     const QNetworkRequest request = statsRequest();
     if (m_pcid.isEmpty() || !request.url().isValid()) {
         qDebug() << "ServerController: no machine id or no server address; nothing sent";
@@ -232,12 +274,17 @@ void ServerController::processLastDateTime()
     QNetworkReply* reply = m_lastDateReply;
     m_lastDateReply = nullptr;
     reply->deleteLater();
-    const QByteArray answer = reply->readAll();
+    CappedAnswer* capped = CappedAnswer::of(reply);
+    const QByteArray answer = capped->take();
+    noteReachability(reply->error(), std::exchange(m_queryAtStartup, false));
+    if (capped->cutOff()) {
+        qDebug() << "ServerController: the last-date answer is larger than" << capped->maxBytes()
+                 << "bytes; cut off, nothing uploaded";
+        return;
+    }
     if (reply->error() != QNetworkReply::NoError) {
-        // Said by slotError already.
-        if (isUnreachable(reply->error())) {
-            emit noInternetConnection();
-        }
+        // Why is said by slotError already.
+        qDebug() << "ServerController: the last-date query failed; nothing uploaded";
         return;
     }
     if (!isSuccess(reply)) {
@@ -302,8 +349,12 @@ void ServerController::dataUploaded()
     QNetworkReply* reply = m_uploadReply;
     m_uploadReply = nullptr;
     reply->deleteLater();
-    const QByteArray answer = reply->readAll();
-    if (!answer.isEmpty()) {
+    CappedAnswer* capped = CappedAnswer::of(reply);
+    const QByteArray answer = capped->take();
+    if (capped->cutOff()) {
+        qDebug() << "ServerController: the answer to the upload is larger than"
+                 << capped->maxBytes() << "bytes; cut off";
+    } else if (!answer.isEmpty()) {
         qDebug() << "ServerController::dataUploaded" << forLog(answer);
     }
     // Nothing is retried: measurements that did not arrive go with a later cycle, because the
@@ -316,20 +367,24 @@ void ServerController::verifyProxySettings(QString host, quint16 port, QString u
     qDebug() << "ServerController::verifyProxySettings" << host << port << "user"
              << (user.isEmpty() ? "none" : "given") << "password"
              << (password.isEmpty() ? "none" : "given");
-    if (!m_manager || m_quitting) {
+    if (m_quitting) {
         emit proxySettingsValidated(false);
         return;
     }
-    if (m_probeReply) {
-        // Only the newest candidate is answered.
-        QNetworkReply* previous = m_probeReply;
-        m_probeReply = nullptr;
-        previous->disconnect(this);
-        previous->abort();
-        previous->manager()->deleteLater();
+    const QNetworkProxy candidate =
+        host.isEmpty() ? QNetworkProxy()
+                       : QNetworkProxy(QNetworkProxy::HttpProxy, host, port, user, password);
+    if (!m_manager) {
+        // The proxy window opens before the controllers have started.
+        qDebug() << "ServerController: not started yet; the proxy is tried once ready";
+        m_deferredCandidate = candidate;
+        return;
     }
+    // Only the newest candidate is answered.
+    dropProbe();
+    m_candidate = candidate;
     if (!host.isEmpty()) {
-        useExplicitProxy(QNetworkProxy(QNetworkProxy::HttpProxy, host, port, user, password));
+        useExplicitProxy(candidate);
     } else {
         useSystemProxy();
     }
@@ -342,6 +397,35 @@ void ServerController::verifyProxySettings(QString host, quint16 port, QString u
     watchReply(m_probeReply, &ServerController::proxySettingsVerified);
 }
 
+bool ServerController::dropProbe()
+{
+    if (!m_probeReply) {
+        return false;
+    }
+    QNetworkReply* previous = m_probeReply;
+    m_probeReply = nullptr;
+    previous->disconnect(this);
+    previous->abort();
+    previous->manager()->deleteLater();
+    return true;
+}
+
+void ServerController::cancelProxyCheck()
+{
+    qDebug() << "ServerController::cancelProxyCheck()";
+    if (std::exchange(m_deferredCandidate, std::nullopt)) {
+        qDebug() << "ServerController: the proxy that waited for the start is dropped";
+        return;
+    }
+    if (!dropProbe()) {
+        qDebug() << "ServerController: no proxy check open; nothing withdrawn";
+        return;
+    }
+    m_candidate = QNetworkProxy();
+    restoreAcceptedProxy();
+    qDebug() << "ServerController: the proxy check was withdrawn; the accepted proxy is back";
+}
+
 void ServerController::proxySettingsVerified()
 {
     if (!m_probeReply || sender() != m_probeReply) {
@@ -350,39 +434,68 @@ void ServerController::proxySettingsVerified()
     QNetworkReply* reply = m_probeReply;
     m_probeReply = nullptr;
     reply->manager()->deleteLater();
-    const bool valid = isSuccess(reply) && QJsonDocument::fromJson(reply->readAll()).isObject();
+    CappedAnswer* capped = CappedAnswer::of(reply);
+    const QByteArray answer = capped->take();
+    const bool valid =
+        !capped->cutOff() && isSuccess(reply) && QJsonDocument::fromJson(answer).isObject();
+    // What the user entered decides: with the system's configuration in force the application
+    // proxy reads back as the environment's, which must not become an explicit one.
+    const QNetworkProxy candidate = std::exchange(m_candidate, QNetworkProxy());
     if (!valid) {
         qDebug() << "ServerController: "
                  << "proxy not valid";
-        if (!m_acceptedProxy.hostName().isEmpty()) {
-            useExplicitProxy(m_acceptedProxy);
-        } else {
-            useSystemProxy();
-        }
+        restoreAcceptedProxy();
         emit proxySettingsValidated(false);
         return;
     }
-    QNetworkProxy proxy = QNetworkProxy::applicationProxy();
-    if (!proxy.hostName().isEmpty()) {
-        m_acceptedProxy = proxy;
-    } else {
-        useSystemProxy();
-        m_acceptedProxy = QNetworkProxy();
-        proxy = QNetworkProxy(QNetworkProxy::DefaultProxy);
+    if (!storeProxy(candidate)) {
+        qDebug() << "ServerController: the proxy works but cannot be stored; the previous "
+                    "settings stay";
+        restoreAcceptedProxy();
+        emit proxySettingsValidated(false);
+        return;
     }
-    storeProxy(proxy);
+    if (candidate.hostName().isEmpty()) {
+        useSystemProxy();
+    }
+    m_acceptedProxy = candidate;
     emit proxySettingsValidated(true);
     // A cycle through the new route.
     startResearchUpload();
 }
 
-void ServerController::storeProxy(const QNetworkProxy& proxy)
+bool ServerController::storeProxy(const QNetworkProxy& proxy)
 {
     const QByteArray machine = MachineIdentity::machineId();
-    saveSetting(SettingKeys::proxyPassword, ProxyCredentials::scramble(proxy.password(), machine));
-    saveSetting(SettingKeys::proxyUser, ProxyCredentials::scramble(proxy.user(), machine));
-    saveSetting(SettingKeys::proxyServer, proxy.hostName());
-    saveSetting(SettingKeys::proxyPort, static_cast<uint>(proxy.port()));
+    const QList<QPair<const SettingKey*, QVariant>> values{
+        {&SettingKeys::proxyPassword, ProxyCredentials::scramble(proxy.password(), machine)},
+        {&SettingKeys::proxyUser, ProxyCredentials::scramble(proxy.user(), machine)},
+        {&SettingKeys::proxyServer, proxy.hostName()},
+        {&SettingKeys::proxyPort, static_cast<uint>(proxy.port())}};
+    // All four in one write: a store that takes only some would pair one proxy's host with
+    // another's password.
+    const auto store = openSettingsStore();
+    QList<QVariant> previous;
+    for (const auto& value : values) {
+        previous.append(store->value(value.first->path()));
+        store->setValue(value.first->path(), value.second);
+    }
+    store->sync();
+    if (store->status() == QSettings::NoError) {
+        return true;
+    }
+    qDebug() << "ServerController: cannot write" << store->fileName();
+    // The store keeps unwritten values for the rest of the run and would write them with the
+    // next setting that can be written: the previous ones go back.
+    for (int i = 0; i < values.size(); ++i) {
+        const QString path = values.at(i).first->path();
+        if (previous.at(i).isValid()) {
+            store->setValue(path, previous.at(i));
+        } else {
+            store->remove(path);
+        }
+    }
+    return false;
 }
 
 void ServerController::slotError(QNetworkReply::NetworkError e)
@@ -401,6 +514,7 @@ void ServerController::slotSslErrors(const QList<QSslError>& eList)
 void ServerController::quit()
 {
     m_quitting = true;
+    m_deferredCandidate.reset();
     if (m_waitTimer) {
         m_waitTimer->stop();
     }

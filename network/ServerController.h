@@ -10,6 +10,7 @@
 #include <QPointer>
 #include <QSslError>
 #include <QString>
+#include <optional>
 
 class QNetworkAccessManager;
 class QNetworkRequest;
@@ -19,6 +20,8 @@ class QTimer;
 // a proxy entered in the proxy window and stores it when it works, and, with the user's consent,
 // uploads the measurements the server does not have yet: it asks the server for the newest
 // date-time it holds for this machine, and sends every stored measurement taken after it.
+// A start-up cycle that cannot reach the server says so (noInternetConnection); the next cycle
+// that reaches it takes that back (internetConnectionRestored).
 // Lives in the server thread; every slot runs there.
 class ServerController : public QObject
 {
@@ -47,6 +50,9 @@ public slots:
     void startResearchUpload();
     void uploadStats(QString* jsonData);
     void verifyProxySettings(QString host, quint16 port, QString user, QString password);
+    // The proxy window was closed while its candidate was being tried: the candidate is dropped
+    // and the accepted configuration comes back. An answer already on its way still arrives.
+    void cancelProxyCheck();
     void quit();
 
 signals:
@@ -56,7 +62,10 @@ signals:
     void lastDateTimeObtained(QString lastDateTime, QString pcid);
     void finished();
     void errorOccurred(Error error);
+    // Only for the start-up cycle: a later one may run before the network is back.
     void noInternetConnection();
+    // A cycle reached the research server after noInternetConnection().
+    void internetConnectionRestored();
 
 private slots:
     void continueResearchUpload();
@@ -73,7 +82,11 @@ private:
     void applyStoredProxy();
     void useSystemProxy();
     void useExplicitProxy(const QNetworkProxy& proxy);
-    void storeProxy(const QNetworkProxy& proxy);
+    void restoreAcceptedProxy();
+    bool dropProbe();
+    // False when the store cannot be written; it then holds the previous proxy again.
+    static bool storeProxy(const QNetworkProxy& proxy);
+    void noteReachability(QNetworkReply::NetworkError error, bool atStartup);
 
     Options m_options;
     QByteArray m_credential;
@@ -84,8 +97,17 @@ private:
     QPointer<QNetworkReply> m_uploadReply;
     // The last explicit proxy loaded or verified; an empty host when the system's is in use.
     QNetworkProxy m_acceptedProxy;
+    // The proxy being tried, as the user entered it; an empty host means the system's.
+    QNetworkProxy m_candidate;
+    // A candidate that came before init(); tried once the controller is ready.
+    std::optional<QNetworkProxy> m_deferredCandidate;
     QString m_pcid;
     // A running timer is a cycle waiting for the network; its timeout goes on with the cycle.
     QTimer* m_waitTimer = nullptr;
+    // The next cycle is the one of the start-up; the open last-date query belongs to it.
+    bool m_startupCycle = true;
+    bool m_queryAtStartup = false;
+    // noInternetConnection() was said and not yet taken back.
+    bool m_offlineReported = false;
     bool m_quitting = false;
 };

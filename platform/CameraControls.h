@@ -57,7 +57,7 @@ struct CameraAccess
 };
 
 // The adjustable controls of one camera, chosen by the same index the camera engine opens it with
-// (on Linux OpenCV's V4L2 back end: index N is /dev/videoN). Each call opens the device anew, so
+// (the camera list turns it into the device). Each call opens the device anew, so
 // nothing goes stale while the camera is unplugged or used by the engine.
 class CameraControls
 {

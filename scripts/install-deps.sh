@@ -11,10 +11,14 @@ PACKAGES=(
     libopencv-dev libdlib-dev libblas-dev liblapack-dev
     libx11-dev libxss-dev libxrandr-dev libxcb1-dev libxcb-keysyms1-dev libxcb-randr0-dev
     libxcb-dpms0-dev libudev-dev libxcb-xtest0-dev libddcutil-dev
+    # the framework's own translations, compiled in; the menu icons rendered from their SVG
+    qttranslations5-l10n librsvg2-bin
+    # the Debian package (cpack -G DEB, dpkg-shlibdeps) and its menu and AppStream files
+    dpkg-dev fakeroot appstream desktop-file-utils
     # run
     libqt5multimedia5-plugins libqt5svg5 opencv-data libdlib-data fonts-roboto dbus
-    # test
-    xvfb xauth xdotool python3-dbusmock x11-utils openbox trayer pulseaudio pulseaudio-utils desktop-file-utils
+    # test (python3 also checks the translations)
+    python3 xvfb xauth xdotool python3-dbusmock x11-utils openbox trayer pulseaudio pulseaudio-utils
     x11-xserver-utils xsettingsd xserver-xorg-core xserver-xorg-video-dummy
     # fetching the face-detection model
     curl ca-certificates

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Pictures of every window in each of its states, written as PNG files into the folder given
-# (default /tmp/winkwell-screenshots), once at normal and once at double scale (scale1/, scale2/).
+# (default /tmp/winkwell-screenshots): in English at normal and at double scale (en_US/scale1/,
+# en_US/scale2/), and in each translation at normal scale (sk_SK/scale1/, de_DE/scale1/, ...).
 # Starts its own X display, window manager and tray, and uses settings of its own, so the user's
 # stay untouched.
 set -euo pipefail
@@ -45,9 +46,16 @@ clip=../shared/data/real/clip06/clip06.mp4
 model=../shared/models/face_detection_yunet_2022mar.onnx
 [ -f "$clip" ] || clip=""
 [ -f "$model" ] || model=""
-for scale in 1 2; do
-    mkdir -p "$out/scale$scale"
-    QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR=$scale build/bin/winkwell-screenshots "$out/scale$scale" \
-        $clip $model
+shoot() { # LOCALE SCALE
+    local folder="$out/$1/scale$2" language=()
+    [ "$1" = en_US ] || language=(--language="$1")
+    mkdir -p "$folder"
+    QT_QPA_PLATFORM=xcb QT_SCALE_FACTOR=$2 build/bin/winkwell-screenshots "${language[@]}" \
+        "$folder" $clip $model
+}
+shoot en_US 1
+shoot en_US 2
+for locale in sk_SK de_DE cs_CZ; do
+    shoot "$locale" 1
 done
 echo "pictures in $out"

@@ -1,5 +1,6 @@
 #include "StatisticsController.h"
 
+#include "MeasurementCsv.h"
 #include "MeasurementRecord.h"
 
 #include <QCoreApplication>
@@ -7,6 +8,7 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QSaveFile>
 #include <QThread>
 #include <algorithm>
 #include <cmath>
@@ -17,6 +19,8 @@ const QString kDataKey = QStringLiteral("data");
 const QString kPcidKey = QStringLiteral("pcid");
 const QString kVersionKey = QStringLiteral("version");
 constexpr int kSmallStatisticsSize = 8;
+// How often a history file that could not be read is tried again.
+constexpr int kReadAgainMs = 30000;
 
 QString threadId()
 {
@@ -69,46 +73,50 @@ QJsonObject StatisticsController::loadMeasurementsFromJson(const QString& path)
     }
 
     QJsonObject root = MeasurementFile::emptyHistory();
-    QString damage;
     if (read.status == MeasurementFile::ReadStatus::Unreadable) {
         qWarning() << "StatisticsController: file properties: readable" << read.readable
-                   << "writable" << read.writable << "file cannot be opened" << path << read.error;
-        damage = QStringLiteral("unreadable");
-    } else {
-        qDebug() << "StatisticsController: file properties: readable" << read.readable << "writable"
-                 << read.writable;
-        // An empty file holds nothing to lose; an interrupted non-atomic write leaves one.
-        if (read.content.trimmed().isEmpty()) {
-            m_file.reset(root);
-            const MeasurementFile::WriteResult written = m_file.write();
-            if (!written.ok()) {
-                qWarning() << "StatisticsController: file cannot be opened" << path
-                           << written.error;
-            }
-            return root;
-        }
-        const MeasurementFile::ParseResult parsed = MeasurementFile::parse(read.content);
-        if (parsed.usable) {
-            m_file.adopt(parsed);
-            return parsed.root;
-        }
-        qWarning() << "StatisticsController: damaged file" << path << parsed.problem;
-        damage = QStringLiteral("damaged");
-        root = parsed.root;
+                   << "writable" << read.writable << "file cannot be opened" << path << read.error
+                   << "- left as it is and read again later";
+        m_unreadable = true;
+        m_notice = tr("Your blink-rate history cannot be read (%1). New measurements are kept "
+                      "and saved with it once it can be read again.")
+                       .arg(read.error);
+        return root;
     }
+    qDebug() << "StatisticsController: file properties: readable" << read.readable << "writable"
+             << read.writable;
+    // An empty file holds nothing to lose; an interrupted non-atomic write leaves one.
+    if (read.content.trimmed().isEmpty()) {
+        m_file.reset(root);
+        const MeasurementFile::WriteResult written = m_file.write();
+        if (!written.ok()) {
+            qWarning() << "StatisticsController: file cannot be opened" << path << written.error;
+        }
+        return root;
+    }
+    const MeasurementFile::ParseResult parsed = MeasurementFile::parse(read.content);
+    if (parsed.usable) {
+        m_file.adopt(parsed);
+        return parsed.root;
+    }
+    qWarning() << "StatisticsController: damaged file" << path << parsed.problem;
+    root = parsed.root;
 
     // Keep what could not be used for the user instead of writing over it.
     m_file.reset(root);
     const QString aside = m_file.setAside();
     if (aside.isEmpty()) {
-        qWarning().noquote() << QStringLiteral("StatisticsController: %1 file cannot be set aside, "
-                                               "it stays at \"%2\" and nothing will be written "
-                                               "over it")
-                                    .arg(damage, path);
+        qWarning().noquote() << QStringLiteral("StatisticsController: damaged file cannot be set "
+                                               "aside, it stays at \"%1\" and nothing will be "
+                                               "written over it")
+                                    .arg(path);
         m_writesBlocked = true;
     } else {
-        qWarning().noquote() << QStringLiteral("StatisticsController: %1 file set aside as \"%2\"")
-                                    .arg(damage, aside);
+        qWarning().noquote()
+            << QStringLiteral("StatisticsController: damaged file set aside as \"%1\"").arg(aside);
+        m_notice = tr("Your blink-rate history was damaged. It is kept as \"%1\", and a new "
+                      "history has begun.")
+                       .arg(aside);
         const MeasurementFile::WriteResult written = m_file.write();
         if (!written.ok()) {
             qWarning() << "StatisticsController: file cannot be opened" << path << written.error;
@@ -121,6 +129,22 @@ void StatisticsController::init()
 {
     qDebug() << "StatisticsController::init ";
     MeasurementRecord::refreshZone();
+    rebuildSeries();
+    emitSmallStatistics();
+    m_readAgainTimer = new QTimer(this);
+    m_readAgainTimer->setInterval(kReadAgainMs);
+    connect(m_readAgainTimer, &QTimer::timeout, this, &StatisticsController::readAgain);
+    if (m_unreadable) {
+        m_readAgainTimer->start();
+    }
+    if (!m_notice.isEmpty()) {
+        emit historyProblem(m_notice);
+    }
+    emit statsControllerInitialized();
+}
+
+void StatisticsController::rebuildSeries()
+{
     const QJsonArray data = m_document.value(kDataKey).toArray();
     m_blinkRates.clear();
     m_lengths.clear();
@@ -135,13 +159,42 @@ void StatisticsController::init()
         m_blinkRates.append(std::trunc(record.blinkRate * 10.0) / 10.0);
         m_lengths.append(record.length);
     }
+}
+
+bool StatisticsController::readAgain()
+{
+    if (!m_unreadable || m_file.read().status == MeasurementFile::ReadStatus::Unreadable) {
+        return !m_unreadable;
+    }
+    qDebug() << "StatisticsController: the history can be read now" << m_filePath;
+    m_unreadable = false;
+    if (m_readAgainTimer) {
+        m_readAgainTimer->stop();
+    }
+    const QJsonArray takenMeanwhile = m_document.value(kDataKey).toArray();
+    m_notice.clear();
+    // Deleted meanwhile: what the file holds was deleted with the rest.
+    QJsonObject root = m_deletedWhileUnreadable ? MeasurementFile::emptyHistory()
+                                                : loadMeasurementsFromJson(m_filePath);
+    m_deletedWhileUnreadable = false;
+    QJsonArray data = root.take(kDataKey).toArray();
+    for (const QJsonValue& element : takenMeanwhile) {
+        data.append(element);
+    }
+    root.insert(kDataKey, data);
+    m_document = root;
+    m_file.reset(m_document);
+    writeDocument();
+    rebuildSeries();
     emitSmallStatistics();
-    emit statsControllerInitialized();
+    emit historyProblem(m_notice);
+    return true;
 }
 
 void StatisticsController::addMeasurement(double blinkRate, QString note, int length)
 {
     qDebug() << "StatisticsController::addMeasurement " << threadId();
+    readAgain();
     MeasurementRecord record;
     record.blinkRate = blinkRate;
     record.note = std::move(note);
@@ -188,15 +241,18 @@ void StatisticsController::deleteAllMeasurements()
     m_dateTimes.clear();
     emitSmallStatistics();
     updateStatistics(0, -1);
-    // Only the measurements go; whatever else the file carries stays.
-    m_document.insert(kDataKey, QJsonArray());
+    // Nothing of the history is left: whatever else the file carried went with it, to the
+    // research server too.
+    m_document = MeasurementFile::emptyHistory();
+    m_deletedWhileUnreadable = m_unreadable;
     m_file.reset(m_document);
     writeDocument();
 }
 
 void StatisticsController::createJsonData(QString lastDateTime, QString pcid)
 {
-    QJsonObject upload = m_document;
+    // Measurements only: what else the file may carry is not the research server's.
+    QJsonObject upload{{kDataKey, m_document.value(kDataKey)}};
     QString& text = m_uploadTexts[m_nextUploadText];
     m_nextUploadText = (m_nextUploadText + 1) % m_uploadTexts.size();
 
@@ -229,6 +285,36 @@ void StatisticsController::createJsonData(QString lastDateTime, QString pcid)
     emit measurementsUploadReady(&text);
 }
 
+void StatisticsController::exportMeasurements(QString path)
+{
+    qDebug() << "StatisticsController::exportMeasurements" << path;
+    const QFileInfo target(path);
+    const QFileInfo history(m_filePath);
+    // Also through a link or another spelling of the same path.
+    const bool isHistory =
+        target.absoluteFilePath() == history.absoluteFilePath() ||
+        (target.exists() && target.canonicalFilePath() == history.canonicalFilePath());
+    if (isHistory) {
+        qWarning() << "StatisticsController: export refused, the path is the history file" << path;
+        emit measurementsExported(path, tr("That is the history file itself."));
+        return;
+    }
+    QSaveFile file(path);
+    QString error;
+    if (!file.open(QIODevice::WriteOnly)) {
+        error = file.errorString();
+    } else {
+        file.write(MeasurementCsv::fromHistory(m_document.value(kDataKey).toArray()));
+        if (!file.commit()) {
+            error = file.errorString();
+        }
+    }
+    if (!error.isEmpty()) {
+        qWarning() << "StatisticsController: export failed" << path << error;
+    }
+    emit measurementsExported(path, error);
+}
+
 void StatisticsController::quit()
 {
     qDebug() << "StatisticsController::quit() emitting finish thread" << threadId();
@@ -245,6 +331,11 @@ void StatisticsController::emitSmallStatistics()
 
 void StatisticsController::writeDocument()
 {
+    if (m_unreadable) {
+        qWarning() << "StatisticsController: not written, the history file" << m_filePath
+                   << "cannot be read yet; the measurements wait until it can";
+        return;
+    }
     if (m_writesBlocked) {
         qWarning() << "StatisticsController: addMeasurement file cannot be opened" << m_filePath
                    << "a file that could not be set aside is in the way";

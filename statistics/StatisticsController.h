@@ -6,11 +6,16 @@
 #include <QJsonObject>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <QVector>
 #include <array>
 
 // Keeps the blink-rate history: "statistics.json" in the data folder and three parallel lists
 // in the same order. Lives in a worker thread of its own; every slot runs there.
+// A file that was read and does not parse is set aside and a new history begins. One that
+// cannot be read at all (permissions, an I/O error, a home folder not mounted yet) stays where
+// it is and nothing is written over it: it is read again now and then, and the measurements
+// taken meanwhile join it then.
 class StatisticsController : public QObject
 {
     Q_OBJECT
@@ -36,6 +41,8 @@ public slots:
     void updateStatistics(int start, int end);
     void deleteAllMeasurements();
     void createJsonData(QString lastDateTime, QString pcid);
+    // Writes the whole history as CSV to path; never to the history file itself.
+    void exportMeasurements(QString path);
     void quit();
 
 signals:
@@ -51,10 +58,17 @@ signals:
     // in its slot, before it asks for the next upload.
     void measurementsUploadReady(QString* uploadText);
     void statsControllerInitialized();
+    // error is empty when the whole file was written.
+    void measurementsExported(QString path, QString error);
+    // What the user should know about the history file; empty once all is well again.
+    void historyProblem(QString notice);
 
 private:
     void emitSmallStatistics();
     void writeDocument();
+    void rebuildSeries();
+    // Reads a file that could not be read before; true when it could now.
+    bool readAgain();
 
     QString m_dataDirectory;
     QVector<double> m_blinkRates;
@@ -65,6 +79,11 @@ private:
     MeasurementFile m_file;
     // Set when a damaged file could not be moved away: writing would destroy it.
     bool m_writesBlocked = false;
+    // The file exists but could not be read: nothing is written until it can be.
+    bool m_unreadable = false;
+    bool m_deletedWhileUnreadable = false;
+    QTimer* m_readAgainTimer = nullptr;
+    QString m_notice;
     std::array<QString, 4> m_uploadTexts;
     std::size_t m_nextUploadText = 0;
 };

@@ -60,6 +60,9 @@ public slots:
     virtual void setWindowTitles(QString titles) = 0;
     virtual void setPauseAppWindowTitles(QString titles) = 0;
     virtual void setProcesses(QString processes) = 0;
+    // The pause for a suspend has reached the camera engine: the system may sleep now. Until
+    // then, or for a short while at most, the listener holds the system's sleep back.
+    virtual void confirmReadyForSleep() {}
 
 signals:
     void sessionChangeDetected(int status);

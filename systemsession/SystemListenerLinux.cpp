@@ -6,10 +6,14 @@ namespace SystemSession {
 
 namespace {
 
-// Lower-cased, split at every ";"; empty entries are kept and never match.
+// Lower-cased, split at every ";" and trimmed; empty entries are kept and never match.
 QStringList listFromText(const QString& text)
 {
-    return text.toLower().split(QLatin1Char(';'), Qt::KeepEmptyParts);
+    QStringList entries = text.toLower().split(QLatin1Char(';'), Qt::KeepEmptyParts);
+    for (QString& entry : entries) {
+        entry = entry.trimmed();
+    }
+    return entries;
 }
 
 // Whole names only. Names on Linux carry no ".exe", but a list written for Windows does; such an
@@ -174,20 +178,38 @@ void SystemListenerLinux::checkDisplayTopology()
 
 void SystemListenerLinux::enableWindowTitleCheck(bool enabled)
 {
-    m_windowTitleCheckEnabled = enabled;
-    updateCheckTimer();
+    switchCheck(m_windowTitleCheckEnabled, enabled, m_pausedByWindowTitle, NoCameraTitle);
 }
 
 void SystemListenerLinux::enablePauseAppWindowTitleCheck(bool enabled)
 {
-    m_pauseAppWindowTitleCheckEnabled = enabled;
-    updateCheckTimer();
+    switchCheck(m_pauseAppWindowTitleCheckEnabled, enabled, m_pausedByPauseAppWindowTitle,
+                NoPauseTitle);
 }
 
 void SystemListenerLinux::enableProcessCheck(bool enabled)
 {
-    m_processCheckEnabled = enabled;
+    switchCheck(m_processCheckEnabled, enabled, m_pausedByProcess, NoListedProcess);
+}
+
+void SystemListenerLinux::switchCheck(bool& enabled, bool enable, bool& paused, Status gone)
+{
+    const bool wasEnabled = enabled;
+    enabled = enable;
     updateCheckTimer();
+    if (!enable && paused) {
+        // Nothing is watched any more, so nothing can hold the pause.
+        paused = false;
+        qDebug() << "SystemListenerLinux: check switched off while it matched";
+        report(gone);
+    } else if (enable && !wasEnabled) {
+        checkProcessesAndWindowsTitles();
+    }
+}
+
+void SystemListenerLinux::confirmReadyForSleep()
+{
+    m_sources.session->releaseSleepDelay();
 }
 
 void SystemListenerLinux::updateCheckTimer()

@@ -16,6 +16,7 @@ namespace SystemSession {
 // UPower and power-profiles-daemon, RandR, DPMS and the primary screen's DPI, the X window list,
 // /proc); here they become status codes with the edge rules of the pause logic: a suspend is
 // reported once until the resume, and each list check reports a match once until it is gone.
+// List entries are lower-cased and trimmed ("zoom; teams" matches "teams").
 // Everything runs on the thread the listener lives on, the interface thread.
 class SystemListenerLinux : public EventFilter
 {
@@ -46,6 +47,7 @@ public slots:
     void setWindowTitles(QString titles) override;
     void setPauseAppWindowTitles(QString titles) override;
     void setProcesses(QString processes) override;
+    void confirmReadyForSleep() override;
 
 protected slots:
     void checkProcessesAndWindowsTitles() override;
@@ -54,6 +56,9 @@ private:
     void onLockChanged(bool locked, const QString& source);
     void onSleepChanged(bool goingToSleep);
     void onDisplayConfigurationChanged();
+    // Stores a check's switch: one switched off reports that its match is gone, one switched on
+    // looks at once.
+    void switchCheck(bool& enabled, bool enable, bool& paused, Status gone);
     void updateCheckTimer();
     void checkWindowTitles(const QStringList& titles, const QStringList& entries, bool& paused,
                            Status match, Status gone);

@@ -3,50 +3,17 @@
 //
 //   bench_statistics [measurements=50000] [rounds=9]
 
+#include "BenchHistory.h"
 #include "statistics/StatisticsController.h"
 
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QLoggingCategory>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
 #include <vector>
-
-namespace {
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    const std::size_t mid = values.size() / 2;
-    return values.size() % 2 ? values[mid] : (values[mid - 1] + values[mid]) / 2.0;
-}
-
-bool writeHistory(const QString& path, int count)
-{
-    QJsonArray data;
-    const QDateTime first(QDate(2015, 1, 1), QTime(8, 0), Qt::OffsetFromUTC, 3600);
-    for (int i = 0; i < count; ++i) {
-        QJsonObject element;
-        element.insert("blinkrate", 5.0 + (i % 200) / 10.0);
-        element.insert("datetime", first.addSecs(qint64(i) * 5400).toString(Qt::ISODate));
-        element.insert("length", 120 + i % 180);
-        element.insert("note", QStringLiteral("interactive reminder 10 min, breaks 50 min"));
-        data.append(element);
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        return false;
-    }
-    file.write(QJsonDocument(QJsonObject{{"data", data}}).toJson(QJsonDocument::Indented));
-    return true;
-}
-
-} // namespace
 
 int main(int argc, char** argv)
 {
@@ -59,7 +26,7 @@ int main(int argc, char** argv)
 
     QTemporaryDir dir;
     const QString dataDirectory = dir.path() + QLatin1Char('/');
-    if (!dir.isValid() || !writeHistory(dataDirectory + "statistics.json", count)) {
+    if (!dir.isValid() || !writeBenchHistory(dataDirectory + "statistics.json", count)) {
         std::fprintf(stderr, "cannot write the history into %s\n", qPrintable(dir.path()));
         return 1;
     }

@@ -51,9 +51,13 @@ BlinkReminderWidget::BlinkReminderWidget(QWidget* parent) : QWidget(parent)
                                 this);
     m_positionChangeMode = false;
 
-    m_anchorX = ScreenPlacement::clampCoordinate(
-        readInt(SettingKeys::reminderX, ScreenPlacement::primaryScreenSize().width()));
-    m_anchorY = ScreenPlacement::clampCoordinate(readInt(SettingKeys::reminderY));
+    // Unless the user placed it: at the right edge of the primary screen, 200 pixels below its
+    // top (the key's default, counted from the top of that screen).
+    const QRect area = ScreenPlacement::primaryArea();
+    m_anchorX =
+        ScreenPlacement::clampCoordinate(readInt(SettingKeys::reminderX, area.x() + area.width()));
+    m_anchorY = ScreenPlacement::clampCoordinate(
+        readInt(SettingKeys::reminderY, area.y() + SettingKeys::reminderY.defaultValue.toInt()));
 }
 
 BlinkReminderWidget::~BlinkReminderWidget()
@@ -104,6 +108,9 @@ void BlinkReminderWidget::rollOut(bool soundEnabled)
     if (m_positionChangeMode || isVisible()) {
         return;
     }
+    // Placed before it shows: a strip sliding out off every screen would be seen by no one.
+    layOut(false);
+    moveAnchorOntoAScreen();
     layOut(true);
     m_movie->start();
     startAnimation();
@@ -114,6 +121,8 @@ void BlinkReminderWidget::rollOut(bool soundEnabled)
 
 void BlinkReminderWidget::hideNow()
 {
+    // Stopped first: a roll-out still running would otherwise redraw the strip after this.
+    m_animation->stop();
     m_sound->stop();
     setGeometry(startRect());
     hide();
@@ -130,14 +139,26 @@ void BlinkReminderWidget::rollIn()
 
 void BlinkReminderWidget::hideReminder()
 {
-    if (ScreenPlacement::isOnAnyScreen(this)) {
-        return;
+    // The screens may have changed while it rolled out.
+    if (!ScreenPlacement::isOnAnyScreen(this) && moveAnchorOntoAScreen()) {
+        startAnimation();
+    }
+}
+
+bool BlinkReminderWidget::moveAnchorOntoAScreen()
+{
+    const QRect area = ScreenPlacement::primaryArea();
+    const int correctedX = area.x() + area.width();
+    const int correctedY = area.y() + kCorrectedAnchorY;
+    if (ScreenPlacement::isOnAnyScreen(endRect()) ||
+        (m_anchorX == correctedX && m_anchorY == correctedY)) {
+        return false; // on a screen, or corrected already: never animate in a circle
     }
     qDebug() << "reminder off the screen, changing its position";
     // In memory only: the stored anchor stays until the user saves a new one.
-    m_anchorX = ScreenPlacement::primaryScreenSize().width();
-    m_anchorY = kCorrectedAnchorY;
-    startAnimation();
+    m_anchorX = correctedX;
+    m_anchorY = correctedY;
+    return true;
 }
 
 void BlinkReminderWidget::enterEvent(QEvent* event)
@@ -199,5 +220,17 @@ void BlinkReminderWidget::leavePositionChangeMode()
     }
     if (isVisible()) {
         hideNow();
+    }
+}
+
+void BlinkReminderWidget::cancelPositionChange()
+{
+    if (!m_positionChangeMode) {
+        return;
+    }
+    m_positionChangeMode = false;
+    setCursor(Qt::ArrowCursor);
+    if (isVisible()) {
+        hideNow(); // back to the anchor it had
     }
 }

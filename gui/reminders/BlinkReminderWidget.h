@@ -22,6 +22,8 @@ public:
 
     void enterPositionChangeMode();
     void leavePositionChangeMode();
+    // Ends the mode and keeps the position it had before.
+    void cancelPositionChange();
 
     bool isInPositionChangeMode() const { return m_positionChangeMode; }
     QPoint anchor() const { return {m_anchorX, m_anchorY}; }
@@ -44,6 +46,9 @@ private slots:
     void hideReminder();
 
 private:
+    // Where the strip would end on no screen: the primary screen's right edge (in memory
+    // only). False when it already ends on a screen.
+    bool moveAnchorOntoAScreen();
     void layOut(bool showWindow);
     QRect startRect() const;
     QRect endRect() const;

@@ -8,6 +8,7 @@
 namespace {
 constexpr int kFadeMs = 100;
 constexpr int kAboveBottomEdge = 100;
+constexpr int kDefaultNaturalBreakMinutes = 3;
 } // namespace
 
 BreakReminderWidget::BreakReminderWidget(QWidget* parent)
@@ -24,8 +25,11 @@ BreakReminderWidget::~BreakReminderWidget() = default;
 
 QPoint BreakReminderWidget::defaultPosition() const
 {
-    const QSize screen = ScreenPlacement::primaryScreenSize();
-    return {screen.width() - width(), screen.height() - height() - kAboveBottomEdge};
+    // The size it takes when shown (adjustSize()), whatever the fonts make of the form.
+    const QRect area = ScreenPlacement::primaryArea();
+    const QSize size = sizeHint();
+    return {area.x() + area.width() - size.width(),
+            area.y() + area.height() - size.height() - kAboveBottomEdge};
 }
 
 void BreakReminderWidget::popUp()
@@ -33,23 +37,30 @@ void BreakReminderWidget::popUp()
     popUpAtPosition();
 }
 
-void BreakReminderWidget::hideWithMainWindow()
+void BreakReminderWidget::setNaturalBreakDuration(int minutes)
 {
-    if (parentWidget()) {
-        parentWidget()->hide();
-    }
-    hide();
+    m_naturalBreakMinutes = minutes;
+    showBreakLength();
+}
+
+void BreakReminderWidget::showBreakLength()
+{
+    // The default duration keeps the designer's text and its translations.
+    m_ui->label->setText(m_naturalBreakMinutes == kDefaultNaturalBreakMinutes
+                             ? tr("The reminder disappears after you take a 4 minutes break.")
+                             : tr("The reminder disappears after you take a %1 minutes break.")
+                                   .arg(m_naturalBreakMinutes + 1));
 }
 
 void BreakReminderWidget::on_pushButton_skip_clicked()
 {
-    hideWithMainWindow();
+    hide();
     emit skipClicked();
 }
 
 void BreakReminderWidget::on_pushButton_snooze_clicked()
 {
-    hideWithMainWindow();
+    hide();
     emit snoozeClicked();
 }
 
@@ -57,6 +68,7 @@ void BreakReminderWidget::changeEvent(QEvent* event)
 {
     if (event->type() == QEvent::LanguageChange) {
         m_ui->retranslateUi(this);
+        showBreakLength();
     }
     ReminderWindow::changeEvent(event);
 }

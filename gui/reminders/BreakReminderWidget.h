@@ -19,8 +19,12 @@ public:
     ~BreakReminderWidget() override;
 
     void popUp();
+    // The break the window speaks of lasts one minute longer than the idle time that ends it:
+    // the idle time is checked once a minute.
+    void setNaturalBreakDuration(int minutes);
 
 signals:
+    // The window has hidden itself; the main window goes too, where it has a tray to go to.
     void skipClicked();
     void snoozeClicked();
 
@@ -33,7 +37,8 @@ private slots:
     void on_pushButton_snooze_clicked();
 
 private:
-    void hideWithMainWindow();
+    void showBreakLength();
 
     std::unique_ptr<Ui::BreakReminderWidget> m_ui;
+    int m_naturalBreakMinutes = 3;
 };

@@ -71,8 +71,8 @@ bool ExerciseReminderWidget::isShowing() const
 
 QPoint ExerciseReminderWidget::defaultPosition() const
 {
-    const QSize screen = ScreenPlacement::primaryScreenSize();
-    return {screen.width() / 2, screen.height() / 2};
+    const QRect area = ScreenPlacement::primaryArea();
+    return {area.x() + area.width() / 2, area.y() + area.height() / 2};
 }
 
 void ExerciseReminderWidget::fadeIn()

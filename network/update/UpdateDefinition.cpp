@@ -63,10 +63,10 @@ QString readRelease(const QJsonValue& value, UpdateRelease& release)
     const QJsonValue size = element.value(QLatin1String("size-in-mb"));
     if (!size.isUndefined() && !size.isNull()) {
         const double mb = size.toDouble(-1);
-        if (!size.isDouble() || mb < 0 || mb > 1e6 || std::floor(mb) != mb) {
-            return QStringLiteral("\"size-in-mb\" is no whole number");
+        if (!size.isDouble() || !(mb >= 0 && mb <= 1e6)) {
+            return QStringLiteral("\"size-in-mb\" is no size");
         }
-        release.sizeInMb = static_cast<int>(mb);
+        release.sizeInMb = mb;
     }
 
     const auto download = optionalText(element, "download-url");
@@ -143,6 +143,17 @@ UpdateChoice chooseUpdate(const QByteArray& body, const QString& platformKey,
     choice.available =
         choice.available && ReleaseVersion::isNewer(installedVersion, choice.latestVersion);
     return choice;
+}
+
+QString sizeInMbText(double sizeInMb)
+{
+    if (!(sizeInMb > 0)) {
+        return QStringLiteral("0");
+    }
+    // Up, so that a small installer never reads "0"; the tolerance keeps 0.3 from becoming 0.4.
+    const double tenths = std::ceil(sizeInMb * 10 - 1e-6);
+    return std::fmod(tenths, 10) == 0 ? QString::number(tenths / 10, 'f', 0)
+                                      : QString::number(tenths / 10, 'f', 1);
 }
 
 QString checksumProblem(const QString& path, const QString& md5, const QString& sha256)

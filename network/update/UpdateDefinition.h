@@ -10,10 +10,10 @@ struct UpdateRelease
     QString version;
     bool beta = false;
     QUrl downloadUrl;
-    QString md5;    // lowercase hexadecimal
-    QString sha256; // lowercase hexadecimal, empty when the definition gives none
-    int sizeInMb = 0;
-    QUrl openUrl; // a page to open instead of downloading, when valid
+    QString md5;         // lowercase hexadecimal
+    QString sha256;      // lowercase hexadecimal, empty when the definition gives none
+    double sizeInMb = 0; // may be a fraction
+    QUrl openUrl;        // a page to open instead of downloading, when valid
     QString changelog;
 };
 
@@ -32,6 +32,10 @@ struct UpdateChoice
 // definition, is said in the log ("Updater: ...") and never offered.
 UpdateChoice chooseUpdate(const QByteArray& body, const QString& platformKey,
                           const QString& installedVersion, bool betaRequired);
+
+// The size for the prompt: a whole number as it is, a fraction rounded up to one decimal
+// ("12", "1.5", "0.1" for 0.04).
+QString sizeInMbText(double sizeInMb);
 
 // Empty when the file holds what both checksums say (a sha256 only when given); otherwise what
 // is wrong.

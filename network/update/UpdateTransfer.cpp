@@ -6,9 +6,12 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QNetworkRequest>
+#include <algorithm>
 
 namespace {
 constexpr int kTransferTimeoutMs = 60000;
+// A redirect or an error page says what it has to say in far less.
+constexpr qint64 kMaxPageBytes = 1 << 20;
 
 int statusOf(QNetworkReply* reply)
 {
@@ -57,6 +60,7 @@ void UpdateTransfer::request(const QUrl& url)
     }
     m_body.clear();
     m_received = 0;
+    m_discarded = 0;
     QNetworkRequest request(url);
     if (!m_userAgent.isEmpty()) {
         request.setRawHeader("User-Agent", m_userAgent);
@@ -83,8 +87,12 @@ void UpdateTransfer::readData()
     }
     const int status = statusOf(reply);
     if (status < 200 || status >= 300) {
-        // A redirect's or an error page's body is no part of the answer.
-        reply->readAll();
+        // A redirect's or an error page's body is no part of the answer, and no endless one.
+        m_discarded += reply->readAll().size();
+        const qint64 limit = std::min(m_maxBytes, kMaxPageBytes);
+        if (m_discarded > limit) {
+            fail(QStringLiteral("an error page larger than %1 bytes").arg(limit));
+        }
         return;
     }
     const QByteArray data = reply->readAll();

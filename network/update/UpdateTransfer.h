@@ -11,8 +11,8 @@ class QNetworkAccessManager;
 class QNetworkReply;
 
 // One GET for the update check: the definition into memory, or an installer into a file. It
-// follows at most five redirects, never away from https, stops at a size limit, and works
-// whether or not the server states the size.
+// follows at most five redirects, never away from https, stops at a size limit (error pages
+// too), and works whether or not the server states the size.
 class UpdateTransfer : public QObject
 {
     Q_OBJECT
@@ -59,5 +59,7 @@ private:
     QFile m_file;
     QByteArray m_body;
     qint64 m_received = 0;
+    // What a redirect or an error page brought; limited like an answer.
+    qint64 m_discarded = 0;
     int m_redirects = 0;
 };

@@ -84,7 +84,31 @@ Downloader::~Downloader()
 
 QString Downloader::filePath() const
 {
-    return QDir(m_folder).filePath(m_fileName);
+    return QDir(m_folder).filePath(m_savedName.isEmpty() ? m_fileName : m_savedName);
+}
+
+QString Downloader::freeFileName(const QString& folder, const QString& name)
+{
+    const QDir dir(folder);
+    const auto isFree = [&dir](const QString& candidate) {
+        return !QFileInfo::exists(dir.filePath(candidate)) &&
+               !QFileInfo::exists(dir.filePath(candidate + QStringLiteral(".part")));
+    };
+    if (isFree(name)) {
+        return name;
+    }
+    const QFileInfo info(name);
+    const QString suffix = info.suffix().isEmpty() ? QString() : QLatin1Char('.') + info.suffix();
+    constexpr int kMaxNumber = 9999;
+    for (int number = 1; number <= kMaxNumber; ++number) {
+        const QString candidate =
+            QStringLiteral("%1 (%2)%3")
+                .arg(info.completeBaseName(), QString::number(number), suffix);
+        if (isFree(candidate)) {
+            return candidate;
+        }
+    }
+    return QString();
 }
 
 bool Downloader::isDownloading() const
@@ -129,7 +153,13 @@ void Downloader::startDownload(QUrl url)
     m_timeLabel->setText(timeRemainingLabel(tr("unknown")));
     m_startTime = QDateTime::currentSecsSinceEpoch();
     QDir().mkpath(m_folder);
-    QFile::remove(partPath());
+    // The user's own files stay as they are, whatever their names.
+    m_savedName = freeFileName(m_folder, m_fileName);
+    if (m_savedName.isEmpty()) {
+        qDebug() << "Downloader: no free name for" << m_fileName << "in" << m_folder;
+        askToDownloadAgain(tr("Error, the update could not be saved!"));
+        return;
+    }
     qDebug() << "Downloader::startDownload" << url.toString() << "into" << filePath();
     m_transfer->setMaxBytes(kMaxInstallerBytes);
     m_transfer->start(url, partPath());
@@ -220,9 +250,13 @@ void Downloader::finished(const QString& problem)
         askToDownloadAgain(tr("Error, the downloaded update is corrupted!"));
         return;
     }
-    QFile::remove(filePath());
-    if (!QFile::rename(partPath(), filePath())) {
-        QFile::remove(partPath());
+    const QString part = partPath();
+    if (QFileInfo::exists(filePath())) {
+        // Came into being during the download.
+        m_savedName = freeFileName(m_folder, m_fileName);
+    }
+    if (!QFile::rename(part, filePath())) {
+        QFile::remove(part);
         qDebug() << "Downloader: cannot move the update to" << filePath();
         askToDownloadAgain(tr("Error, the update could not be saved!"));
         return;

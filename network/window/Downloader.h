@@ -14,7 +14,8 @@ class UpdateTransfer;
 // The download window of the update check. It fetches the installer into the download folder,
 // shows progress and the time remaining, checks the file against the definition's checksums,
 // and opens the folder that holds it; it never runs what it fetched. A file whose checksum does
-// not match is deleted at once.
+// not match is deleted at once. A file already in the folder is never replaced: the installer
+// takes the first free name ("name (1).deb", ...).
 class Downloader : public QWidget
 {
     Q_OBJECT
@@ -27,11 +28,15 @@ public:
     QString downloadFolder() const { return m_folder; }
     void setDownloadFolder(const QString& folder) { m_folder = folder; }
     QString fileName() const { return m_fileName; }
+    // Where the current or last download goes: the file name, or the free name chosen for it.
     QString filePath() const;
     bool isDownloading() const;
 
     // "%1 bytes", "%1 KB" or "%1 MB".
     static QString sizeText(qint64 bytes);
+    // The first of name, "base (1).suffix", "base (2).suffix", ... that is in folder neither as
+    // itself nor with ".part"; empty when all are taken.
+    static QString freeFileName(const QString& folder, const QString& name);
     // The estimate after elapsedSeconds: "about 3 hours", "2 minutes", "1 second", or "unknown"
     // while no rate is known. Empty when no second has passed (the label keeps its text).
     static QString timeRemainingText(qint64 received, qint64 total, qint64 elapsedSeconds);
@@ -68,6 +73,7 @@ private:
 
     QString m_folder;
     QString m_fileName;
+    QString m_savedName;
     QUrl m_url;
     QString m_md5;
     QString m_sha256;

@@ -138,29 +138,29 @@ void Updater::setUpdateAvailable(bool available)
                             .arg(m_latestVersion.toHtmlEscaped(), m_moduleName.toHtmlEscaped()),
                         QMessageBox::Yes | QMessageBox::No);
     box->setTextFormat(Qt::RichText);
-    box->setInformativeText(
-        tr("Would you like to download the update now (size %1MB)?").arg(m_release.sizeInMb));
+    box->setInformativeText(tr("Would you like to download the update now (size %1MB)?")
+                                .arg(sizeInMbText(m_release.sizeInMb)));
     box->setDefaultButton(QMessageBox::Yes);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setWindowModality(Qt::ApplicationModal);
-    connect(box, &QMessageBox::finished, this, [this](int result) {
+    // The release asked about: a check while the box is open may find another.
+    connect(box, &QMessageBox::finished, this, [this, asked = m_release](int result) {
         if (result == QMessageBox::Yes) {
-            getUpdate();
+            getUpdate(asked);
         }
     });
     m_prompt = box;
     box->show();
 }
 
-void Updater::getUpdate()
+void Updater::getUpdate(const UpdateRelease& release)
 {
-    if (m_release.openUrl.isValid()) {
-        qDebug() << "Updater: opening" << m_release.openUrl.toString();
-        QDesktopServices::openUrl(m_release.openUrl);
+    if (release.openUrl.isValid()) {
+        qDebug() << "Updater: opening" << release.openUrl.toString();
+        QDesktopServices::openUrl(release.openUrl);
         return;
     }
-    m_downloader->setUpdateProperties(m_release.downloadUrl.toString(), m_release.md5,
-                                      m_release.sha256);
-    m_downloader->setFileName(m_release.downloadUrl.fileName());
-    m_downloader->startDownload(m_release.downloadUrl);
+    m_downloader->setUpdateProperties(release.downloadUrl.toString(), release.md5, release.sha256);
+    m_downloader->setFileName(release.downloadUrl.fileName());
+    m_downloader->startDownload(release.downloadUrl);
 }

@@ -51,7 +51,7 @@ private slots:
     void setUpdateAvailable(bool available);
 
 private:
-    void getUpdate();
+    void getUpdate(const UpdateRelease& release);
 
     QString m_url;
     QString m_userAgent;

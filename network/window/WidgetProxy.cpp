@@ -8,6 +8,7 @@
 #include <QIntValidator>
 #include <QMessageBox>
 #include <QMouseEvent>
+#include <utility>
 
 namespace {
 // QIntValidator lets "70000" through as a number still being typed; a port never gets there.
@@ -76,21 +77,33 @@ void WidgetProxy::clearFields()
 
 void WidgetProxy::fillFields()
 {
-    m_ui->lineEditServer->setText(m_server);
-    m_ui->lineEditPort->setText(QString::number(m_port));
-    m_ui->lineEditUsername->setText(m_user);
-    m_ui->lineEditPassword->setText(m_password);
+    m_ui->lineEditServer->setText(m_accepted.server);
+    m_ui->lineEditPort->setText(QString::number(m_accepted.port));
+    m_ui->lineEditUsername->setText(m_accepted.user);
+    m_ui->lineEditPassword->setText(m_accepted.password);
+}
+
+void WidgetProxy::showAccepted()
+{
+    if (!m_accepted.server.isEmpty()) {
+        enableFields(true);
+        fillFields();
+    } else {
+        clearFields();
+        enableFields(false);
+    }
 }
 
 void WidgetProxy::setProxySettings(QString server, quint16 port, QString user, QString password)
 {
     qDebug() << QDateTime::currentDateTimeUtc().toString(Qt::ISODate) << "PG: "
              << "setproxySettings";
+    m_accepted = Settings{std::move(server), port, std::move(user), std::move(password)};
+    if (m_checking) {
+        // Loaded at start while the user's own candidate is tried: the fields keep it.
+        return;
+    }
     enableFields(true);
-    m_server = std::move(server);
-    m_port = port;
-    m_user = std::move(user);
-    m_password = std::move(password);
     fillFields();
 }
 
@@ -117,20 +130,32 @@ void WidgetProxy::on_pushButtonSave_clicked()
     m_ui->labelWait->show();
     bool ok = false;
     const uint port = m_ui->lineEditPort->text().toUInt(&ok);
-    emit proxySettingsChanged(m_ui->lineEditServer->text(),
-                              ok && port <= 0xffff ? static_cast<quint16>(port) : 0,
-                              m_ui->lineEditUsername->text(), m_ui->lineEditPassword->text());
+    m_candidate = Settings{m_ui->lineEditServer->text(),
+                           ok && port <= 0xffff ? static_cast<quint16>(port) : quint16(0),
+                           m_ui->lineEditUsername->text(), m_ui->lineEditPassword->text()};
+    m_checking = true;
+    emit proxySettingsChanged(m_candidate.server, m_candidate.port, m_candidate.user,
+                              m_candidate.password);
 }
 
 void WidgetProxy::saveProxySettings(bool isValid)
 {
     m_ui->labelWait->hide();
+    const bool withdrawn = !std::exchange(m_checking, false);
     if (isValid) {
-        m_server = m_ui->lineEditServer->text();
-        m_port = static_cast<quint16>(m_ui->lineEditPort->text().toUInt());
-        m_user = m_ui->lineEditUsername->text();
-        m_password = m_ui->lineEditPassword->text();
-        close();
+        // What was sent, not what the fields hold meanwhile: that is what the controller stored.
+        m_accepted = m_candidate;
+        if (!withdrawn) {
+            close();
+        } else if (isHidden()) {
+            // Answered before the withdrawal reached the controller: the candidate is in force.
+            qDebug() << "WidgetProxy: the withdrawn proxy had been accepted already";
+            showAccepted();
+        }
+        return;
+    }
+    if (withdrawn) {
+        qDebug() << "WidgetProxy: the answer to a withdrawn proxy check is dropped";
         return;
     }
     qDebug() << "WidgetProxy: Server unreachable. Please provide valid settings. or the network "
@@ -146,13 +171,10 @@ void WidgetProxy::saveProxySettings(bool isValid)
 
 void WidgetProxy::restoreAndClose()
 {
-    if (!m_server.isEmpty()) {
-        enableFields(true);
-        fillFields();
-    } else {
-        clearFields();
-        enableFields(false);
+    if (std::exchange(m_checking, false)) {
+        emit proxyCheckCancelled();
     }
+    showAccepted();
     close();
     m_ui->labelWait->hide();
 }

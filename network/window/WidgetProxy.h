@@ -11,7 +11,7 @@ class widgetProxy;
 
 // The proxy settings window. It never touches the network or the settings store: "SAVE" hands
 // the candidate to the server controller, which tries it, stores it when it works and answers
-// with saveProxySettings().
+// with saveProxySettings(). Closing the window while a candidate is tried withdraws it.
 class WidgetProxy : public QWidget
 {
     Q_OBJECT
@@ -22,6 +22,8 @@ public:
 
 signals:
     void proxySettingsChanged(QString server, quint16 port, QString user, QString password);
+    // The window was closed while the candidate was being tried.
+    void proxyCheckCancelled();
 
 public slots:
     void setProxySettings(QString server, quint16 port, QString user, QString password);
@@ -40,17 +42,26 @@ private slots:
     void on_toolButtonClose_clicked();
 
 private:
+    struct Settings
+    {
+        QString server;
+        quint16 port = 0;
+        QString user;
+        QString password;
+    };
+
     void enableFields(bool enabled);
     void clearFields();
     void fillFields();
+    void showAccepted();
     void restoreAndClose();
 
     std::unique_ptr<Ui::widgetProxy> m_ui;
     // What the server controller last accepted; restored on cancel.
-    QString m_server;
-    QString m_user;
-    QString m_password;
-    quint16 m_port = 0;
+    Settings m_accepted;
+    // What SAVE sent, and whether its answer is still awaited.
+    Settings m_candidate;
+    bool m_checking = false;
     // Offset of the press inside the title bar; null when no drag is under way.
     QPoint m_dragAnchor;
 };

@@ -8,8 +8,17 @@ class FakeAutostart : public Autostart
 public:
     QString registeredPath;
     bool writable = true;
+    bool switchedOffByTheDesktop = false;
 
     bool enable(const QString& programPath) override
+    {
+        if (writable) {
+            registeredPath = programPath;
+            switchedOffByTheDesktop = false;
+        }
+        return writable;
+    }
+    bool refresh(const QString& programPath) override
     {
         if (writable) {
             registeredPath = programPath;

@@ -1,5 +1,6 @@
 #include "LogindSessionMonitor.h"
 
+#include "platform/IdleMonitor.h"
 #include "platform/linux/LogindNames.h"
 
 #include <QDBusMessage>
@@ -30,12 +31,23 @@ QDBusMessage managerCall(const QString& method)
 } // namespace
 
 LogindSessionMonitor::LogindSessionMonitor(const QDBusConnection& systemBus,
-                                           const QDBusConnection& sessionBus)
+                                           const QDBusConnection& sessionBus,
+                                           IdleMonitorFactory idle)
     : m_system(systemBus), m_session(sessionBus),
       m_logindWatcher(Logind::service, m_system,
                       QDBusServiceWatcher::WatchForRegistration |
-                          QDBusServiceWatcher::WatchForUnregistration)
+                          QDBusServiceWatcher::WatchForUnregistration),
+      m_idleFactory(std::move(idle))
 {
+    m_userBackCheck.setInterval(500);
+    connect(&m_userBackCheck, &QTimer::timeout, this, &LogindSessionMonitor::checkUserBack);
+    m_sleepDeadline.setSingleShot(true);
+    m_sleepDeadline.setInterval(kSleepDelayMs);
+    connect(&m_sleepDeadline, &QTimer::timeout, this, [this] {
+        qDebug() << "logind: the pause was not confirmed within" << kSleepDelayMs
+                 << "ms, the machine may sleep";
+        releaseSleepDelay();
+    });
     if (m_session.isConnected()) {
         // Any sender and any path: KDE and others publish the interface at different paths.
         m_session.connect(QString(), QString(), screenSaverInterface,
@@ -221,7 +233,33 @@ void LogindSessionMonitor::onSessionPropertiesChanged(const QString& interface,
 
 void LogindSessionMonitor::onSessionLock()
 {
+    if (m_locked) {
+        return;
+    }
+    if (!m_idle && m_idleFactory) {
+        m_idle = m_idleFactory();
+        m_idleFactory = {};
+    }
+    if (!m_idle || !m_idle->idleMilliseconds()) {
+        qDebug() << "logind Lock: a request to the screen locker; without input times only "
+                    "LockedHint and the screen saver tell a lock";
+        return;
+    }
+    m_lockRequestOnly = true;
+    m_sinceLockRequest.start();
+    m_userBackCheck.start();
     setLocked(true, QStringLiteral("logind Lock"));
+}
+
+void LogindSessionMonitor::checkUserBack()
+{
+    const std::optional<quint32> idle =
+        m_lockRequestOnly ? m_idle->idleMilliseconds() : std::nullopt;
+    if (!m_lockRequestOnly) {
+        m_userBackCheck.stop();
+    } else if (idle && *idle + kLockRequestGraceMs < m_sinceLockRequest.elapsed()) {
+        setLocked(false, QStringLiteral("input after a lock request that no locker confirmed"));
+    }
 }
 
 void LogindSessionMonitor::onSessionUnlock()
@@ -236,6 +274,11 @@ void LogindSessionMonitor::onScreenSaverActiveChanged(bool active)
 
 void LogindSessionMonitor::setLocked(bool locked, const QString& source)
 {
+    // Whatever the source, the state is known now; a request is no longer waiting for it.
+    if (source != QLatin1String("logind Lock")) {
+        m_lockRequestOnly = false;
+        m_userBackCheck.stop();
+    }
     if (locked != m_locked) {
         m_locked = locked;
         emit lockChanged(locked, source);
@@ -247,11 +290,22 @@ void LogindSessionMonitor::onPrepareForSleep(bool start)
     m_goingToSleep = start;
     emit sleepChanged(start);
     if (start) {
-        // The receivers have applied the pause: the machine may sleep now.
+        if (m_sleepDelay.isValid()) {
+            qDebug() << "logind: sleep delayed until the camera has stopped";
+            m_sleepDeadline.start();
+        }
+    } else {
+        m_sleepDeadline.stop();
+        takeSleepDelay();
+    }
+}
+
+void LogindSessionMonitor::releaseSleepDelay()
+{
+    m_sleepDeadline.stop();
+    if (m_goingToSleep && m_sleepDelay.isValid()) {
         m_sleepDelay = QDBusUnixFileDescriptor();
         qDebug() << "logind: sleep delay released";
-    } else {
-        takeSleepDelay();
     }
 }
 
@@ -283,5 +337,5 @@ void LogindSessionMonitor::takeSleepDelay()
 std::unique_ptr<SessionMonitor> createSessionMonitor()
 {
     return std::make_unique<LogindSessionMonitor>(QDBusConnection::systemBus(),
-                                                  QDBusConnection::sessionBus());
+                                                  QDBusConnection::sessionBus(), createIdleMonitor);
 }

@@ -163,7 +163,8 @@ public:
 
 #endif
 
-SysfsBacklight::SysfsBacklight(QString root, const QDBusConnection& systemBus, QObject* parent)
+SysfsBacklight::SysfsBacklight(QString root, const QDBusConnection& systemBus, int pollIntervalMs,
+                               QObject* parent)
     : Backlight(parent), m_root(std::move(root)), m_bus(systemBus), m_pollTimer(this)
 {
     m_pollTimer.setInterval(pollIntervalMs);
@@ -266,6 +267,11 @@ std::optional<qint64> SysfsBacklight::readRaw(const Panel& panel)
     return raw;
 }
 
+qint64 SysfsBacklight::lowestRaw(qint64 max)
+{
+    return std::max<qint64>(1, (max + 19) / 20);
+}
+
 int SysfsBacklight::brightness()
 {
     const auto panel = findPanel();
@@ -288,14 +294,17 @@ QList<int> SysfsBacklight::supportedLevels()
         return {};
     }
     QList<int> levels;
+    const qint64 lowest = lowestRaw(panel->max);
     if (panel->max >= 100) {
         // A step of at most one percent: every percentage has a raw value that reads back as it.
         for (int percent = 0; percent <= 100; ++percent) {
-            levels.append(percent);
+            if (rawOf(percent, panel->max) >= lowest) {
+                levels.append(percent);
+            }
         }
         return levels;
     }
-    for (qint64 raw = 0; raw <= panel->max; ++raw) {
+    for (qint64 raw = lowest; raw <= panel->max; ++raw) {
         const int percent = percentOf(raw, panel->max);
         if (levels.isEmpty() || levels.last() != percent) {
             levels.append(percent);
@@ -312,7 +321,7 @@ bool SysfsBacklight::setBrightness(int percent)
         qWarning() << "backlight: no panel to set to" << clamped << "%";
         return false;
     }
-    const qint64 raw = rawOf(clamped, panel->max);
+    const qint64 raw = std::max(rawOf(clamped, panel->max), lowestRaw(panel->max));
     return setThroughLogind(*panel, raw) || writeDirectly(*panel, raw);
 }
 
@@ -407,7 +416,7 @@ bool SysfsBacklight::startWatching()
     if (QDir::cleanPath(m_root) == defaultRoot() && watchThroughUdev()) {
         return true;
     }
-    qDebug().noquote() << "backlight: reading" << m_root << "every" << pollIntervalMs
+    qDebug().noquote() << "backlight: reading" << m_root << "every" << m_pollTimer.interval()
                        << "ms for changes";
     m_pollTimer.start();
     return true;

@@ -20,6 +20,9 @@ class UdevBacklightMonitor;
 // brightness file is written directly only when logind cannot do it.
 // Changes are followed through udev where the real /sys is read and udevd runs, else by reading
 // actual_brightness once a second.
+// The panel is never set below its lowest visible level: on many panels raw 0 switches the
+// backlight off, and nothing would turn it on again after the program ends. The floor is the one
+// the system's own backlight restore keeps, 5 % of max_brightness and at least one raw step.
 class SysfsBacklight : public Backlight
 {
     Q_OBJECT
@@ -27,7 +30,7 @@ class SysfsBacklight : public Backlight
 public:
     explicit SysfsBacklight(QString root = defaultRoot(),
                             const QDBusConnection& systemBus = QDBusConnection::systemBus(),
-                            QObject* parent = nullptr);
+                            int pollIntervalMs = defaultPollIntervalMs, QObject* parent = nullptr);
     ~SysfsBacklight() override;
 
     int brightness() override;
@@ -38,7 +41,9 @@ public:
     bool isWatching() const override;
 
     static QString defaultRoot() { return QStringLiteral("/sys/class/backlight"); }
-    static constexpr int pollIntervalMs = 1000;
+    static constexpr int defaultPollIntervalMs = 1000;
+    // The lowest raw value the panel is set to.
+    static qint64 lowestRaw(qint64 max);
 
 public slots:
     // Reads the brightness and reports it when it changed; what the poll timer and udev events

@@ -1,5 +1,7 @@
 #include "platform/linux/V4l2CameraControls.h"
 
+#include "platform/CameraCatalog.h"
+
 #include <QDebug>
 #include <QFile>
 #include <algorithm>
@@ -68,14 +70,14 @@ private:
     int m_fd = -1;
 };
 
-V4l2CameraControls::V4l2CameraControls(int cameraIndex, QString deviceFolder)
-    : m_cameraIndex(cameraIndex), m_deviceFolder(std::move(deviceFolder))
+V4l2CameraControls::V4l2CameraControls(int cameraIndex, QString devicePath)
+    : m_cameraIndex(cameraIndex), m_devicePath(std::move(devicePath))
 {
 }
 
 QString V4l2CameraControls::devicePath() const
 {
-    return m_deviceFolder + QStringLiteral("/video") + QString::number(m_cameraIndex);
+    return m_devicePath;
 }
 
 CameraAccess::State V4l2CameraControls::stateForError(int error)
@@ -409,5 +411,10 @@ bool V4l2CameraControls::resetToDefaults()
 
 std::unique_ptr<CameraControls> createCameraControls(int cameraIndex)
 {
-    return std::make_unique<V4l2CameraControls>(cameraIndex);
+    // Where the list has no such camera, the node of that number, to say it is not there.
+    QString path = createCameraCatalog()->devicePath(cameraIndex);
+    if (path.isEmpty()) {
+        path = QStringLiteral("/dev/video%1").arg(cameraIndex);
+    }
+    return std::make_unique<V4l2CameraControls>(cameraIndex, path);
 }

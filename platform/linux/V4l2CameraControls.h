@@ -4,14 +4,13 @@
 
 #include <functional>
 
-// The controls of /dev/videoN through the V4L2 control ioctls, the same node OpenCV's V4L2 back
-// end opens for camera index N. Each call opens the node on its own descriptor, which V4L2
-// allows while another program streams from it.
+// The controls of a camera's capture node through the V4L2 control ioctls, the node the camera
+// list gives for its index and the camera engine opens. Each call opens the node on its own
+// descriptor, which V4L2 allows while another program streams from it.
 class V4l2CameraControls : public CameraControls
 {
 public:
-    // The folder holding the videoN nodes; tests point it away from /dev.
-    explicit V4l2CameraControls(int cameraIndex, QString deviceFolder = QStringLiteral("/dev"));
+    V4l2CameraControls(int cameraIndex, QString devicePath);
 
     int cameraIndex() const override { return m_cameraIndex; }
     CameraAccess access() override;
@@ -42,5 +41,5 @@ private:
     static Ioctl ioctlOn(int fd);
 
     int m_cameraIndex;
-    QString m_deviceFolder;
+    QString m_devicePath;
 };

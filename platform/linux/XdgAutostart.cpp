@@ -3,6 +3,7 @@
 #include <QDebug>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QStandardPaths>
 
@@ -33,11 +34,86 @@ QString XdgAutostart::execLine(const QString& programPath)
     }
     quoted.replace(QLatin1Char('\\'), QStringLiteral("\\\\"));
     quoted.replace(QLatin1Char('%'), QStringLiteral("%%"));
+    // The entry's own string escapes for the control characters it can hold; the others cannot
+    // be written at all.
+    quoted.replace(QLatin1Char('\n'), QStringLiteral("\\n"));
+    quoted.replace(QLatin1Char('\t'), QStringLiteral("\\t"));
+    quoted.replace(QLatin1Char('\r'), QStringLiteral("\\r"));
+    for (const QChar c : qAsConst(quoted)) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f) {
+            return QString();
+        }
+    }
     return QLatin1Char('"') + quoted + QStringLiteral("\" /m");
+}
+
+QString XdgAutostart::launcherPath(const QString& programPath)
+{
+    const QFileInfo program(programPath);
+    const QString launcher = QDir::cleanPath(program.absolutePath() +
+                                             QStringLiteral("/../../bin/") + program.fileName());
+    const QFileInfo link(launcher);
+    if (link.exists() && link.canonicalFilePath() == program.canonicalFilePath()) {
+        return launcher;
+    }
+    return programPath;
 }
 
 bool XdgAutostart::enable(const QString& programPath)
 {
+    return write(programPath, true);
+}
+
+bool XdgAutostart::refresh(const QString& programPath)
+{
+    return write(programPath, false);
+}
+
+bool XdgAutostart::write(const QString& programPath, bool switchOn)
+{
+    const QString exec = execLine(launcherPath(programPath));
+    if (exec.isEmpty()) {
+        qDebug() << "Autostart: the program's path" << programPath
+                 << "holds a control character a start-up entry cannot hold; none is written";
+        return false;
+    }
+    QStringList lines{QStringLiteral("[Desktop Entry]"),
+                      QStringLiteral("Type=Application"),
+                      QStringLiteral("Name=Winkwell"),
+                      QStringLiteral("Comment=Blink reminders, breaks and eye exercises"),
+                      QStringLiteral("Exec=") + exec,
+                      QStringLiteral("Terminal=false"),
+                      QStringLiteral("X-GNOME-Autostart-enabled=true")};
+    QFile existing(entryPath());
+    if (existing.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        // The entry as the user and the desktop left it, with the program's own line renewed.
+        lines = QString::fromUtf8(existing.readAll()).split(QLatin1Char('\n'));
+        while (!lines.isEmpty() && lines.last().isEmpty()) {
+            lines.removeLast();
+        }
+        // Keys of the main group only: an action's group has an Exec of its own.
+        int end = lines.size();
+        bool hasExec = false;
+        for (int i = 1; i < end; ++i) {
+            const QString& line = lines.at(i);
+            if (line.startsWith(QLatin1Char('['))) {
+                end = i;
+            } else if (line.startsWith(QLatin1String("Exec="))) {
+                lines[i] = QStringLiteral("Exec=") + exec;
+                hasExec = true;
+            } else if (switchOn && (line.startsWith(QLatin1String("Hidden=")) ||
+                                    line.startsWith(QLatin1String("X-GNOME-Autostart-enabled=")))) {
+                lines.removeAt(i--);
+                --end;
+            }
+        }
+        if (!hasExec) {
+            lines.insert(end++, QStringLiteral("Exec=") + exec);
+        }
+        if (switchOn) {
+            lines.insert(end, QStringLiteral("X-GNOME-Autostart-enabled=true"));
+        }
+    }
     if (!QDir().mkpath(m_folder)) {
         qDebug() << "Autostart: cannot create" << m_folder;
         return false;
@@ -47,15 +123,7 @@ bool XdgAutostart::enable(const QString& programPath)
         qDebug() << "Autostart: cannot write" << entryPath() << file.errorString();
         return false;
     }
-    const QString entry = QStringLiteral("[Desktop Entry]\n"
-                                         "Type=Application\n"
-                                         "Name=Winkwell\n"
-                                         "Comment=Blink reminders, breaks and eye exercises\n"
-                                         "Exec=%1\n"
-                                         "Terminal=false\n"
-                                         "X-GNOME-Autostart-enabled=true\n")
-                              .arg(execLine(programPath));
-    file.write(entry.toUtf8());
+    file.write((lines.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
     if (!file.commit()) {
         qDebug() << "Autostart: cannot write" << entryPath() << file.errorString();
         return false;

@@ -3,6 +3,7 @@
 #include "support/X11Tools.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -10,8 +11,9 @@
 #include <memory>
 
 // The program as a user runs it, on the test display: its darker hotkey dims the screen through
-// the gamma ramp, and the screen's own ramp comes back when it is ended with SIGTERM, and at the
-// next start after it was killed.
+// the gamma ramp, and the screen's own ramp comes back when it is ended with SIGTERM or SIGHUP,
+// within moments of a kill -9, and at the very start of the next run where even its guard was
+// killed.
 class ScreenControlEndToEnd : public QObject
 {
     Q_OBJECT
@@ -28,6 +30,8 @@ private:
     // Presses the darker hotkey until the screen is dimmed, as the program may still be
     // starting; returns the level it settled on, 0 when nothing happened.
     int dimWithTheHotkey();
+    // The processes whose parent is pid (the gamma guard of a running program).
+    static QList<pid_t> childrenOf(qint64 pid);
     QString marker() const
     {
         return m_home.filePath(QStringLiteral("data/winkwell/gammaramp.saved"));
@@ -124,22 +128,65 @@ void ScreenControlEndToEnd::hotkeyDimsAndEveryEndingRestores()
     QCOMPARE(m_server->read(), m_original);
     QVERIFY(!QFile::exists(marker()));
 
-    // Killed with the screen dimmed: the next start puts the screen's own ramp back.
+    // The terminal that started it closes: the same orderly end.
+    auto hungUp = launch();
+    QVERIFY(hungUp->waitForStarted());
+    QVERIFY(dimWithTheHotkey() < 0);
+    ::kill(static_cast<pid_t>(hungUp->processId()), SIGHUP);
+    QVERIFY(hungUp->waitForFinished(20000));
+    QCOMPARE(hungUp->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(m_server->read(), m_original);
+    QVERIFY(!QFile::exists(marker()));
+
+    // Killed with the screen dimmed: its guard puts the screen's own ramp back at once.
     auto killed = launch();
     QVERIFY(killed->waitForStarted());
     QVERIFY(dimWithTheHotkey() < 0);
     killed->kill();
     QVERIFY(killed->waitForFinished(10000));
+    QTRY_COMPARE_WITH_TIMEOUT(m_server->read(), m_original, 2000);
+    QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(marker()), 2000);
+
+    // The guard killed as well: the next start puts the ramp back before anything else.
+    auto unguarded = launch();
+    QVERIFY(unguarded->waitForStarted());
+    QVERIFY(dimWithTheHotkey() < 0);
+    const QList<pid_t> guards = childrenOf(unguarded->processId());
+    QCOMPARE(guards.size(), 1);
+    ::kill(guards.first(), SIGKILL);
+    unguarded->kill();
+    QVERIFY(unguarded->waitForFinished(10000));
+    QTest::qWait(500);
     QVERIFY(m_server->read() != m_original);
     QVERIFY(QFile::exists(marker()));
 
     auto next = launch();
     QVERIFY(next->waitForStarted());
-    QTRY_COMPARE_WITH_TIMEOUT(m_server->read(), m_original, 30000);
+    QTRY_COMPARE_WITH_TIMEOUT(m_server->read(), m_original, 10000);
     QTRY_VERIFY_WITH_TIMEOUT(!QFile::exists(marker()), 5000);
     ::kill(static_cast<pid_t>(next->processId()), SIGTERM);
     QVERIFY(next->waitForFinished(20000));
     QCOMPARE(m_server->read(), m_original);
+}
+
+QList<pid_t> ScreenControlEndToEnd::childrenOf(qint64 pid)
+{
+    QList<pid_t> children;
+    QDirIterator entries(QStringLiteral("/proc"), QDir::Dirs | QDir::NoDotAndDotDot);
+    while (entries.hasNext()) {
+        const QString folder = entries.next();
+        QFile stat(folder + QStringLiteral("/stat"));
+        if (!stat.open(QIODevice::ReadOnly)) {
+            continue;
+        }
+        // "pid (name) state ppid ...": the name may hold spaces, the last ')' ends it.
+        const QByteArray line = stat.readAll();
+        const QList<QByteArray> rest = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (rest.size() > 1 && rest.at(1).toLongLong() == pid) {
+            children << static_cast<pid_t>(entries.fileName().toInt());
+        }
+    }
+    return children;
 }
 
 QTEST_GUILESS_MAIN(ScreenControlEndToEnd)

@@ -7,8 +7,11 @@
 #include "support/FakeFaceDetector.h"
 #include "support/FakeFrameSource.h"
 #include "support/TinyLandmarkModel.h"
+#include "ui_WinkwellGUI.h"
 
+#include <QMessageBox>
 #include <QMutex>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -105,13 +108,30 @@ int main(int argc, char* argv[]) // NOLINT(bugprone-exception-escape): a test en
     QSignalSpy controllerReady(app.applicationController(),
                                &ApplicationController::controllerInitialized);
 
-    // The chain takes a moment; give it a generous bound and then quit like the user would.
+    // The chain takes a moment; give it a generous bound. Then, with the window in the tray, a
+    // question box without a parent (the update check's) is answered: the last visible window
+    // closes, and the program must go on. "Exit winkwell" ends it.
     QTimer poll;
+    bool asked = false;
+    bool runningAfterTheAnswer = false;
     QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (app.mainWindow()->initCount() > 0) {
-            record(QStringLiteral("gui"));
-            app.quit();
+        if (app.mainWindow()->initCount() == 0 || asked) {
+            return;
         }
+        asked = true;
+        record(QStringLiteral("gui"));
+        app.mainWindow()->hide();
+        auto* question = new QMessageBox(QMessageBox::Information, QStringLiteral("winkwell"),
+                                         QStringLiteral("Download the update?"),
+                                         QMessageBox::Yes | QMessageBox::No);
+        question->setAttribute(Qt::WA_DeleteOnClose);
+        question->show();
+        QTimer::singleShot(100, question,
+                           [question] { question->button(QMessageBox::No)->click(); });
+        QTimer::singleShot(1000, &app, [&] {
+            runningAfterTheAnswer = true;
+            app.mainWindow()->form()->action_quit->trigger();
+        });
     });
     poll.start(20);
     QTimer::singleShot(30000, &app, [&] {
@@ -129,6 +149,7 @@ int main(int argc, char* argv[]) // NOLINT(bugprone-exception-escape): a test en
             std::cerr << "  events: " << qPrintable(g_events.join(' ')) << std::endl;
         }
     }
+    check(runningAfterTheAnswer, "a question answered with the window in the tray ends nothing");
     check(app.mainWindow()->initCount() == 1, "the main window's init() runs once");
     check(statisticsReady.count() == 1 && serverReady.count() == 1 && controllerReady.count() == 1,
           "every controller reports ready once");

@@ -26,7 +26,7 @@ private slots:
         using namespace SettingKeys;
         QCOMPARE(readBool(measurement), true); // missing: the default
         QCOMPARE(readInt(trainingPeriod), 30);
-        QCOMPARE(readString(hotkeyBrightnessUp), QStringLiteral("Alt+Up"));
+        QCOMPARE(readString(hotkeyBrightnessUp), QStringLiteral("Shift+Alt+PgUp"));
         QCOMPARE(readInt(reminderX, 1234), 1234); // no default of its own: the caller's
 
         auto store = openSettingsStore();

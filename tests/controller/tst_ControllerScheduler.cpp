@@ -527,21 +527,31 @@ void ControllerSchedulerTest::pauseProgramEndsEachFeature_data()
 {
     QTest::addColumn<int>("feature");
     QTest::addColumn<QStringList>("emitted");
+    // Then the computer is about to sleep: what is sent until the engine confirms its stop,
+    // and after.
+    QTest::addColumn<QStringList>("beforeSleep");
+    QTest::addColumn<QStringList>("confirmed");
 
-    QTest::newRow("break") << int(FeatureBreak) << QStringList{"breakFinished"};
-    QTest::newRow("exercise") << int(FeatureExercise) << QStringList{"exerciseFinished"};
-    QTest::newRow("free") << int(FeatureFreeCamera) << QStringList{"stopCameraUseRequested"};
-    QTest::newRow("simple reminder") << int(FeatureTraining) << QStringList{"userBlinked"};
-    QTest::newRow("interactive training")
-        << int(FeatureInteractiveTraining) << QStringList{"stopCameraUseRequested"};
-    QTest::newRow("measurement") << int(FeatureMeasurement)
-                                 << QStringList{"stopCameraUseRequested"};
+    const QStringList stop{"stopCameraUseRequested"};
+    const QStringList ready{"readyForSleep"};
+    QTest::newRow("break") << int(FeatureBreak) << QStringList{"breakFinished"} << stop << ready;
+    QTest::newRow("exercise") << int(FeatureExercise) << QStringList{"exerciseFinished"} << stop
+                              << ready;
+    // A stop already on its way is the one confirmed.
+    QTest::newRow("free") << int(FeatureFreeCamera) << stop << QStringList{} << ready;
+    QTest::newRow("simple reminder")
+        << int(FeatureTraining) << QStringList{"userBlinked"} << stop << ready;
+    QTest::newRow("interactive training") << int(FeatureInteractiveTraining) << stop
+                                          << QStringList{} << QStringList{"userBlinked"} + ready;
+    QTest::newRow("measurement") << int(FeatureMeasurement) << stop << QStringList{} << ready;
 }
 
 void ControllerSchedulerTest::pauseProgramEndsEachFeature()
 {
     QFETCH(int, feature);
     QFETCH(QStringList, emitted);
+    QFETCH(QStringList, beforeSleep);
+    QFETCH(QStringList, confirmed);
 
     ControllerHarness h;
     bringTo(h, feature);
@@ -549,6 +559,10 @@ void ControllerSchedulerTest::pauseProgramEndsEachFeature()
     h.controller->pauseProgram(true);
     h.controller->pauseProgram(true);
     QCOMPARE(h.log->take(), emitted);
+    h.controller->prepareForSleep();
+    QCOMPARE(h.log->take(), beforeSleep);
+    emit h.model.stopped();
+    QCOMPARE(h.log->take(), confirmed);
     h.advanceMs(7200000);
     QCOMPARE(h.log->take(), QStringList{});
 }

@@ -1,5 +1,7 @@
 #include "ControllerHarness.h"
+#include "controller/ExpectedEchoes.h"
 #include "controller/GammaRamp.h"
+#include "controller/PanelLevels.h"
 #include "controller/ScreenControl.h"
 #include "platform/fake/FakeBacklight.h"
 #include "platform/fake/FakeExternalMonitors.h"
@@ -68,9 +70,14 @@ private slots:
     void gammaRampLoadsTwiceAndRetries();
     void nearestSupportedLevel_data();
     void nearestSupportedLevel();
+    void positionsSurviveThePanel_data();
+    void positionsSurviveThePanel();
+    void echoesAnswerInOrderAndAge();
     void detection_data();
     void detection();
     void sliderPanelAndChangeEvents();
+    void lateMergedAndFailedWrites();
+    void saverAndRedetectionKeepTheUsersPosition();
     void externalMonitors();
     void switchingOffRestoresTheRampOnly();
 };
@@ -178,7 +185,103 @@ void ScreenControlTest::nearestSupportedLevel()
     QFETCH(QList<int>, levels);
     QFETCH(int, v);
     QFETCH(int, nearest);
-    QCOMPARE(ScreenControl::nearestSupportedLevel(levels, v), nearest);
+    QCOMPARE(PanelLevels::nearestSupportedLevel(levels, v), nearest);
+}
+
+void ScreenControlTest::positionsSurviveThePanel_data()
+{
+    QTest::addColumn<QList<int>>("levels");
+    QTest::addColumn<float>("factor");
+    QTest::addColumn<QList<int>>("positionLevels"); // levelFor(0..10)
+
+    // Percentages of panels with few raw steps above the lowest visible one, as sysfs gives them.
+    const auto steps = [](int max) {
+        QList<int> levels;
+        for (int raw = std::max(1, (max + 19) / 20); raw <= max; ++raw) {
+            const int percent = (raw * 200 + max) / (2 * max);
+            if (levels.isEmpty() || levels.last() != percent) {
+                levels << percent;
+            }
+        }
+        return levels;
+    };
+    QList<int> percent;
+    for (int level = 5; level <= 100; ++level) {
+        percent << level;
+    }
+    QTest::newRow("percent") << percent << 1.0f
+                             << QList<int>{5, 10, 20, 30, 40, 50, 60, 70, 80, 90, 100};
+    QTest::newRow("percent, saver")
+        << percent << 0.7f << QList<int>{5, 7, 14, 21, 28, 35, 42, 49, 56, 63, 70};
+    QTest::newRow("max 5") << steps(5) << 1.0f
+                           << QList<int>{20, 20, 20, 40, 40, 60, 60, 80, 80, 100, 100};
+    QTest::newRow("max 7") << steps(7) << 1.0f
+                           << QList<int>{14, 14, 14, 29, 43, 57, 57, 71, 86, 86, 100};
+    QTest::newRow("max 8") << steps(8) << 1.0f
+                           << QList<int>{13, 13, 25, 25, 38, 50, 63, 75, 75, 88, 100};
+    QTest::newRow("max 10, saver")
+        << steps(10) << 0.7f << QList<int>{10, 10, 10, 20, 30, 40, 40, 50, 60, 60, 70};
+    QTest::newRow("max 15, saver")
+        << steps(15) << 0.7f << QList<int>{7, 7, 13, 20, 27, 33, 40, 47, 53, 60, 73};
+    QTest::newRow("max 24") << steps(24) << 1.0f
+                            << QList<int>{8, 8, 21, 29, 42, 50, 58, 71, 79, 92, 100};
+    QTest::newRow("max 31, saver")
+        << steps(31) << 0.7f << QList<int>{6, 6, 13, 23, 29, 35, 42, 48, 55, 65, 71};
+}
+
+void ScreenControlTest::positionsSurviveThePanel()
+{
+    QFETCH(QList<int>, levels);
+    QFETCH(float, factor);
+    QFETCH(QList<int>, positionLevels);
+
+    PanelLevels panel;
+    panel.setLevels(levels);
+    panel.setFactor(factor);
+    QList<int> landed;
+    for (int position = 0; position <= PanelLevels::kHighestPosition; ++position) {
+        landed << panel.levelFor(position);
+    }
+    QCOMPARE(landed, positionLevels);
+    // Never below the panel's lowest visible level, and every level read back leads to a
+    // position that lands on it again, whichever way a reading is rounded.
+    for (int position = 0; position <= PanelLevels::kHighestPosition; ++position) {
+        const int level = panel.levelFor(position);
+        QVERIFY(level >= levels.first());
+        for (const auto rounding :
+             {PanelLevels::Rounding::Truncate, PanelLevels::Rounding::Nearest}) {
+            QCOMPARE(panel.levelFor(panel.positionFor(level, rounding)), level);
+        }
+    }
+}
+
+void ScreenControlTest::echoesAnswerInOrderAndAge()
+{
+    ExpectedEchoes echoes(3000);
+    echoes.expect(60, 6, 0);
+    echoes.expect(50, 5, 10);
+    echoes.expect(60, 6, 20);
+    QCOMPARE(echoes.latest(20), std::optional<int>(60));
+    // One reading of the last write answers all three.
+    QVERIFY(echoes.take(60, 100));
+    QCOMPARE(echoes.pending(100), QList<int>());
+
+    // A reading on the way answers the writes up to it; the last is still to come.
+    echoes.expect(40, 4, 200);
+    echoes.expect(30, 3, 210);
+    echoes.expect(20, 2, 220);
+    QVERIFY(echoes.take(30, 300));
+    QCOMPARE(echoes.pending(300), QList<int>{20});
+    // Somebody else's change: nothing sent earlier will be reported any more.
+    QVERIFY(!echoes.take(70, 400));
+    QCOMPARE(echoes.latest(400), std::nullopt);
+
+    // Unanswered values are forgotten, with the clock going either way.
+    echoes.expect(80, 8, 1000);
+    QCOMPARE(echoes.pending(3999), QList<int>{80});
+    QCOMPARE(echoes.pending(4001), QList<int>());
+    echoes.expect(80, 8, 10000);
+    QVERIFY(!echoes.take(80, 5000));
 }
 
 void ScreenControlTest::detection_data()
@@ -248,66 +351,172 @@ void ScreenControlTest::sliderPanelAndChangeEvents()
 {
     ScreenRig rig;
     ApplicationController& c = rig.c();
-    // The main window moves its slider when asked, and reports the move back.
-    QObject::connect(&c, &ApplicationController::adjustBrightnessSlider, &c,
-                     &ApplicationController::setBrightness);
     c.enableScreenControl(true, 0);
     QCOMPARE(rig.signalsSent(), QStringList{"HWbrightnessControlDetected(5)"});
 
-    // Set elsewhere to 75: the slider follows to 8 (7.5 rounded), and its echo writes nothing.
+    // Set elsewhere to 75: the slider follows to 8 (7.5 rounded), and its answer writes nothing.
     rig.backlight->reportChange(75);
     QCOMPARE(rig.signalsSent(), QStringList{"adjustBrightnessSlider(8)"});
+    c.setBrightness(8);
     QVERIFY(rig.backlight->setCalls.isEmpty());
-    QVERIFY(c.screenControl().expectedSliderPositions().isEmpty());
     QCOMPARE(rig.lastRedTop(), 65025);
 
     // The user's move writes the panel once; the panel's report of it moves nothing.
     c.setBrightness(6);
     QCOMPARE(rig.backlight->setCalls, QList<int>{60});
-    rig.backlight->reportChange(60);
+    rig.backlight->reportLevel();
     QVERIFY(rig.signalsSent().isEmpty());
-    QVERIFY(c.screenControl().expectedSliderPositions().isEmpty());
 
-    // A change within the slider's position records nothing, so a later move there writes.
-    rig.backlight->reportChange(62);
-    c.setBrightness(5);
-    rig.backlight->reportChange(50);
-    c.setBrightness(6);
-    QCOMPARE(rig.backlight->setCalls, (QList<int>{60, 50, 60}));
-    QVERIFY(rig.signalsSent().isEmpty());
+    // The desktop's keys step 60 -> 40 -> 20 faster than the window answers: the answers, late
+    // and stale, write nothing, and the slider ends where the panel is.
+    rig.backlight->reportChange(40);
+    rig.backlight->reportChange(20);
+    QCOMPARE(rig.signalsSent(),
+             (QStringList{"adjustBrightnessSlider(4)", "adjustBrightnessSlider(2)"}));
+    c.setBrightness(4);
+    c.setBrightness(2);
+    QCOMPARE(rig.backlight->setCalls, QList<int>{60});
+    QCOMPARE(rig.backlight->level, 20);
+    QCOMPARE(c.screenControl().brightnessSlider(), 2);
+
+    // An answer that never came is forgotten: after a while the same position is the user's.
+    rig.backlight->reportChange(70);
+    QCOMPARE(rig.signalsSent(), QStringList{"adjustBrightnessSlider(7)"});
+    rig.h->advanceMs(3100);
+    rig.backlight->reportChange(90); // the desktop again; the window is busy
+    QCOMPARE(rig.signalsSent(), QStringList{"adjustBrightnessSlider(9)"});
+    rig.h->advanceMs(3100);
+    c.setBrightness(7);
+    QCOMPARE(rig.backlight->setCalls, (QList<int>{60, 70}));
 
     // Dimming leaves the hardware alone and loads level 5 of 8.
-    rig.backlight->reportChange(60);
+    rig.backlight->reportLevel();
     c.setBrightness(-3);
-    QCOMPARE(rig.backlight->setCalls.size(), 3);
+    QCOMPARE(rig.backlight->setCalls.size(), 2);
     QCOMPARE(rig.lastRedTop(), 44625 + 2550 * 5);
     // The same position again changes nothing, the ramp included.
     const std::size_t loads = rig.gamma->applied.size();
     c.setBrightness(-3);
     QCOMPARE(rig.gamma->applied.size(), loads);
+    // Back to 0: the panel's lowest level, never off.
+    c.setBrightness(0);
+    QCOMPARE(rig.backlight->setCalls.last(), 10);
 
-    // With the saver on the panel gets 70 % of the slider, to the nearest level it has; an
-    // unfollowed panel is still written.
-    c.enableBrightnessSaver(true);
-    rig.backlight->levels = {0, 25, 50, 75, 100};
+    // An unfollowed panel is still written, and what is written is all there is to know.
     rig.backlight->watchable = false;
     rig.backlight->watching = false; // the watch is lost
     c.detectScreensWindows(0);
-    QCOMPARE(rig.signalsSent(), QStringList{"HWbrightnessControlDetected(8)"}); // 60 / 0.7
+    rig.signalsSent();
     c.setBrightness(10);
-    QCOMPARE(rig.backlight->setCalls.mid(3), QList<int>{75});
-    QCOMPARE(c.screenControl().currentHWbrightness(), 75);
+    QCOMPARE(rig.backlight->setCalls.last(), 100);
+    QCOMPARE(c.screenControl().currentHWbrightness(), 100);
 
     // Out of range: a clear line, and the nearest end of the slider.
     QTest::ignoreMessage(QtWarningMsg,
                          "ApplicationController::setBrightness position out of range, taken as 10");
+    const int writes = rig.backlight->setCalls.size();
     c.setBrightness(14);
-    QCOMPARE(rig.backlight->setCalls.size(), 4);
+    QCOMPARE(rig.backlight->setCalls.size(), writes);
+}
+
+void ScreenControlTest::lateMergedAndFailedWrites()
+{
+    ScreenRig rig;
+    ApplicationController& c = rig.c();
+    c.enableScreenControl(true, 0);
+    c.setBrightness(7);
+    rig.backlight->reportLevel();
+    rig.signalsSent();
+
+    // Two quick presses of "darker", one of "brighter", and one late reading of where they left
+    // the panel: it stays at 60 with the slider, and no press is spent.
+    c.setBrightness(6);
+    c.setBrightness(5);
+    c.setBrightness(6);
+    rig.backlight->reportLevel();
+    QCOMPARE(rig.backlight->setCalls, (QList<int>{70, 60, 50, 60}));
+    QVERIFY(rig.signalsSent().isEmpty());
+    c.setBrightness(5);
+    QCOMPARE(rig.backlight->setCalls.last(), 50);
+
+    // A fast drag from 10 to 2, the panel passing 60 on its way and reporting the end once:
+    // every later choice writes.
+    for (int position = 10; position >= 2; --position) {
+        c.setBrightness(position);
+    }
+    rig.backlight->reportChange(60);
+    rig.backlight->reportLevel();
+    QVERIFY(rig.signalsSent().isEmpty());
+    rig.backlight->setCalls.clear();
+    c.setBrightness(6);
+    c.setBrightness(7);
+    QCOMPARE(rig.backlight->setCalls, (QList<int>{60, 70}));
+    rig.backlight->reportLevel();
+
+    // A refused write leaves nothing to wait for: going there again writes again.
+    rig.backlight->refuseWrites = true;
+    c.setBrightness(4);
+    rig.backlight->refuseWrites = false;
+    c.setBrightness(5);
+    rig.backlight->reportLevel();
+    c.setBrightness(4);
+    QCOMPARE(rig.backlight->setCalls.mid(2), (QList<int>{40, 50, 40}));
+    QCOMPARE(rig.backlight->level, 40);
+
+    // A coarse panel (levels of a 7-step device): 4 -> 5 lands on 57 % and stays 5, and 5 can
+    // be chosen again after 6 (which shares its level) and 4.
+    rig.backlight->levels = {14, 29, 43, 57, 71, 86, 100};
+    c.detectScreensWindows(0);
+    QCOMPARE(rig.signalsSent(), QStringList{"HWbrightnessControlDetected(4)"}); // 40 -> 43
+    rig.backlight->setCalls.clear();
+    for (int position : {5, 6, 4, 5}) {
+        c.setBrightness(position);
+        rig.backlight->reportLevel();
+    }
+    QCOMPARE(rig.backlight->setCalls, (QList<int>{57, 43, 57}));
+    QVERIFY(rig.signalsSent().isEmpty());
+    QCOMPARE(c.screenControl().brightnessSlider(), 5);
+}
+
+void ScreenControlTest::saverAndRedetectionKeepTheUsersPosition()
+{
+    ScreenRig rig;
+    rig.backlight->level = 80;
+    ApplicationController& c = rig.c();
+    c.enableScreenControl(true, 0);
+    QCOMPARE(rig.signalsSent(), QStringList{"HWbrightnessControlDetected(8)"});
+    c.setBrightness(8); // the window's slider takes the detected position
+
+    // The saver dims at once, to the panel's level nearest 56 %, and gives the user's own
+    // brightness back when it goes; the slider stays at 8 throughout.
+    c.enableBrightnessSaver(true);
+    QCOMPARE(rig.backlight->setCalls, QList<int>{60});
+    rig.backlight->reportLevel();
+    c.enableBrightnessSaver(false);
+    rig.backlight->reportLevel();
+    QCOMPARE(rig.backlight->setCalls, (QList<int>{60, 80}));
+    QVERIFY(rig.signalsSent().isEmpty());
+    c.detectScreensWindows(0);
+    QCOMPARE(rig.signalsSent(), QStringList{"HWbrightnessControlDetected(8)"});
+
+    // Software dimming survives a display change: the panel still shows position 0's level.
+    c.setBrightness(0);
+    rig.backlight->reportLevel();
+    c.setBrightness(-4);
+    c.detectScreensWindows(0);
+    QCOMPARE(rig.signalsSent(), QStringList{"HWbrightnessControlDetected(-4)"});
+    QCOMPARE(rig.lastRedTop(), 44625 + 2550 * 4);
+    // Changed elsewhere meanwhile, the panel's brightness wins.
+    rig.backlight->level = 40;
+    c.detectScreensWindows(0);
+    QCOMPARE(rig.signalsSent(), QStringList{"HWbrightnessControlDetected(4)"});
+    QCOMPARE(rig.lastRedTop(), 65025);
 }
 
 void ScreenControlTest::externalMonitors()
 {
-    // Followed by the panel at detection; a monitor at most 80 gets 80 for anything above 100.
+    // Followed by the panel at detection, each in its own scale; a monitor at most 80 gets 80
+    // for anything above 100.
     ScreenRig rig;
     rig.backlight->level = 80;
     rig.plugMonitor(50, 80);
@@ -318,10 +527,10 @@ void ScreenControlTest::externalMonitors()
     screen.detect(0);
     // The first set found the list stale: detected again, and set again.
     QCOMPARE(rig.monitors->detections, 2);
-    QCOMPARE(rig.monitors->setCalls, (QList<QPair<int, unsigned>>{{0, 80}, {0, 80}, {1, 80}}));
+    QCOMPARE(rig.monitors->setCalls, (QList<QPair<int, unsigned>>{{0, 64}, {0, 64}, {1, 80}}));
     rig.monitors->setCalls.clear();
     QVERIFY(screen.changeHWBrightnessForExternalScreens(120));
-    QCOMPARE(rig.monitors->setCalls, (QList<QPair<int, unsigned>>{{1, 100}}));
+    QCOMPARE(rig.monitors->setCalls, (QList<QPair<int, unsigned>>{{0, 80}, {1, 100}}));
 
     // A monitor that keeps reporting itself gone is detected again once per request, no more.
     rig.monitors->setCalls.clear();
@@ -330,14 +539,29 @@ void ScreenControlTest::externalMonitors()
     QVERIFY(!screen.changeHWBrightnessForExternalScreens(30));
     QCOMPARE(rig.monitors->detections, 3);
 
-    // A slider move sets the monitors with the panel, 70 % of it under the saver.
+    // A slider move sets the monitors with the panel; the saver dims them all at once.
     rig.monitors->setScript.clear();
     rig.monitors->setCalls.clear();
-    screen.enableBrightnessSaver(true);
     screen.setBrightness(5);
-    QCOMPARE(rig.monitors->setCalls, (QList<QPair<int, unsigned>>{{0, 35}, {1, 35}}));
-    // The panel's nearest level to 35 (a tie between 30 and 40).
-    QCOMPARE(rig.backlight->setCalls, QList<int>{40});
+    screen.enableBrightnessSaver(true);
+    QCOMPARE(rig.monitors->setCalls,
+             (QList<QPair<int, unsigned>>{{0, 40}, {1, 50}, {0, 28}, {1, 35}}));
+    // The panel's nearest level to 35 is a tie between 30 and 40.
+    QCOMPARE(rig.backlight->setCalls, (QList<int>{50, 40}));
+
+    // Monitors alone, one of them counting to 255: the slider reads it in percent, and the top
+    // position is its whole range.
+    ScreenRig wide;
+    wide.backlight->level = -1;
+    wide.plugMonitor(100, 255);
+    ScreenControl monitors(wide.devices);
+    monitors.setEnabled(true);
+    QSignalSpy detected(&monitors, &ScreenControl::HWbrightnessControlDetected);
+    monitors.detect(0);
+    QCOMPARE(detected.value(0).value(0).toInt(), 3); // 39 %
+    monitors.setBrightness(10);
+    monitors.setBrightness(5);
+    QCOMPARE(wide.monitors->setCalls, (QList<QPair<int, unsigned>>{{0, 255}, {0, 128}}));
 }
 
 void ScreenControlTest::switchingOffRestoresTheRampOnly()

@@ -114,7 +114,10 @@ private slots:
 
         hover(plot, plot.pointPosition(1));
         QCOMPARE(QToolTip::text(), second);
-        // Halfway along the line, 0.5 from both neighbours.
+        // A few pixels off the marker still counts: the reach is in pixels, whatever the rates.
+        hover(plot, plot.pointPosition(1) + QPoint(5, -5));
+        QCOMPARE(QToolTip::text(), second);
+        // Halfway along the line, far from both neighbours.
         hover(plot, (plot.pointPosition(0) + plot.pointPosition(1)) / 2);
         QCOMPARE(QToolTip::text(), QStringLiteral("Open history"));
         hover(plot, plot.pointPosition(2));

@@ -4,6 +4,7 @@
 #include "support/X11Tools.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -170,9 +171,10 @@ private slots:
         QSignalSpy snoozed(reminder, &BreakReminderWidget::snoozeClicked);
         reminder->popUp();
         QVERIFY(QTest::qWaitForWindowExposed(reminder));
-        // Bottom right of the primary screen, 100 pixels above the bottom edge.
-        QCOMPARE(reminder->position(),
-                 QPoint(screen().width() - 481, screen().height() - 168 - 100));
+        // Bottom right of the primary screen, 100 pixels above the bottom edge, as shown.
+        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+        QCOMPARE(reminder->position(), QPoint(area.right() + 1 - reminder->width(),
+                                              area.bottom() + 1 - reminder->height() - 100));
 
         // A plain click stores the position as it is, a drag the new one.
         QTest::mouseClick(reminder, Qt::LeftButton, Qt::NoModifier, {20, 20});
@@ -183,21 +185,63 @@ private slots:
         QCOMPARE(store().value("G/BRPX").toInt(), before.x() - 200);
         QCOMPARE(store().value("G/BRPY").toInt(), before.y() - 100);
 
+        // The answer hides the window itself; the main window decides about its own.
         QTest::mouseClick(reminder->findChild<QPushButton*>("pushButton_skip"), Qt::LeftButton);
         QCOMPARE(skipped.count(), 1);
         QVERIFY(!reminder->isVisible());
-        QVERIFY(!mainWindow.isVisible());
+        QVERIFY(mainWindow.isVisible());
 
-        mainWindow.show();
         reminder->popUp();
         QTest::mouseClick(reminder->findChild<QPushButton*>("pushButton_snooze"), Qt::LeftButton);
         QCOMPARE(snoozed.count(), 1);
         QCOMPARE(skipped.count(), 1);
         QVERIFY(!reminder->isVisible());
-        QVERIFY(!mainWindow.isVisible());
         // It comes back where the user left it.
         reminder->popUp();
         QTRY_COMPARE(reminder->pos(), before + QPoint(-200, -100));
+    }
+
+    void breakWindowNamesTheChosenBreak()
+    {
+        BreakReminderWidget reminder;
+        const auto* text = reminder.findChild<QLabel*>("label");
+        QCOMPARE(text->text(), "The reminder disappears after you take a 4 minutes break.");
+        reminder.setNaturalBreakDuration(9);
+        QCOMPARE(text->text(), "The reminder disappears after you take a 10 minutes break.");
+        QEvent change(QEvent::LanguageChange);
+        QApplication::sendEvent(&reminder, &change);
+        QVERIFY(text->text().contains("10 minutes"));
+        reminder.setNaturalBreakDuration(3);
+        QCOMPARE(text->text(), "The reminder disappears after you take a 4 minutes break.");
+    }
+
+    void blinkStripStopsWhereItIsTold()
+    {
+        // Hidden while it rolls out: the slide stops there, nothing is drawn afterwards.
+        BlinkReminderWidget reminder;
+        reminder.rollOut(false);
+        QTest::qWait(100);
+        reminder.rollIn();
+        const QRect hidden = reminder.geometry();
+        QTest::qWait(400);
+        QVERIFY2(reminder.geometry() == hidden, qPrintable(QStringLiteral("%1 %2 -> %3 %4")
+                                                               .arg(hidden.x())
+                                                               .arg(hidden.width())
+                                                               .arg(reminder.geometry().x())
+                                                               .arg(reminder.geometry().width())));
+        QVERIFY(!reminder.isVisible());
+
+        // Stored off every screen: it slides out once at the primary screen's edge and stays.
+        store().setValue("G/RPX", -20000);
+        BlinkReminderWidget lost;
+        lost.rollOut(false);
+        const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+        QTRY_VERIFY(lost.width() > 169 && lost.geometry().right() == area.right());
+        QTest::qWait(400); // the slide is over
+        const QRect shown = lost.geometry();
+        QTest::qWait(700);
+        QCOMPARE(lost.geometry(), shown);
+        QVERIFY(lost.isVisible());
     }
 
     void exercisesTakeTurnsAndEachShowingEndsOnce()

@@ -1,4 +1,8 @@
+#include "../controller/ControllerHarness.h"
+#include "common/SettingsStore.h"
+#include "common/Version.h"
 #include "gui/BlinkRatePlot.h"
+#include "gui/HotkeyText.h"
 #include "gui/WinkwellGUI.h"
 #include "gui/reminders/BlinkReminderWidget.h"
 #include "gui/reminders/BreakReminderWidget.h"
@@ -8,16 +12,22 @@
 #include "platform/fake/FakeCameraControls.h"
 #include "platform/fake/FakeGlobalShortcut.h"
 #include "support/FakeSystemListener.h"
+#include "support/X11Tools.h"
 #include "ui_WinkwellGUI.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QKeySequenceEdit>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QStandardPaths>
+#include <QTranslator>
 #include <QtTest>
 
 namespace {
@@ -32,10 +42,17 @@ struct Window
     QVector<int> languageSwitches;
     std::unique_ptr<WinkwellGUI> gui;
 
-    Window()
+    // autostart: the registration as an earlier run left it.
+    explicit Window(bool tray = true, std::shared_ptr<FakeAutostart> earlier = {})
     {
+        if (earlier) {
+            autostart = std::move(earlier);
+        }
         cameras->cameras = QStringList{"Integrated Camera", "USB Camera"};
         GuiServices services;
+        if (!tray) {
+            services.trayAvailable = [] { return false; };
+        }
         services.systemListenerFactory = [this] {
             auto fake = std::make_unique<FakeSystemListener>();
             listener = fake.get();
@@ -80,6 +97,25 @@ struct Window
         return texts;
     }
 };
+
+// Key names of another language, as the framework's own translations give them.
+class KeyNames : public QTranslator
+{
+public:
+    QString translate(const char* context, const char* source, const char*, int) const override
+    {
+        return QLatin1String(context) == QLatin1String("QShortcut") &&
+                       QLatin1String(source) == QLatin1String("Down")
+                   ? QStringLiteral("Runter")
+                   : QString();
+    }
+    bool isEmpty() const override { return false; }
+};
+
+QKeySequence defaultKeys(const SettingKey& key)
+{
+    return hotkeyFromText(key.defaultValue.toString());
+}
 
 QSettings store()
 {
@@ -132,7 +168,7 @@ private slots:
         QCOMPARE(values(measurement), QStringList{"true"});
         QCOMPARE(values(training), QStringList{"true"});
         QCOMPARE(values(natural), QStringList{"true"});
-        QCOMPARE(values(period), QStringList{"30000"});
+        QCOMPARE(period.count(), 0); // the scheduler starts at 30 s, as the control does
         QCOMPARE(values(exercises), QStringList{"true"});
         QCOMPARE(values(breaks), QStringList{"true"});
         QCOMPARE(values(interactive), QStringList{"true"});
@@ -141,14 +177,23 @@ private slots:
         QCOMPARE(screen.first().at(1).toInt(), 1000);
         QCOMPARE(betweenBreaks.count(), 0);
         QCOMPARE(naturalLength.count(), 0);
-        for (const char* key : {"G/M", "G/T", "G/INB", "G/TP", "G/REER", "G/BRE", "G/IR", "G/NCM",
-                                "G/WS", "G/PENCS", "G/HOTKEYS_ON", "G/SC"}) {
+        for (const char* key : {"G/M", "G/T", "G/INB", "G/REER", "G/BRE", "G/IR", "G/NCM", "G/WS",
+                                "G/PENCS", "G/HOTKEYS_ON", "G/SC"}) {
             QVERIFY2(store().contains(key), key);
         }
         QVERIFY(w.autostart->isEnabled());
         QVERIFY(w.ui()->checkBox_isMGDenabled->isEnabled());
+        // The next start leaves an entry the desktop switched off as it is; the user's own
+        // click in the program switches it on.
+        w.autostart->switchedOffByTheDesktop = true;
+        Window next(true, w.autostart);
+        next.gui->init();
+        QVERIFY(w.autostart->switchedOffByTheDesktop);
+        next.ui()->checkBox_settingsStartOnStartUp->click();
+        next.ui()->checkBox_settingsStartOnStartUp->click();
+        QVERIFY(!w.autostart->switchedOffByTheDesktop);
         QCOMPARE(w.ui()->keySequenceEdit_hotkeysIncreaseHWScreenBrightness->keySequence(),
-                 QKeySequence("Alt+Up"));
+                 defaultKeys(SettingKeys::hotkeyBrightnessUp));
     }
 
     void storedValuesLoadAsTheControlsShowThem()
@@ -162,6 +207,7 @@ private slots:
         settings.setValue("G/NBD", "many");
         settings.setValue("G/HOTKEYS_ON", false);
         settings.setValue("G/HOTKEY_HW_UP", "Ctrl+F5");
+        settings.setValue("G/HOTKEYS_CT_CHANGE", "Ctrl+F5"); // as an older version could leave it
         settings.sync();
         Window w;
         QSignalSpy betweenBreaks(w.gui.get(), &WinkwellGUI::timeBetweenBreaksChanged);
@@ -185,9 +231,12 @@ private slots:
         QVERIFY(!w.ui()->keySequenceEdit_hotkeysIncreaseHWScreenBrightness->isEnabled());
         QVERIFY(!w.ui()->label_hotkeysChangeColorTemperature->isEnabled());
         w.ui()->checkBox_hotkeysEnable->setChecked(true);
+        // A key stored for two hotkeys goes to the first only.
         QCOMPARE(w.keys->registered(),
-                 (QList<QKeySequence>{QKeySequence("Ctrl+F5"), QKeySequence("Alt+Down"),
-                                      QKeySequence("Alt+Space")}));
+                 (QList<QKeySequence>{QKeySequence("Ctrl+F5"),
+                                      defaultKeys(SettingKeys::hotkeyBrightnessDown)}));
+        QVERIFY(w.ui()->keySequenceEdit_hotkeysChangeColorTemperature->keySequence().isEmpty());
+        QVERIFY(w.ui()->label_hotkeysProblem->text().contains("Ctrl+F5 is already another hotkey"));
     }
 
     void controlsSaveAndAnnounceOnce()
@@ -247,9 +296,9 @@ private slots:
     {
         Window w;
         w.gui->init();
-        const QKeySequence up("Alt+Up");
-        const QKeySequence down("Alt+Down");
-        const QKeySequence colour("Alt+Space");
+        const QKeySequence up = defaultKeys(SettingKeys::hotkeyBrightnessUp);
+        const QKeySequence down = defaultKeys(SettingKeys::hotkeyBrightnessDown);
+        const QKeySequence colour = defaultKeys(SettingKeys::hotkeyColorTemperature);
         QCOMPARE(w.keys->registered(), (QList<QKeySequence>{up, down, colour}));
         QSignalSpy brightness(w.gui.get(), &WinkwellGUI::brightnessSliderPositionChanged);
         QSignalSpy temperature(w.gui.get(), &WinkwellGUI::colorTemperatureSliderPositionChanged);
@@ -278,7 +327,8 @@ private slots:
         QCOMPARE(stored, (QStringList{"45", "55", "66"}));
         QCOMPARE(values(temperature), (QStringList{"45", "55", "66"}));
 
-        // A combination another hotkey has is neither taken nor saved.
+        // A combination another hotkey has is neither taken nor saved, nor left in the editor:
+        // switching hotkeys off and on must not give one key two actions.
         w.ui()->toolButton_screenControlOnOff->setChecked(true);
         const QVariant storedDown = store().value("G/HOTKEY_HW_DOWN");
         auto* decrease = w.ui()->keySequenceEdit_hotkeysDecreaseHWScreenBrightness;
@@ -286,7 +336,12 @@ private slots:
         emit decrease->editingFinished();
         QCOMPARE(store().value("G/HOTKEY_HW_DOWN"), storedDown);
         QCOMPARE(w.keys->registered(), (QList<QKeySequence>{up, down, colour}));
-        QCOMPARE(decrease->keySequence(), up);
+        QCOMPARE(decrease->keySequence(), down);
+        QVERIFY(!w.ui()->label_hotkeysProblem->isHidden());
+        QVERIFY(w.ui()->label_hotkeysProblem->text().contains("already another hotkey"));
+        w.ui()->checkBox_hotkeysEnable->setChecked(false);
+        w.ui()->checkBox_hotkeysEnable->setChecked(true);
+        QCOMPARE(w.keys->registered(), (QList<QKeySequence>{up, down, colour}));
         w.keys->press(up);
         QCOMPARE(w.ui()->slider_brightness->value(), 10);
         // One the system refuses is saved all the same, and the old one is given up.
@@ -298,19 +353,19 @@ private slots:
         emit decrease->editingFinished();
         QCOMPARE(store().value("G/HOTKEY_HW_DOWN").toString(), QStringLiteral("Ctrl+Alt+Down"));
         QCOMPARE(w.keys->registered(), (QList<QKeySequence>{up, colour}));
+        // Marked on the settings page, with the reason.
+        QVERIFY(w.ui()->label_hotkeysProblem->text().contains("held by the desktop or another"));
 
-        // Off releases everything; on again takes what the editors show.
+        // Off releases everything; on again takes what was chosen, the mark going with it.
         w.ui()->checkBox_hotkeysEnable->setChecked(false);
         QVERIFY(w.keys->alive().isEmpty());
         QVERIFY(!decrease->isEnabled());
         QCOMPARE(store().value("G/HOTKEYS_ON").toBool(), false);
-        w.ui()->keySequenceEdit_hotkeysIncreaseHWScreenBrightness->setKeySequence(
-            QKeySequence("Ctrl+Alt+Up"));
         w.keys->refused.clear();
         w.ui()->checkBox_hotkeysEnable->setChecked(true);
         QVERIFY(decrease->isEnabled());
-        QCOMPARE(w.keys->registered(),
-                 (QList<QKeySequence>{QKeySequence("Ctrl+Alt+Up"), held, colour}));
+        QCOMPARE(w.keys->registered(), (QList<QKeySequence>{up, held, colour}));
+        QVERIFY(w.ui()->label_hotkeysProblem->isHidden());
         w.keys->press(held);
         QCOMPARE(w.ui()->slider_brightness->value(), 9);
     }
@@ -337,10 +392,13 @@ private slots:
         QCOMPARE(w.menu(), (QStringList{"Open winkwell", "Pause winkwell", "Stop camera use",
                                         "Exit winkwell"}));
 
-        // The user's own pause survives lock, suspend and resume.
+        // The user's own pause survives lock, suspend and resume; the coming sleep still waits
+        // for the scheduler to confirm that the camera is off.
+        QSignalSpy sleep(w.gui.get(), &WinkwellGUI::sleepPreparationRequested);
         w.ui()->action_pauseWinkwell->trigger();
         w.listener->fire(0);
         w.listener->fire(2);
+        QCOMPARE(sleep.count(), 1);
         w.listener->fire(3);
         w.listener->fire(1);
         QVERIFY(w.gui->isPaused());
@@ -387,6 +445,142 @@ private slots:
         QVERIFY(w.gui->isPaused());
         w.listener->fire(12);
         QVERIFY(!w.gui->isPaused());
+    }
+
+    void controlsStartWhereTheSchedulerStarts()
+    {
+        // A stored choice equal to its control's first value changes nothing and is sent
+        // nowhere, so the scheduler must already start with it.
+        Window w;
+        ControllerHarness harness(false);
+        const FeatureSettings start = harness.controller->featureSettings();
+        const Ui::widget_winkwell* ui = w.ui();
+        QCOMPARE(ui->toolButton_screenControlOnOff->isChecked(), start.screenControlEnabled);
+        QCOMPARE(ui->toolButton_normalColorTemperature->isChecked(), start.colorTemperature == 66);
+        QCOMPARE(ui->toolButton_blinkTrainingOnOff->isChecked(), start.trainingEnabled);
+        QCOMPARE(ui->spinBox_trainingPeriod->value() * 1000, start.blinkReminderPeriodMs);
+        QCOMPARE(ui->radioButton_isReminderInteractive->isChecked(), start.interactiveReminder);
+        QCOMPARE(ui->checkBox_isMGDenabled->isChecked(), start.mgdEnabled);
+        QCOMPARE(ui->toolButton_eyeExerciseOnOff->isChecked(), start.exercisesEnabled);
+        QCOMPARE(ui->toolButton_computerBreaksOnOff->isChecked(), start.breaksEnabled);
+        QCOMPARE(ui->spinBox_timeBetweenBreaks->value(), start.breakPeriodMinutes);
+        QCOMPARE(ui->checkBox_includeNaturalBreaks->isChecked(), start.includeNaturalBreaks);
+        QCOMPARE(static_cast<uint>(ui->spinBox_naturalBreaksDuration->value()),
+                 start.naturalBreakDurationMinutes);
+        QCOMPARE(ui->toolButton_blinkMonitoringOnOff->isChecked(),
+                 harness.controller->isMeasurementEnabled());
+        // The brightness slider is the exception: the scheduler takes its position from the
+        // screens, not from the window.
+
+        // A stored period of 15 s reaches the scheduler.
+        store().setValue("G/TP", 15);
+        QSignalSpy period(w.gui.get(), &WinkwellGUI::trainingPeriodChanged);
+        w.gui->init();
+        QCOMPARE(values(period), QStringList{"15000"});
+    }
+
+    void everyReasonHoldsThePauseUntilItEnds()
+    {
+        struct Reason
+        {
+            const char* name;
+            int begins;
+            int ends;
+            bool camera; // pauses camera use rather than the program
+        };
+        const Reason reasons[] = {
+            {"lock", 0, 1, false},        {"suspend", 2, 3, false},
+            {"display off", 5, 4, false}, {"cloned screen", 11, 12, false},
+            {"process", 18, 19, false},   {"pause title", 22, 23, false},
+            {"battery", 13, 14, true},    {"camera title", 20, 21, true},
+        };
+        Window w;
+        w.gui->init();
+        for (QCheckBox* option :
+             {w.ui()->checkBox_pauseAppWhenClonedScreen, w.ui()->checkBox_whenProcessRun,
+              w.ui()->checkBox_pauseApp_whenTitleExist, w.ui()->checkBox_pauseOnBattery,
+              w.ui()->checkBox_whenTitleExists}) {
+            option->setChecked(true);
+        }
+        QSignalSpy pause(w.gui.get(), &WinkwellGUI::pauseRequested);
+        QSignalSpy camera(w.gui.get(), &WinkwellGUI::disableCameraUse);
+        const auto expect = [&](bool program, bool cameraUse, const QString& when) {
+            QVERIFY2(w.gui->isPaused() == program && w.gui->isCameraUsePaused() == cameraUse,
+                     qPrintable(when));
+        };
+        for (const Reason& a : reasons) {
+            for (const Reason& b : reasons) {
+                if (&a == &b) {
+                    continue;
+                }
+                const QString pair = QStringLiteral("%1, then %2").arg(a.name, b.name);
+                w.listener->fire(a.begins);
+                w.listener->fire(b.begins);
+                expect(!a.camera || !b.camera, a.camera || b.camera, pair);
+                // The first to end leaves the other's pause in place.
+                w.listener->fire(a.ends);
+                expect(!b.camera, b.camera, pair + ", " + a.name + " ended");
+                w.listener->fire(b.ends);
+                expect(false, false, pair + ", both ended");
+            }
+        }
+        // Each scope paused and resumed once a pair, whatever the other reason did meanwhile.
+        QCOMPARE(pause.count(), 2 * (8 * 7 - 2));
+        QCOMPARE(camera.count(), 2 * (8 * 7 - 6 * 5));
+
+        // The user's pause outlives every automatic reason.
+        w.ui()->action_pauseWinkwell->trigger();
+        w.ui()->action_pauseWebcamUse->trigger();
+        for (const Reason& reason : reasons) {
+            w.listener->fire(reason.begins);
+            w.listener->fire(reason.ends);
+        }
+        expect(true, true, QStringLiteral("after the user's pause"));
+    }
+
+    void theUsersCameraChoiceIsNeverUndone()
+    {
+        Window w;
+        w.gui->init();
+        w.ui()->checkBox_whenTitleExists->setChecked(true);
+        // Paused by a window title; the user takes the camera back, then stops it again.
+        w.listener->fire(20);
+        QVERIFY(w.gui->isCameraUsePaused());
+        w.ui()->action_resumeWebcamUse->trigger();
+        QVERIFY(!w.gui->isCameraUsePaused());
+        w.ui()->action_pauseWebcamUse->trigger();
+        // The title's window closes: the camera stays off, as the user said.
+        w.listener->fire(21);
+        QVERIFY(w.gui->isCameraUsePaused());
+        // The forced simple reminder is the pause's, never stored as the user's choice.
+        QVERIFY(w.ui()->radioButton_isReminderSimple->isChecked());
+        QCOMPARE(store().value("G/IR").toBool(), true);
+        w.ui()->action_resumeWebcamUse->trigger();
+        QVERIFY(w.ui()->radioButton_isReminderInteractive->isChecked());
+    }
+
+    void listsReachTheListenerWhenTypingEnds()
+    {
+        Window w;
+        w.gui->init();
+        w.gui->show();
+        w.ui()->toolButton_titleBarSettings->click();
+        QLineEdit* titles = w.ui()->lineEdit_pauseApp_whenTitleExists;
+        w.ui()->checkBox_pauseApp_whenTitleExist->setChecked(true);
+        w.listener->requests.clear();
+        titles->setFocus();
+        QTRY_VERIFY(titles->hasFocus());
+        QTest::keyClicks(titles, "zoom; teams");
+        // Typing alone sends nothing: "z" would match nearly every title.
+        QCOMPARE(w.listener->requests.filter("setPauseAppWindowTitles"), QStringList());
+        QCOMPARE(store().value("G/PAWTEL").toString(), QStringLiteral("zoom; teams"));
+        QTest::keyClick(titles, Qt::Key_Return);
+        QCOMPARE(w.listener->requests.filter("setPauseAppWindowTitles"),
+                 QStringList{"setPauseAppWindowTitles zoom; teams"});
+        // A pause in the typing is an end too.
+        QTest::keyClicks(titles, ";meet");
+        QTRY_COMPARE_WITH_TIMEOUT(w.listener->requests.filter("setPauseAppWindowTitles").size(), 2,
+                                  3000);
     }
 
     void cameraPauseForcesTheSimpleReminderAndErrorsColourTheTray()
@@ -445,11 +639,145 @@ private slots:
         QCOMPARE(values(preview), (QStringList{"true", "false"}));
         QCOMPARE(store().value("G/CLOSE COUNTER").toInt(), 3); // three balloons, then no more
 
+        // Clicked for real in the XEmbed tray (trayer): it tells single from double clicks, and
+        // only a double click opens.
         w.gui->on_toolButton_titleBarClose_clicked();
-        emit w.gui->trayIcon()->activated(QSystemTrayIcon::Trigger);
+        if (!hasXdotool()) {
+            QSKIP("needs xdotool for the clicks on the tray icon");
+        }
+        QTRY_VERIFY(!w.gui->trayIcon()->geometry().isEmpty());
+        const QPoint icon = w.gui->trayIcon()->geometry().center();
+        xdotool({"mousemove", QString::number(icon.x()), QString::number(icon.y())});
+        xdotool({"click", "1"});
+        QTest::qWait(700);
         QVERIFY(w.gui->isHidden());
-        emit w.gui->trayIcon()->activated(QSystemTrayIcon::DoubleClick);
+        xdotool({"click", "--repeat", "2", "--delay", "80", "1"});
+        QTRY_VERIFY(w.gui->isVisible());
+        xdotool({"mousemove", "0", "0"});
+    }
+
+    void theWindowMovesByItsTitleBar()
+    {
+        if (!hasXdotool() || !hasWindowManager()) {
+            QSKIP("needs xdotool and a window manager (test.sh starts openbox)");
+        }
+        Window w;
+        w.gui->init();
+        w.gui->openWindow();
+        QVERIFY(QTest::qWaitForWindowExposed(w.gui.get()));
+        QTRY_COMPARE(serverGeometry(w.gui->winId()).topLeft(), w.gui->pos());
+        // Pressed on the title bar, beside its title, and dragged with the real pointer.
+        const auto dragFrom = [&](QWidget* where, QPoint by) {
+            const QPoint start =
+                where->mapToGlobal(QPoint(where->width() / 3, where->height() / 2));
+            const QPoint end = start + by;
+            xdotool({"mousemove", QString::number(start.x()), QString::number(start.y())});
+            xdotool({"mousedown", "1"});
+            for (int step = 1; step <= 4; ++step) {
+                const QPoint at = start + by * step / 4;
+                xdotool({"mousemove", QString::number(at.x()), QString::number(at.y())});
+                QTest::qWait(30);
+            }
+            xdotool({"mousemove", QString::number(end.x()), QString::number(end.y())});
+            xdotool({"mouseup", "1"});
+            QTest::qWait(200);
+        };
+        const QPoint before = w.gui->pos();
+        dragFrom(w.ui()->label_titleBarTitle, {-120, 80});
+        QTRY_COMPARE(w.gui->pos(), before + QPoint(-120, 80));
+        // A press on the page below it does not move the window.
+        const QPoint moved = w.gui->pos();
+        dragFrom(w.ui()->widget_actions, {60, 60});
+        QCOMPARE(w.gui->pos(), moved);
+        xdotool({"mousemove", "0", "0"});
+    }
+
+    void menuButtonsAndTextsFollowTheState()
+    {
+        Window w;
+        w.gui->init();
+        w.ui()->checkBox_pauseOnBattery->setChecked(true);
+        const QStringList running{"Open winkwell", "Pause winkwell", "Stop camera use",
+                                  "Exit winkwell"};
+        // Presentation mode and a camera pause overlapping, in either order.
+        w.listener->fire(0);
+        QCOMPARE(w.menu(), (QStringList{"Open winkwell", "Use winkwell", "Exit winkwell"}));
+        QVERIFY(!w.ui()->toolButton_pauseCamera->isEnabled());
+        w.listener->fire(13);
+        QCOMPARE(w.menu(),
+                 (QStringList{"Open winkwell", "Use winkwell", "Use camera", "Exit winkwell"}));
+        QCOMPARE(w.ui()->toolButton_pauseCamera->defaultAction(), w.ui()->action_resumeWebcamUse);
+        w.listener->fire(1);
+        QCOMPARE(w.menu(),
+                 (QStringList{"Open winkwell", "Pause winkwell", "Use camera", "Exit winkwell"}));
+        QCOMPARE(w.ui()->toolButton_presentationMode->defaultAction(),
+                 w.ui()->action_pauseWinkwell);
+        w.listener->fire(0);
+        w.listener->fire(14);
+        w.listener->fire(1);
+        QCOMPARE(w.menu(), running);
+        QVERIFY(w.ui()->toolButton_pauseCamera->isEnabled());
+        QCOMPARE(w.ui()->toolButton_pauseCamera->defaultAction(), w.ui()->action_pauseWebcamUse);
+
+        // The version from the build, and texts a language change must not reset.
+        QVERIFY(w.ui()->label_version->text().endsWith(QLatin1String(kWinkwellVersion)));
+        w.ui()->slider_brightness->setValue(3);
+        QKeySequenceEdit* down = w.ui()->keySequenceEdit_hotkeysDecreaseHWScreenBrightness;
+        down->setKeySequence(QKeySequence("Alt+Down"));
+        emit down->editingFinished();
+        KeyNames german;
+        QCoreApplication::installTranslator(&german); // the change arrives as a posted event
+        QTRY_COMPARE(down->findChild<QLineEdit*>()->text(), QStringLiteral("Alt+Runter"));
+        QCOMPARE(w.ui()->label_brightnessValue->text(), QStringLiteral("3"));
+        QVERIFY(w.ui()->label_version->text().endsWith(QLatin1String(kWinkwellVersion)));
+        QCoreApplication::removeTranslator(&german);
+        QTRY_COMPARE(down->findChild<QLineEdit*>()->text(), QStringLiteral("Alt+Down"));
+
+        // The notice of a start without a connection goes when the server answers again.
+        w.gui->showInternetUnreachable();
+        QVERIFY(!w.ui()->label_noInternet->isHidden());
+        w.gui->hideInternetUnreachable();
+        QVERIFY(w.ui()->label_noInternet->isHidden());
+    }
+
+    void pausesEndThePositionChangeAndAnswersKeepAWindowWithoutTray()
+    {
+        Window w(/*tray=*/false);
+        w.gui->init();
+        w.gui->openWindow();
+        // Moving the reminder when a pause comes: the move ends where it began.
+        QPushButton* change = w.ui()->pushButton_changeBlinkReminderPosition;
+        change->setChecked(true);
+        QVERIFY(w.gui->blinkReminder()->isVisible());
+        w.listener->fire(0);
+        QVERIFY(!change->isChecked());
+        QCOMPARE(change->text(), QStringLiteral("CHANGE REMINDER POSITION"));
+        QVERIFY(!w.gui->blinkReminder()->isVisible());
+        QVERIFY(!store().contains("G/RPX"));
+        w.listener->fire(1);
+
+        // Skipping a break keeps the main window where no tray could bring it back.
+        w.gui->showBreakReminder();
+        QTest::mouseClick(w.gui->findChild<QPushButton*>("pushButton_skip"), Qt::LeftButton);
         QVERIFY(w.gui->isVisible());
+    }
+
+    void theCameraPageShowsTheWholePreview()
+    {
+        Window w;
+        w.gui->init();
+        w.gui->openWindow();
+        w.ui()->toolButton_titleBarSettings->click();
+        w.ui()->toolButton_titleBarWebcam->click();
+        // A camera that sends tall pictures, on a screen with room for them.
+        QImage tall(480, 850, QImage::Format_RGB888);
+        tall.fill(Qt::gray);
+        w.gui->showImage(&tall);
+        QVERIFY(QTest::qWaitForWindowExposed(w.gui.get()));
+        const QScrollArea* pages = w.ui()->scrollArea_pages;
+        QTRY_VERIFY(pages->height() >= pages->widget()->sizeHint().height());
+        QTRY_VERIFY(!pages->verticalScrollBar()->isVisible());
+        QTRY_VERIFY(w.gui->height() > pages->widget()->sizeHint().height());
     }
 
     void historyFeedsTheSchedulerAndTheStatusLine()

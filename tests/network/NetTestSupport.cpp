@@ -1,10 +1,12 @@
 #include "NetTestSupport.h"
 
 #include <QFile>
+#include <QPointer>
 #include <QProcess>
 #include <QSslSocket>
 #include <QTcpSocket>
 #include <memory>
+#include <utility>
 
 namespace {
 
@@ -104,6 +106,14 @@ void TestHttpsServer::setIdentity(QSslCertificate certificate, QSslKey key)
     m_key = std::move(key);
 }
 
+void TestHttpsServer::releaseHeld()
+{
+    const QList<std::function<void()>> held = std::exchange(m_held, {});
+    for (const auto& answer : held) {
+        answer();
+    }
+}
+
 namespace {
 
 // Reads one request from buffer; false while it is incomplete.
@@ -192,15 +202,26 @@ void TestHttpsServer::incomingConnection(qintptr descriptor)
         }
         requests.append(request);
         const HttpResponse response = handler ? handler(request) : HttpResponse{404, {}, {}};
+        const auto answer = [socket = QPointer<QSslSocket>(socket), response, remaining,
+                             writeFiller] {
+            if (!socket || socket->state() != QAbstractSocket::ConnectedState) {
+                return; // the client gave up waiting
+            }
+            if (response.fillerBytes > 0) {
+                socket->write(head(response, response.fillerBytes));
+                *remaining = response.fillerBytes;
+                writeFiller();
+                return;
+            }
+            socket->write(head(response, response.body.size()) + response.body);
+            socket->disconnectFromHost();
+        };
         emit requestReceived();
-        if (response.fillerBytes > 0) {
-            socket->write(head(response, response.fillerBytes));
-            *remaining = response.fillerBytes;
-            writeFiller();
-            return;
+        if (holdAnswers) {
+            m_held.append(answer);
+        } else {
+            answer();
         }
-        socket->write(head(response, response.body.size()) + response.body);
-        socket->disconnectFromHost();
     });
     socket->startServerEncryption();
 }

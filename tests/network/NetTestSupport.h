@@ -61,10 +61,14 @@ public:
     QString hostAndPort() const;
     QString url(const QString& path) const;
     void setIdentity(QSslCertificate certificate, QSslKey key);
+    // Sends the answers held back so far, to the clients still waiting for them.
+    void releaseHeld();
 
     std::function<HttpResponse(const HttpRequest&)> handler;
     QList<HttpRequest> requests;
     int handshakeFailures = 0;
+    // While set, answers wait for releaseHeld(): a server that answers late.
+    bool holdAnswers = false;
 
 signals:
     void requestReceived();
@@ -75,6 +79,7 @@ protected:
 private:
     QSslCertificate m_certificate;
     QSslKey m_key;
+    QList<std::function<void()>> m_held;
 };
 
 // An HTTP proxy on 127.0.0.1 that tunnels CONNECT requests to 127.0.0.1 whatever host they

@@ -121,7 +121,12 @@ private slots:
             << js("[{'latest-version':'3.7','size-in-mb':'12'}]") << false << ""
             << "size-in-mb";
         QTest::newRow("size a fraction")
-            << js("[{'latest-version':'3.7','size-in-mb':1.5}]") << false << ""
+            << js("[{'latest-version':'3.7','download-url':'https://h/a.deb',"
+                  "'md5':'97384261b8bbf966df16e5ad509922db','size-in-mb':1.5}]")
+            << false << "3.7"
+            << "";
+        QTest::newRow("size below zero")
+            << js("[{'latest-version':'3.7','size-in-mb':-1}]") << false << ""
             << "size-in-mb";
         QTest::newRow("md5 an object")
             << js("[{'latest-version':'3.7','download-url':'https://h/a','md5':{}}]") << false << ""
@@ -179,10 +184,18 @@ private slots:
         QVERIFY(choice.available);
         QCOMPARE(choice.release.downloadUrl, QUrl("https://h/first.deb"));
         QCOMPARE(choice.release.md5, QStringLiteral("97384261b8bbf966df16e5ad509922db"));
-        QCOMPARE(choice.release.sizeInMb, 12);
+        QCOMPARE(choice.release.sizeInMb, 12.0);
         QCOMPARE(choice.release.changelog, QStringLiteral("c"));
         QVERIFY(!chooseUpdate(body, "linux", "3.6.25.0", false).available);
         QVERIFY(!chooseUpdate(body, "macos", "3.6.24.0", false).available);
+
+        // The size as the prompt shows it.
+        const QList<QPair<double, QString>> sizes{{0, "0"},     {12, "12"},    {1.5, "1.5"},
+                                                  {0.3, "0.3"}, {0.04, "0.1"}, {12.34, "12.4"},
+                                                  {12.96, "13"}};
+        for (const auto& size : sizes) {
+            QCOMPARE(sizeInMbText(size.first), size.second);
+        }
     }
 
     void checksums()

@@ -102,6 +102,9 @@ private:
         if (path == "/huge-unsized") {
             return HttpResponse{200, {}, {}, false, qint64(50) * 1024 * 1024};
         }
+        if (path == "/huge-error") {
+            return HttpResponse{500, {}, {}, true, qint64(50) * 1024 * 1024};
+        }
         if (path == "/garbage") {
             return HttpResponse{200, "<html>not a definition</html>", {}};
         }
@@ -216,14 +219,22 @@ private slots:
         QTest::addColumn<QString>("path");
         QTest::addColumn<bool>("sendLength");
         QTest::addColumn<QString>("sha256");
+        QTest::addColumn<QStringList>("existing"); // the user's files, kept as they are
         QTest::addColumn<QString>("savedAs");
-        QTest::newRow("sized") << "/files/winkwell_3.6.24.1.deb" << true << ""
+        QTest::newRow("sized") << "/files/winkwell_3.6.24.1.deb" << true << "" << QStringList()
                                << "winkwell_3.6.24.1.deb";
-        QTest::newRow("unsized") << "/files/winkwell_3.6.24.1.deb" << false << ""
+        QTest::newRow("unsized") << "/files/winkwell_3.6.24.1.deb" << false << "" << QStringList()
                                  << "winkwell_3.6.24.1.deb";
-        QTest::newRow("with sha256") << "/files/w.deb" << true << kSha256 << "w.deb";
-        QTest::newRow("name from a folder address") << "/files/" << true << ""
-                                                    << "QSU_Update.bin";
+        QTest::newRow("with sha256")
+            << "/files/w.deb" << true << kSha256 << QStringList() << "w.deb";
+        QTest::newRow("name from a folder address")
+            << "/files/" << true << "" << QStringList() << "QSU_Update.bin";
+        QTest::newRow("a file of that name")
+            << "/files/winkwell_3.6.24.1.deb" << true << "" << QStringList{"winkwell_3.6.24.1.deb"}
+            << "winkwell_3.6.24.1 (1).deb";
+        QTest::newRow("names taken, with and without .part")
+            << "/files/w.deb" << true << "" << QStringList{"w.deb", "w (1).deb.part", "w (2).deb"}
+            << "w (3).deb";
     }
 
     void theDownloadIsVerifiedAndItsFolderOpened()
@@ -231,7 +242,14 @@ private slots:
         QFETCH(QString, path);
         QFETCH(bool, sendLength);
         QFETCH(QString, sha256);
+        QFETCH(QStringList, existing);
         QFETCH(QString, savedAs);
+        const QDir folder(m_downloads->path());
+        for (const QString& name : existing) {
+            QFile mine(folder.filePath(name));
+            QVERIFY(mine.open(QIODevice::WriteOnly));
+            mine.write("mine");
+        }
         QJsonObject entry = release("3.6.24.1", m_server->url(path));
         if (!sha256.isEmpty()) {
             entry.insert("sha256", sha256);
@@ -255,6 +273,36 @@ private slots:
         QVERIFY(downloader->findChild<QPushButton*>("openButton")->isVisible());
         QCOMPARE(downloader->findChild<QPushButton*>("stopButton")->text(),
                  QStringLiteral("Close"));
+        for (const QString& name : existing) {
+            QFile mine(folder.filePath(name));
+            QVERIFY(mine.open(QIODevice::ReadOnly));
+            QCOMPARE(mine.readAll(), QByteArray("mine"));
+        }
+    }
+
+    void theReleaseAskedAboutIsTheOneFetched()
+    {
+        QJsonObject first = release("3.6.24.1", m_server->url("/files/first.deb"));
+        first.insert("size-in-mb", 1.5);
+        m_releases = QJsonArray{first};
+        auto updater = makeUpdater();
+        QSignalSpy finished(updater.get(), &Updater::checkingFinished);
+        QSignalSpy done(updater.get(), &Updater::downloadFinished);
+        updater->checkForUpdates();
+        QVERIFY(finished.wait(kWait));
+        QMessageBox* prompt = visibleBox("has been released");
+        QVERIFY(prompt);
+        QVERIFY(prompt->informativeText().contains("(size 1.5MB)"));
+        // A wake-up while the user still reads the question finds a newer release.
+        m_releases = QJsonArray{release("3.6.24.2", m_server->url("/files/second.deb"))};
+        updater->checkForUpdates();
+        QVERIFY(finished.wait(kWait));
+        QCOMPARE(visibleBox("has been released"), prompt);
+        QVERIFY(prompt->text().contains("3.6.24.1"));
+        prompt->button(QMessageBox::Yes)->click();
+        QVERIFY(done.wait(kWait));
+        QCOMPARE(m_server->requests.last().path, QByteArray("/files/first.deb"));
+        QCOMPARE(done.first().at(1).toString(), QDir(m_downloads->path()).filePath("first.deb"));
     }
 
     void aChecksumMismatchDeletesTheDownload_data()
@@ -321,6 +369,7 @@ private slots:
         QTest::newRow("down to http") << "/to-http" << false << "away from https";
         QTest::newRow("50 MB") << "/huge" << false << "larger than";
         QTest::newRow("50 MB unsized") << "/huge-unsized" << false << "larger than";
+        QTest::newRow("50 MB error page") << "/huge-error" << false << "larger than";
         QTest::newRow("not json") << "/garbage" << false << "no JSON object";
         QTest::newRow("missing") << "/nothing-here" << false << "could not be fetched";
     }

@@ -102,7 +102,8 @@ public:
         connectServerAndProxyWindow(server, &window);
         QSignalSpy ready(server, &ServerController::serverControllerInitialized);
         m_thread.start();
-        ready.wait(kWait);
+        // Not ready.wait(): the signal may come before the wait begins.
+        QTRY_COMPARE_WITH_TIMEOUT(ready.size(), 1, kWait);
     }
     ~Program()
     {
@@ -114,6 +115,50 @@ public:
 
 private:
     QThread m_thread;
+};
+
+// The window wired to a running server controller, opened, its fields enabled.
+struct OpenWindow
+{
+    OpenWindow()
+    {
+        window.showProxySettings();
+        form.useSettings->click();
+    }
+
+    WidgetProxy window;
+    Form form{window};
+    Program program{window};
+    QSignalSpy answers{program.server, &ServerController::proxySettingsValidated};
+};
+
+// The research server under a name that only the test proxy resolves, and that proxy.
+struct ResearchBehindProxy
+{
+    // Empty on success, else what went wrong.
+    QString start(int status)
+    {
+        const QString problem = pki.create();
+        if (!problem.isEmpty()) {
+            return problem;
+        }
+        qputenv("WINKWELL_CA_FILE", pki.caFile().toLocal8Bit());
+        research = std::make_unique<TestHttpsServer>(pki.serverCertificate, pki.serverKey);
+        research->handler = [status](const HttpRequest&) {
+            return HttpResponse{status, R"({"datetime":""})", {}};
+        };
+        if (!research->start() || !proxy.start()) {
+            return QStringLiteral("cannot listen on 127.0.0.1");
+        }
+        qputenv("WINKWELL_RESEARCH_SERVER",
+                QByteArray("research.winkwell.test:") + QByteArray::number(research->serverPort()));
+        openSettingsStore()->clear();
+        return QString();
+    }
+
+    TestPki pki;
+    std::unique_ptr<TestHttpsServer> research;
+    TestHttpProxy proxy;
 };
 
 } // namespace
@@ -196,31 +241,97 @@ private slots:
         QCOMPARE(form.password->text(), QStringLiteral("pw-frank"));
     }
 
+    void theWindowKeepsWhatTheControllerAccepted()
+    {
+        WidgetProxy window;
+        Form form(window);
+        QSignalSpy candidate(&window, &WidgetProxy::proxySettingsChanged);
+        QSignalSpy withdrawn(&window, &WidgetProxy::proxyCheckCancelled);
+        window.setProxySettings("corp-proxy", 3128, "frank", "pw-frank");
+
+        // CANCEL while the candidate is tried withdraws it; its late refusal shows nothing.
+        window.showProxySettings();
+        form.fill("other", "8080", "x", "y");
+        form.save->click();
+        form.cancel->click();
+        QCOMPARE(withdrawn.size(), 1);
+        window.saveProxySettings(false);
+        QVERIFY(!visibleBox());
+        QVERIFY(!window.isVisible());
+        QCOMPARE(form.server->text(), QStringLiteral("corp-proxy"));
+
+        // Accepted before the withdrawal arrived: the candidate is what is in force now.
+        window.showProxySettings();
+        form.fill("new-proxy", "1080", "nina", "pw-nina");
+        form.save->click();
+        form.cancel->click();
+        window.saveProxySettings(true);
+        QVERIFY(!window.isVisible());
+        QCOMPARE(form.server->text(), QStringLiteral("new-proxy"));
+        QCOMPARE(form.port->text(), QStringLiteral("1080"));
+
+        // SAVE before the controller started: the stored proxy it then loads leaves the fields
+        // alone, and the answer accepts what was sent, not what the fields hold by then.
+        window.showProxySettings();
+        form.fill("early-proxy", "8000", "", "");
+        form.save->click();
+        window.setProxySettings("stored-proxy", 3128, "", "");
+        QCOMPARE(form.server->text(), QStringLiteral("early-proxy"));
+        form.fill("typed-meanwhile", "1", "", "");
+        window.saveProxySettings(true);
+        QVERIFY(!window.isVisible());
+        window.showProxySettings();
+        form.cancel->click();
+        QCOMPARE(form.server->text(), QStringLiteral("early-proxy"));
+        QCOMPARE(withdrawn.size(), 2);
+        QCOMPARE(candidate.size(), 3);
+    }
+
+    void cancelWithdrawsTheCheck_data()
+    {
+        QTest::addColumn<int>("status"); // of the research server's late answer
+        QTest::newRow("a proxy that works") << 200;
+        QTest::newRow("a proxy that does not") << 500;
+    }
+
+    void cancelWithdrawsTheCheck()
+    {
+        QFETCH(int, status);
+        ResearchBehindProxy network;
+        const QString problem = network.start(status);
+        QVERIFY2(problem.isEmpty(), qPrintable(problem));
+        TestHttpsServer& research = *network.research;
+        research.holdAnswers = true;
+        {
+            OpenWindow open;
+            auto& [window, form, program, answers] = open;
+            form.fill("127.0.0.1", QString::number(network.proxy.serverPort()), "", "");
+            form.save->click();
+            QTRY_COMPARE_WITH_TIMEOUT(research.requests.size(), 1, kWait);
+            form.cancel->click();
+            // Everything queued to the server thread so far has been handled.
+            QMetaObject::invokeMethod(
+                program.server, [] {}, Qt::BlockingQueuedConnection);
+            research.releaseHeld();
+            QVERIFY(!answers.wait(1000));
+            QVERIFY(!visibleBox());
+            QVERIFY(!window.isVisible());
+            QVERIFY(QNetworkProxyFactory::usesSystemConfiguration());
+        }
+        QVERIFY(readString(SettingKeys::proxyServer).isEmpty());
+    }
+
     void enteredCheckedStoredAndLoadedAgain()
     {
-        TestPki pki;
-        const QString problem = pki.create();
+        ResearchBehindProxy network;
+        const QString problem = network.start(200);
         QVERIFY2(problem.isEmpty(), qPrintable(problem));
-        qputenv("WINKWELL_CA_FILE", pki.caFile().toLocal8Bit());
-        TestHttpsServer research(pki.serverCertificate, pki.serverKey);
-        QVERIFY(research.start());
-        research.handler = [](const HttpRequest&) {
-            return HttpResponse{200, R"({"datetime":""})", {}};
-        };
-        qputenv("WINKWELL_RESEARCH_SERVER",
-                QByteArray("research.winkwell.test:") + QByteArray::number(research.serverPort()));
-        TestHttpProxy proxy;
-        QVERIFY(proxy.start());
+        TestHttpProxy& proxy = network.proxy;
         proxy.requireCredentials("dora:pw-dora");
         const QString port = QString::number(proxy.serverPort());
-        openSettingsStore()->clear();
         {
-            WidgetProxy window;
-            Form form(window);
-            Program program(window);
-            QSignalSpy answers(program.server, &ServerController::proxySettingsValidated);
-            window.showProxySettings();
-            form.useSettings->click();
+            OpenWindow open;
+            auto& [window, form, program, answers] = open;
             form.fill("127.0.0.1", port, "dora", "wrong");
             form.save->click();
             QVERIFY(answers.wait(kWait));

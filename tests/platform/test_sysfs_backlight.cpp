@@ -1,3 +1,6 @@
+#include "controller/PanelLevels.h"
+#include "controller/ScreenControl.h"
+#include "platform/fake/FakeScreenGamma.h"
 #include "platform/linux/SysfsBacklight.h"
 #include "support/RecordedLog.h"
 #include "systemsession/TestServices.h"
@@ -41,6 +44,59 @@ QByteArray readFile(const QString& path)
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
+
+// The kernel's side of a backlight device as real panels behave: a value written to brightness
+// shows in actual_brightness only after latencyMs, rounded down to the hardware's own steps, and
+// a write that comes before the last one showed replaces it, so two writes show as one.
+class SimulatedPanel : public QObject
+{
+public:
+    SimulatedPanel(const QString& device, int latencyMs, int step)
+        : m_device(device), m_latencyMs(latencyMs), m_step(step)
+    {
+        m_seen = readRaw("brightness");
+        connect(&m_timer, &QTimer::timeout, this, &SimulatedPanel::tick);
+        m_timer.start(5);
+        m_clock.start();
+    }
+
+    // The brightness keys or the firmware: the same path as a write, without this program.
+    void changeElsewhere(int raw) { write("brightness", QByteArray::number(raw)); }
+    int actual() const { return readRaw("actual_brightness"); }
+
+private:
+    int readRaw(const char* name) const
+    {
+        return readFile(m_device + QLatin1Char('/') + QLatin1String(name)).trimmed().toInt();
+    }
+    void write(const char* name, const QByteArray& value)
+    {
+        QFile file(m_device + QLatin1Char('/') + QLatin1String(name));
+        if (file.open(QIODevice::WriteOnly)) {
+            file.write(value + '\n');
+        }
+    }
+    void tick()
+    {
+        const int written = readRaw("brightness");
+        if (written != m_seen) {
+            m_seen = written;
+            m_dueMs = m_clock.elapsed() + m_latencyMs;
+        }
+        if (m_dueMs >= 0 && m_clock.elapsed() >= m_dueMs) {
+            m_dueMs = -1;
+            write("actual_brightness", QByteArray::number(m_seen - m_seen % m_step));
+        }
+    }
+
+    QString m_device;
+    int m_latencyMs;
+    int m_step;
+    int m_seen = 0;
+    qint64 m_dueMs = -1;
+    QElapsedTimer m_clock;
+    QTimer m_timer;
+};
 
 } // namespace
 
@@ -132,8 +188,9 @@ private slots:
         // Logged exactly once however often the panel is read; empty: no warning at all.
         QTest::addColumn<QString>("problem");
 
-        const QList<int> sevenSteps{0, 14, 29, 43, 57, 71, 86, 100};
-        const QList<int> percent = range(0, 100);
+        // Never below the lowest visible level: 5 % of the maximum, and at least one raw step.
+        const QList<int> sevenSteps{14, 29, 43, 57, 71, 86, 100};
+        const QList<int> percent = range(5, 100);
         QTest::newRow("firmware over platform over raw")
             << QVector<Device>{{"a_raw", "raw", "100", "10", "10"},
                                {"b_platform", "platform", "100", "20", "20"},
@@ -153,7 +210,7 @@ private slots:
             << percent << QString();
         QTest::newRow("ten steps, brightness when actual_brightness is missing")
             << QVector<Device>{{"p", "platform", "10", QByteArray(), "5"}} << true << 50
-            << range(0, 100, 10) << QString();
+            << range(10, 100, 10) << QString();
         QTest::newRow("garbage brightness")
             << QVector<Device>{{"p", "platform", "255", "12abc", QByteArray()}} << true << -1
             << percent << "brightness is not a number: \"12abc\"";
@@ -261,6 +318,125 @@ private slots:
         QCOMPARE(changes.count(), 2);
     }
 
+    void sliderOnARealPanel_data()
+    {
+        QTest::addColumn<int>("max");
+        QTest::addColumn<int>("step");    // of the hardware, in raw units
+        QTest::addColumn<int>("latency"); // ms from a write to actual_brightness
+
+        QTest::newRow("seven firmware steps") << 7 << 1 << 150;
+        QTest::newRow("255, read back in steps of 16") << 255 << 16 << 120;
+        QTest::newRow("100, slower than the reads") << 100 << 1 << 300;
+    }
+
+    // The slider, the panel and the desktop's keys together, against a panel that answers late,
+    // merges writes and reads back in its own steps. Whatever happens, once things settle the
+    // panel shows what the slider means, and every position can be chosen.
+    void sliderOnARealPanel()
+    {
+        QFETCH(int, max);
+        QFETCH(int, step);
+        QFETCH(int, latency);
+
+        const QString root = freshRoot(QStringLiteral("desk"));
+        const QString start = QByteArray::number(max / 2);
+        addDevice(root, {"panel", "firmware", QByteArray::number(max), start.toLatin1(),
+                         start.toLatin1()});
+        SimulatedPanel kernel(root + "/panel", latency, step);
+        ScreenControl::Devices devices;
+        devices.gamma = [] { return std::make_unique<FakeScreenGamma>(); };
+        devices.backlight = [root] {
+            return std::make_unique<SysfsBacklight>(root, QDBusConnection(QStringLiteral("none")),
+                                                    40);
+        };
+        ScreenControl screen(devices);
+        // The window: moves its slider when asked, and answers a little later, as a queued
+        // signal through a busy event loop does.
+        int windowSlider = -100;
+        QStringList asked;
+        connect(&screen, &ScreenControl::HWbrightnessControlDetected,
+                [&](int position) { windowSlider = position; });
+        connect(&screen, &ScreenControl::adjustBrightnessSlider, [&](int position) {
+            asked << QString::number(position);
+            QTimer::singleShot(60, &screen, [&screen, &windowSlider, position] {
+                if (windowSlider != position) {
+                    windowSlider = position;
+                    screen.setBrightness(position);
+                }
+            });
+        });
+        const auto choose = [&](int position) {
+            windowSlider = position;
+            screen.setBrightness(position);
+        };
+        PanelLevels levels;
+        levels.setLevels(
+            SysfsBacklight(root, QDBusConnection(QStringLiteral("none"))).supportedLevels());
+        const auto written = [&] { return readFile(root + "/panel/brightness").trimmed().toInt(); };
+        const auto rawFor = [max](int percent) { return (percent * max * 2 + 100) / 200; };
+        const auto percentShown = [&] {
+            return static_cast<int>((kernel.actual() * 200LL + max) / (2LL * max));
+        };
+        // Settled: the panel shows the slider's position (within the hardware's own steps).
+        const auto settle = [&] {
+            QTest::qWait(latency + 500);
+            const int shown = percentShown();
+            QVERIFY2(levels.levelFor(std::max(windowSlider, 0)) == shown ||
+                         levels.positionFor(shown, PanelLevels::Rounding::Nearest) == windowSlider,
+                     qPrintable(QStringLiteral("the panel shows %1 %, the slider %2")
+                                    .arg(shown)
+                                    .arg(windowSlider)));
+            QCOMPARE(screen.brightnessSlider(), windowSlider);
+        };
+
+        screen.setEnabled(true);
+        screen.detect(0);
+        QVERIFY(windowSlider >= 0);
+        choose(windowSlider);
+        settle();
+
+        // Two quick presses of "darker", one of "brighter".
+        const int before = windowSlider;
+        choose(before - 1);
+        choose(before - 2);
+        choose(before - 1);
+        settle();
+        QCOMPARE(asked, QStringList());
+
+        // A fast drag from 10 to 2, then 6 and 7 each written.
+        for (int position = 10; position >= 2; --position) {
+            choose(position);
+            QTest::qWait(10);
+        }
+        settle();
+        for (int position : {6, 7, 4, 5}) {
+            choose(position);
+            settle();
+            QCOMPARE(written(), rawFor(levels.levelFor(position)));
+        }
+        QCOMPARE(asked, QStringList());
+
+        // The desktop's keys step up twice, quicker than the window answers: the slider
+        // follows the panel, and the panel is not written back.
+        const int keys = max * 9 / 10;
+        kernel.changeElsewhere(max * 7 / 10);
+        QTest::qWait(latency / 2);
+        kernel.changeElsewhere(keys);
+        settle();
+        QVERIFY(!asked.isEmpty());
+        QCOMPARE(written(), keys);
+
+        // A write the kernel refuses (the device file has gone) is not waited for.
+        QVERIFY(QFile::rename(root + "/panel/brightness", root + "/panel/brightness.away"));
+        choose(3);
+        QVERIFY(QFile::rename(root + "/panel/brightness.away", root + "/panel/brightness"));
+        choose(4);
+        settle();
+        choose(3);
+        settle();
+        QCOMPARE(written(), rawFor(levels.levelFor(3)));
+    }
+
     void setsThroughLogind_data()
     {
         QTest::addColumn<QString>("logind"); // none, by-pid, auto, failing, no-bus
@@ -275,8 +451,11 @@ private slots:
                                                  << QByteArray("60000") << "c1" << true;
         QTest::newRow("auto session, clamped above")
             << "auto" << true << QByteArray("255") << 150 << QByteArray("255") << "auto" << true;
-        QTest::newRow("logind refuses: written directly, clamped below")
-            << "failing" << true << QByteArray("255") << -5 << QByteArray("0") << QString() << true;
+        QTest::newRow("logind refuses: written directly, kept above off")
+            << "failing" << true << QByteArray("255") << -5 << QByteArray("13") << QString()
+            << true;
+        QTest::newRow("0 % of a coarse panel is its first step")
+            << "by-pid" << true << QByteArray("7") << 0 << QByteArray("1") << "c1" << true;
         QTest::newRow("no logind: written directly")
             << "none" << true << QByteArray("7") << 43 << QByteArray("3") << QString() << true;
         QTest::newRow("no system bus: written directly")

@@ -1,3 +1,4 @@
+#include "platform/linux/V4l2CameraCatalog.h"
 #include "platform/linux/V4l2CameraControls.h"
 
 #include <QDir>
@@ -342,7 +343,7 @@ private slots:
     void missingDeviceIsNotConnected()
     {
         QTemporaryDir dir;
-        V4l2CameraControls camera(3, dir.path());
+        V4l2CameraControls camera(3, dir.filePath("video3"));
         QCOMPARE(camera.cameraIndex(), 3);
         QCOMPARE(camera.devicePath(), dir.filePath("video3"));
         expectWarning("cannot open .*/video3");
@@ -362,7 +363,7 @@ private slots:
     void noCameraChosenIsNotConnected()
     {
         QTemporaryDir dir;
-        V4l2CameraControls camera(-1, dir.path());
+        V4l2CameraControls camera(-1, QString());
         QCOMPARE(camera.access().state, CameraAccess::State::NoDevice);
         QVERIFY(camera.controls().isEmpty());
     }
@@ -380,7 +381,7 @@ private slots:
         QVERIFY(QFile::link("/dev/null", dir.filePath("video2")));
 
         for (int index : {0, 1, 2}) {
-            V4l2CameraControls camera(index, dir.path());
+            V4l2CameraControls camera(index, dir.filePath(QStringLiteral("video%1").arg(index)));
             expectWarning("video[0-2]");
             const CameraAccess access = camera.access();
             QCOMPARE(access.state, CameraAccess::State::NotACamera);
@@ -408,20 +409,72 @@ private slots:
             QSKIP("root opens any file: permission denied is covered by the errno mapping");
         }
         QVERIFY(file.setPermissions(QFileDevice::Permissions()));
-        V4l2CameraControls camera(0, dir.path());
+        V4l2CameraControls camera(0, dir.filePath("video0"));
         expectWarning("cannot open .*video0.*group");
         const CameraAccess access = camera.access();
         QCOMPARE(access.state, CameraAccess::State::PermissionDenied);
         QCOMPARE(access.deviceGroup, ownGroup);
     }
 
-    void factoryUsesTheEngineNumbering()
+    void factoryFallsBackToTheNodeOfThatNumber()
     {
-        const auto controls = createCameraControls(2);
+        // No camera at that place in the list (none here): the node of the number, reported as
+        // not there.
+        const auto controls = createCameraControls(7);
         auto* v4l2 = dynamic_cast<V4l2CameraControls*>(controls.get());
         QVERIFY(v4l2 != nullptr);
-        QCOMPARE(v4l2->cameraIndex(), 2);
-        QCOMPARE(v4l2->devicePath(), QStringLiteral("/dev/video2"));
+        QCOMPARE(v4l2->cameraIndex(), 7);
+        QCOMPARE(v4l2->devicePath(), QStringLiteral("/dev/video7"));
+    }
+
+    void catalogueListsCaptureNodesOnly()
+    {
+        // A laptop camera (video0, its metadata node video1), a USB camera (video2, video3) the
+        // user may not open, a capture card's node, and a radio.
+        QTemporaryDir dev;
+        QTemporaryDir sys;
+        for (int n : {0, 1, 2, 3, 10, 11}) {
+            QFile(dev.filePath(QStringLiteral("video%1").arg(n))).open(QIODevice::WriteOnly);
+            QDir().mkpath(sys.filePath(QStringLiteral("video%1").arg(n)));
+            QFile index(sys.filePath(QStringLiteral("video%1/index").arg(n)));
+            QVERIFY(index.open(QIODevice::WriteOnly));
+            index.write(n % 2 ? "1\n" : "0\n");
+            QFile name(sys.filePath(QStringLiteral("video%1/name").arg(n)));
+            QVERIFY(name.open(QIODevice::WriteOnly));
+            name.write("USB Camera\n");
+        }
+        QFile(dev.filePath("videoX")).open(QIODevice::WriteOnly);
+        using Kind = V4l2CameraCatalog::Probe::Kind;
+        const auto prober = [](const QString& path) -> V4l2CameraCatalog::Probe {
+            const QString node = path.section(QLatin1Char('/'), -1);
+            if (node == "video0") {
+                return {Kind::Capture, "Integrated Camera"};
+            }
+            if (node == "video2" || node == "video3") {
+                return {Kind::Unreadable, QString()};
+            }
+            if (node == "video10") {
+                return {Kind::Capture, QString()};
+            }
+            return {Kind::NoVideo, "metadata"};
+        };
+        const V4l2CameraCatalog catalogue(dev.path(), sys.path(), prober);
+        const QList<CaptureDevice> devices = catalogue.captureDevices();
+        QStringList seen;
+        for (const CaptureDevice& device : devices) {
+            seen << QStringLiteral("%1 %2 %3")
+                        .arg(device.path.section(QLatin1Char('/'), -1), device.name)
+                        .arg(device.readable ? "readable" : "unreadable");
+        }
+        QCOMPARE(seen,
+                 (QStringList{"video0 Integrated Camera readable", "video2 USB Camera unreadable",
+                              "video10 USB Camera readable"}));
+        // The second camera is the USB camera, not the laptop camera's metadata node.
+        QCOMPARE(catalogue.devicePath(1), dev.filePath("video2"));
+        QCOMPARE(catalogue.devicePath(5), QString());
+        // Without devices the real probe finds nothing to open.
+        QCOMPARE(V4l2CameraCatalog::probe(dev.filePath("video0")).kind, Kind::NoVideo);
+        QCOMPARE(V4l2CameraCatalog::probe(dev.filePath("none")).kind, Kind::Gone);
     }
 };
 

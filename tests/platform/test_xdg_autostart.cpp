@@ -1,6 +1,8 @@
 #include "platform/linux/XdgAutostart.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -60,6 +62,45 @@ private slots:
         QVERIFY(autostart.disable()); // nothing left is fine
     }
 
+    void theDesktopsChoiceStaysAndControlCharactersAreEscaped()
+    {
+        QTemporaryDir dir;
+        XdgAutostart autostart(dir.filePath("autostart"));
+        QVERIFY(autostart.enable("/usr/bin/winkwell"));
+        // Switched off in the desktop's start-up tool, which also keeps a flag of its own.
+        QString edited = read(autostart.entryPath());
+        edited.replace("X-GNOME-Autostart-enabled=true",
+                       "X-GNOME-Autostart-enabled=false\nHidden=true\nX-Desktop-Flag=kept");
+        edited += "[Desktop Action other]\nExec=other\n";
+        QFile entry(autostart.entryPath());
+        QVERIFY(entry.open(QIODevice::WriteOnly));
+        entry.write(edited.toUtf8());
+        entry.close();
+        // The next start follows the moved program and keeps the rest.
+        QVERIFY(autostart.refresh("/opt/winkwell/winkwell"));
+        QString text = read(autostart.entryPath());
+        QVERIFY2(text.contains("\nExec=\"/opt/winkwell/winkwell\" /m\n"), qPrintable(text));
+        QVERIFY(text.contains("\nHidden=true\n") && text.contains("X-Desktop-Flag=kept"));
+        QVERIFY(text.contains("X-GNOME-Autostart-enabled=false"));
+        QVERIFY(!text.contains("X-GNOME-Autostart-enabled=true"));
+        QVERIFY(text.endsWith("[Desktop Action other]\nExec=other\n"));
+        // The user switching it on in the program means it.
+        QVERIFY(autostart.enable("/opt/winkwell/winkwell"));
+        text = read(autostart.entryPath());
+        QVERIFY(!text.contains("Hidden=") && !text.contains("X-GNOME-Autostart-enabled=false"));
+        QCOMPARE(text.count("X-GNOME-Autostart-enabled=true"), 1);
+        QVERIFY(text.indexOf("X-GNOME-Autostart-enabled=true") < text.indexOf("[Desktop Action"));
+
+        // A path with a newline or a tab is written with the entry's escapes; one with another
+        // control character cannot be written, and nothing is.
+        QVERIFY(autostart.disable());
+        QVERIFY(autostart.enable("/opt/new\nline\tapp/winkwell"));
+        QVERIFY(read(autostart.entryPath()).contains("Exec=\"/opt/new\\nline\\tapp/winkwell\""));
+        QVERIFY(autostart.disable());
+        QVERIFY(!autostart.enable(QStringLiteral("/opt/bell\x07/winkwell")));
+        QVERIFY(!autostart.isEnabled());
+    }
+
     void unwritableFolderFailsAndSaysSo()
     {
         QTemporaryDir dir;
@@ -70,6 +111,32 @@ private slots:
         QTest::ignoreMessage(QtDebugMsg, QRegularExpression("Autostart: cannot create"));
         QVERIFY(!autostart.enable("/usr/bin/winkwell"));
         QVERIFY(!autostart.isEnabled());
+    }
+
+    // An installed program is started through its link in bin/, a build where it lies.
+    void installedProgramStartsThroughItsLink()
+    {
+        QTemporaryDir dir;
+        const QString installed = dir.filePath("usr/lib/winkwell/winkwell");
+        const QString build = dir.filePath("build/bin/winkwell");
+        for (const QString& program : {installed, build}) {
+            QVERIFY(QDir().mkpath(QFileInfo(program).absolutePath()));
+            QFile file(program);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+        }
+        QVERIFY(QDir().mkpath(dir.filePath("usr/bin")));
+        QVERIFY(QFile::link("../lib/winkwell/winkwell", dir.filePath("usr/bin/winkwell")));
+        QCOMPARE(XdgAutostart::launcherPath(installed), dir.filePath("usr/bin/winkwell"));
+        QCOMPARE(XdgAutostart::launcherPath(build), build);
+        // A bin/winkwell that is another program's is not this one's launcher.
+        QVERIFY(QDir().mkpath(dir.filePath("bin")));
+        QVERIFY(QFile::link(installed, dir.filePath("bin/winkwell")));
+        QCOMPARE(XdgAutostart::launcherPath(build), build);
+
+        XdgAutostart autostart(dir.filePath("config/autostart"));
+        QVERIFY(autostart.enable(installed));
+        QVERIFY(read(autostart.entryPath())
+                    .contains("Exec=\"" + dir.filePath("usr/bin/winkwell") + "\" /m\n"));
     }
 
     void defaultFolderFollowsXdgConfigHome()

@@ -1,4 +1,5 @@
 #include "common/SharedTypes.h"
+#include "statistics/MeasurementCsv.h"
 #include "statistics/MeasurementFile.h"
 #include "statistics/StatisticsController.h"
 
@@ -219,10 +220,13 @@ private slots:
     void buildsUploadText();
     void keepsLentUploadTextsUnchanged();
     void toleratesMalformedElements();
+    void exportsCsv();
+    void refusesToExportOverTheHistory();
+    void deletesWhileAnUploadIsPrepared();
 
     void setsDamagedFileAside_data();
     void setsDamagedFileAside();
-    void setsUnreadableFileAside();
+    void keepsAnUnreadableFileAndReadsItAgain();
     void keepsMeasurementWhenFileCannotBeOpened();
     void keepsOldFileWhenWriteFails();
     void keepsOldFileWhenCrashingBeforeRename();
@@ -638,26 +642,28 @@ void StatisticsControllerTest::keepsOtherTopLevelKeys()
     StatisticsController controller(dataDir(dir));
     controller.init();
 
+    // A new measurement leaves the file's other keys as they are.
     controller.addMeasurement(10.0, "n", 1);
     QJsonObject onDisk = readRoot(controller.filePath());
     QCOMPARE(onDisk.value("owner"), root.value("owner"));
     QCOMPARE(onDisk.value("settings"), root.value("settings"));
     QCOMPARE(onDisk.value("data").toArray().size(), 3);
 
+    // An upload carries the measurements only.
     QString* upload = nullptr;
     connect(&controller, &StatisticsController::measurementsUploadReady, this,
             [&](QString* text) { upload = text; });
     controller.createJsonData(QString(), "pc-1");
     QVERIFY(upload);
-    const QJsonObject sent = QJsonDocument::fromJson(upload->toUtf8()).object();
-    QCOMPARE(sent.value("owner"), root.value("owner"));
-    QCOMPARE(sent.value("settings"), root.value("settings"));
+    QCOMPARE(QJsonDocument::fromJson(upload->toUtf8()).object().keys(),
+             (QStringList{"data", "pcid", "version"}));
 
+    // Deleting the history leaves nothing of it, and nothing more goes to the server.
     controller.deleteAllMeasurements();
-    onDisk = readRoot(controller.filePath());
-    QCOMPARE(onDisk.value("owner"), root.value("owner"));
-    QCOMPARE(onDisk.value("settings"), root.value("settings"));
-    QCOMPARE(onDisk.value("data"), QJsonValue(QJsonArray()));
+    QCOMPARE(readRoot(controller.filePath()), MeasurementFile::emptyHistory());
+    controller.createJsonData(QString(), "pc-1");
+    QCOMPARE(QJsonDocument::fromJson(upload->toUtf8()).object().keys(),
+             (QStringList{"data", "pcid", "version"}));
 }
 
 void StatisticsControllerTest::buildsUploadText()
@@ -821,10 +827,14 @@ void StatisticsControllerTest::setsDamagedFileAside()
 
     LogCapture log;
     StatisticsController controller(dataDir(dir));
+    QSignalSpy notices(&controller, &StatisticsController::historyProblem);
     controller.init();
     QVERIFY(controller.blinkRates().isEmpty());
 
     const QStringList aside = leftoverFiles(dir.path());
+    // The user is told where the old history went.
+    QCOMPARE(notices.size(), 1);
+    QVERIFY(notices.at(0).at(0).toString().contains(aside.value(0)));
     QCOMPARE(aside.size(), 1);
     QVERIFY2(QRegularExpression("^statistics\\.json\\.corrupt-\\d{8}T\\d{6}Z$")
                  .match(aside.first())
@@ -852,8 +862,11 @@ void StatisticsControllerTest::setsDamagedFileAside()
     QCOMPARE(leftoverFiles(dir.path()), aside);
 }
 
-void StatisticsControllerTest::setsUnreadableFileAside()
+void StatisticsControllerTest::keepsAnUnreadableFileAndReadsItAgain()
 {
+    // Unreadable (here a folder where the file should be, as a home not mounted yet can look):
+    // left in place, nothing written over it, the user told; read again later, and the
+    // measurements taken meanwhile join it.
     QTemporaryDir dir;
     const QString path = dataDir(dir) + "statistics.json";
     QVERIFY(QDir().mkpath(path));
@@ -861,13 +874,28 @@ void StatisticsControllerTest::setsUnreadableFileAside()
 
     LogCapture log;
     StatisticsController controller(dataDir(dir));
+    QSignalSpy notices(&controller, &StatisticsController::historyProblem);
     controller.init();
     QVERIFY(controller.blinkRates().isEmpty());
     QVERIFY(log.contains("file cannot be opened \"" + QRegularExpression::escape(path) + "\""));
-    const QStringList aside = leftoverFiles(dir.path());
-    QCOMPARE(aside.size(), 1);
-    QCOMPARE(readFile(dataDir(dir) + aside.first() + "/inside"), QByteArray("kept"));
-    QCOMPARE(readRoot(path), MeasurementFile::emptyHistory());
+    QCOMPARE(notices.size(), 1);
+    QVERIFY(notices.at(0).at(0).toString().contains("cannot be read"));
+    controller.addMeasurement(9.0, "meanwhile", 190);
+    QCOMPARE(controller.blinkRates().size(), 1);
+    QVERIFY(leftoverFiles(dir.path()).isEmpty());
+    QCOMPARE(readFile(path + "/inside"), QByteArray("kept"));
+
+    // It can be read again: its measurements and the new ones, in one file.
+    QVERIFY(QDir(path).removeRecursively());
+    writeRoot(dataDir(dir), history(3));
+    controller.addMeasurement(11.0, "after", 210);
+    QCOMPARE(controller.blinkRates().size(), 5);
+    const QJsonArray data = readRoot(path).value("data").toArray();
+    QCOMPARE(data.size(), 5);
+    QCOMPARE(data.at(3).toObject().value("length").toInt(), 190);
+    QCOMPARE(data.at(4).toObject().value("length").toInt(), 210);
+    QCOMPARE(notices.size(), 2);
+    QVERIFY(notices.at(1).at(0).toString().isEmpty());
 }
 
 void StatisticsControllerTest::keepsMeasurementWhenFileCannotBeOpened()
@@ -959,6 +987,124 @@ void StatisticsControllerTest::keepsOldFileWhenCrashingBeforeRename()
     StatisticsController restarted(dataDir(dir));
     restarted.init();
     QCOMPARE(restarted.lengths(), expectedLengths(0, 3));
+}
+
+void StatisticsControllerTest::exportsCsv()
+{
+    QCOMPARE(MeasurementCsv::field("plain text"), QString("plain text"));
+    QCOMPARE(MeasurementCsv::field("a, b"), QString("\"a, b\""));
+    QCOMPARE(MeasurementCsv::field("say \"hi\""), QString("\"say \"\"hi\"\"\""));
+    QCOMPARE(MeasurementCsv::field("two\nlines"), QString("\"two\nlines\""));
+
+    QTemporaryDir dir;
+    QJsonArray data;
+    data.append(QJsonObject{{"blinkrate", 12.39},
+                            {"datetime", "2024-01-01T10:00:00+01:00"},
+                            {"length", 150},
+                            {"note", "reminder 10 min, \"interactive\""}});
+    data.append(QJsonObject{
+        {"blinkrate", 0}, {"datetime", "2024-01-02T09:00:00Z"}, {"length", 90}, {"note", "é"}});
+    // Kept as the file has it: an unreadable date, a rate that is text, no length, no note.
+    data.append(QJsonObject{{"blinkrate", "fast"}, {"datetime", "not a date"}});
+    data.append(QJsonValue(42));
+    writeRoot(dataDir(dir), QJsonObject{{"data", data}, {"owner", "someone"}});
+    const QByteArray before = readFile(dataDir(dir) + "statistics.json");
+
+    StatisticsController controller(dataDir(dir));
+    controller.init();
+    QSignalSpy exported(&controller, &StatisticsController::measurementsExported);
+    const QString path = dir.filePath("out.csv");
+    controller.exportMeasurements(path);
+    QCOMPARE(exported.count(), 1);
+    QCOMPARE(exported.at(0).at(0).toString(), path);
+    QCOMPARE(exported.at(0).at(1).toString(), QString());
+    QCOMPARE(readFile(path), QByteArray("\xEF\xBB\xBF"
+                                        "datetime,blinkrate,length,note\r\n"
+                                        "2024-01-01T10:00:00+01:00,12.39,150,"
+                                        "\"reminder 10 min, \"\"interactive\"\"\"\r\n"
+                                        "2024-01-02T09:00:00+00:00,0,90,\xC3\xA9\r\n"
+                                        "not a date,fast,,\r\n"
+                                        ",,,\r\n"));
+    QCOMPARE(readFile(dataDir(dir) + "statistics.json"), before);
+
+    // Into a folder that is not there: the answer says so, nothing is left behind.
+    controller.exportMeasurements(dir.filePath("missing/out.csv"));
+    QCOMPARE(exported.count(), 2);
+    QVERIFY(!exported.at(1).at(1).toString().isEmpty());
+    QVERIFY(!QFileInfo::exists(dir.filePath("missing")));
+}
+
+void StatisticsControllerTest::refusesToExportOverTheHistory()
+{
+    QTemporaryDir dir;
+    writeRoot(dataDir(dir), history(3));
+    const QString historyPath = dataDir(dir) + "statistics.json";
+    const QByteArray before = readFile(historyPath);
+    QVERIFY(QFile::link(historyPath, dir.filePath("link.csv")));
+    StatisticsController controller(dataDir(dir));
+    controller.init();
+    QSignalSpy exported(&controller, &StatisticsController::measurementsExported);
+    LogCapture log;
+
+    for (const QString& path :
+         {historyPath, dir.path() + "/./statistics.json", dir.filePath("link.csv")}) {
+        controller.exportMeasurements(path);
+        QVERIFY(!exported.last().at(1).toString().isEmpty());
+        QCOMPARE(readFile(historyPath), before);
+    }
+    QVERIFY(log.contains("^StatisticsController: export refused, the path is the history file"));
+}
+
+// The upload text is lent to the network thread while the user deletes the history and the
+// next measurement comes in.
+void StatisticsControllerTest::deletesWhileAnUploadIsPrepared()
+{
+    QTemporaryDir dir;
+    QJsonObject root = history(4);
+    root.insert("owner", "someone");
+    writeRoot(dataDir(dir), root);
+    auto* controller = new StatisticsController(dataDir(dir));
+    QThread thread;
+    controller->moveToThread(&thread);
+    connect(&thread, &QThread::finished, controller, &QObject::deleteLater);
+    thread.start();
+    QMetaObject::invokeMethod(controller, "init", Qt::BlockingQueuedConnection);
+
+    QVector<QString*> lent;
+    QVector<QString> copies;
+    connect(controller, &StatisticsController::measurementsUploadReady, this, [&](QString* text) {
+        lent.append(text);
+        copies.append(*text);
+    });
+    QSignalSpy small(controller, &StatisticsController::smallStatisticsChanged);
+    QMetaObject::invokeMethod(controller, "createJsonData", Qt::QueuedConnection,
+                              Q_ARG(QString, QString()), Q_ARG(QString, "pc"));
+    QMetaObject::invokeMethod(controller, "deleteAllMeasurements", Qt::QueuedConnection);
+    QMetaObject::invokeMethod(controller, "addMeasurement", Qt::QueuedConnection,
+                              Q_ARG(double, 9.5), Q_ARG(QString, "after"), Q_ARG(int, 200));
+    QTRY_COMPARE(small.count(), 2);
+    QTRY_COMPARE(lent.size(), 1);
+
+    // What was prepared stays whole until it is sent.
+    QCOMPARE(*lent.at(0), copies.at(0));
+    QCOMPARE(QJsonDocument::fromJson(lent.at(0)->toUtf8()).object().value("data").toArray(),
+             history(4).value("data").toArray());
+    // The file is valid and holds only what came after the deletion.
+    const QJsonObject onDisk = readRoot(dataDir(dir) + "statistics.json");
+    QVERIFY(!onDisk.contains("owner"));
+    const QJsonArray data = onDisk.value("data").toArray();
+    QCOMPARE(data.size(), 1);
+    QCOMPARE(data.at(0).toObject().value("note").toString(), QString("after"));
+
+    // The next upload offers only the new measurement.
+    QMetaObject::invokeMethod(controller, "createJsonData", Qt::QueuedConnection,
+                              Q_ARG(QString, element(3).value("datetime").toString()),
+                              Q_ARG(QString, "pc"));
+    QTRY_COMPARE(lent.size(), 2);
+    QCOMPARE(QJsonDocument::fromJson(copies.at(1).toUtf8()).object().value("data").toArray(), data);
+    QCOMPARE(*lent.at(0), copies.at(0));
+    thread.quit();
+    QVERIFY(thread.wait(5000));
 }
 
 void StatisticsControllerTest::runsInItsOwnThread()

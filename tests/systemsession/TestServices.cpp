@@ -87,6 +87,28 @@ std::unique_ptr<TestXServer> TestXServer::xvfb(const QString& logFile)
         QStringList{"-screen", "0", "1280x1024x24", "-noreset", "-nolisten", "tcp"}, logFile);
 }
 
+std::unique_ptr<TestXServer> TestXServer::xorgDummy(const QString& folder)
+{
+    const QString config = folder + QStringLiteral("/dummy.conf");
+    QFile file(config);
+    if (!file.open(QIODevice::WriteOnly)) {
+        return std::make_unique<TestXServer>(QStringLiteral("false"), QStringList(), QString());
+    }
+    file.write("Section \"ServerFlags\"\n  Option \"DontVTSwitch\" \"true\"\n"
+               "  Option \"AutoAddDevices\" \"false\"\nEndSection\n"
+               "Section \"Device\"\n  Identifier \"dummy\"\n  Driver \"dummy\"\n"
+               "  VideoRam 65536\nEndSection\n"
+               "Section \"Screen\"\n  Identifier \"screen\"\n  Device \"dummy\"\n"
+               "  DefaultDepth 24\n  SubSection \"Display\"\n    Depth 24\n"
+               "    Virtual 2048 2048\n  EndSubSection\nEndSection\n");
+    file.close();
+    return std::make_unique<TestXServer>(
+        QStringLiteral("Xorg"),
+        QStringList{"-config", config, "-noreset", "-nolisten", "tcp", "-logfile",
+                    folder + QStringLiteral("/xorg.log"), "-novtswitch", "-sharevts"},
+        folder + QStringLiteral("/xorg.out"));
+}
+
 TestProcesses::~TestProcesses()
 {
     while (!m_processes.empty()) {

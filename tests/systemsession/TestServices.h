@@ -37,6 +37,10 @@ public:
     QString display() const { return m_display; }
 
     static std::unique_ptr<TestXServer> xvfb(const QString& logFile);
+    // Xorg with the dummy driver: 16 RandR outputs (DUMMY0 on at 1024x768), which xrandr can
+    // switch on, clone and place. Its configuration and logs go into folder. Needs root and
+    // xserver-xorg-video-dummy.
+    static std::unique_ptr<TestXServer> xorgDummy(const QString& folder);
 
 private:
     std::unique_ptr<ChildProcess> m_process;

@@ -161,6 +161,7 @@ private slots:
         m_listener->enablePauseAppWindowTitleCheck(false);
         QVERIFY(!m_listener->isCheckTimerActive());
         // With every check off a list change reads nothing.
+        m_windows->reads = 0;
         m_listener->setWindowTitles("zoom");
         QCOMPARE(m_windows->reads, 0);
     }
@@ -177,6 +178,27 @@ private slots:
         tick();
         tick();
         QCOMPARE(codes(), QList<int>{19});
+    }
+
+    void switchingACheckOffEndsItsMatchAndOnLooksAgain()
+    {
+        m_windows->titles = QStringList{"Weekly call - Zoom"};
+        m_processes->processes = processesNamed({"obs"});
+        m_listener->setWindowTitles("zoom");
+        m_listener->setPauseAppWindowTitles("weekly");
+        m_listener->setProcesses("obs");
+        using Switch = void (SystemListenerLinux::*)(bool);
+        const std::pair<Switch, QList<int>> checks[] = {
+            {&SystemListenerLinux::enableWindowTitleCheck, {20, 21, 20}},
+            {&SystemListenerLinux::enablePauseAppWindowTitleCheck, {22, 23, 22}},
+            {&SystemListenerLinux::enableProcessCheck, {18, 19, 18}},
+        };
+        for (const auto& [enable, expected] : checks) {
+            (m_listener.get()->*enable)(true);
+            (m_listener.get()->*enable)(false);
+            (m_listener.get()->*enable)(true);
+            QCOMPARE(codes(), expected);
+        }
     }
 
     void checksRunInOrderOnOneReadingOfTheTitles()
@@ -226,6 +248,8 @@ private slots:
                                       << "obs" << true << true;
         QTest::newRow("not listed") << "teams"
                                     << "zoom" << false << false;
+        QTest::newRow("spaces around entries") << " zoom ; teams"
+                                               << "teams" << true << true;
     }
 
     void listMatching()

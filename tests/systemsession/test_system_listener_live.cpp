@@ -1,4 +1,5 @@
 #include "TestServices.h"
+#include "platform/SessionMonitor.h"
 #include "support/RecordedLog.h"
 #include "systemsession/EventFilter.h"
 
@@ -275,15 +276,26 @@ private slots:
         screenSaverActive(false);
         QCOMPARE(listener.next(2), (QList<int>{0, 1}));
 
-        // Suspend: the delay lock goes once the pause is applied, and comes back after.
+        // Suspend: the delay lock is held until the pause has reached the engine, and comes back
+        // after the resume.
         prepareForSleep(true);
         prepareForSleep(true);
         QCOMPARE(listener.next(1), QList<int>{2});
+        QTest::qWait(500);
+        QCOMPARE(sleepDelays(), 1);
+        listener.filter->confirmReadyForSleep();
         QTRY_COMPARE(sleepDelays(), 0);
         prepareForSleep(false);
         prepareForSleep(false);
         QCOMPARE(listener.next(1), QList<int>{3});
         QCOMPARE(listener.settled(), QList<int>{});
+        QTRY_COMPARE(sleepDelays(), 1);
+        // Never confirmed: the machine still sleeps, a moment later.
+        prepareForSleep(true);
+        QCOMPARE(listener.next(1), QList<int>{2});
+        QTRY_COMPARE_WITH_TIMEOUT(sleepDelays(), 0, 3000);
+        prepareForSleep(false);
+        QCOMPARE(listener.next(1), QList<int>{3});
         QTRY_COMPARE(sleepDelays(), 1);
 
         // A user who paused stays paused through lock, suspend, resume and unlock.
@@ -308,6 +320,40 @@ private slots:
         QCOMPARE(RecordedLog::timesLogged("logind appeared on the system bus"), 1);
         session(c1, "Lock");
         QCOMPARE(listener.next(1), QList<int>{0});
+        QVERIFY(m_bus->stopTemplate(logind, login1));
+    }
+
+    void aLockOnlyRequestedEndsWhenTheUserIsBack()
+    {
+        requireBus();
+        requireDisplay();
+        QProcess* logind = startLogind("c2", true);
+        QVERIFY(logind);
+        const QString c2 = sessionPath("c2");
+        Listener listener;
+        QTRY_COMPARE(RecordedLog::timesLogged("logind session " + c2), 1);
+        const auto input = [] {
+            QTest::qWait(SessionMonitor::kLockRequestGraceMs + 300);
+            QVERIFY(TestProcesses::run("xdotool", {"mousemove_relative", "--", "7", "7"},
+                                       qEnvironmentVariable("DISPLAY")));
+        };
+
+        // A locker that sets neither the hint nor the screen saver's state: the request
+        // pauses, and the user's input after it resumes.
+        session(c2, "Lock");
+        QCOMPARE(listener.next(1), QList<int>{0});
+        QCOMPARE(listener.settled(), QList<int>{});
+        input();
+        QCOMPARE(listener.next(1, 3000), QList<int>{1});
+
+        // A locker that confirms: input at its prompt resumes nothing, its unlock does.
+        session(c2, "Lock");
+        session(c2, "SetLockedHint", {true});
+        QCOMPARE(listener.next(1), QList<int>{0});
+        input();
+        QCOMPARE(listener.settled(), QList<int>{});
+        session(c2, "SetLockedHint", {false});
+        QCOMPARE(listener.next(1), QList<int>{1});
         QVERIFY(m_bus->stopTemplate(logind, login1));
     }
 
@@ -490,22 +536,8 @@ private slots:
 
     void clonedScreenOnXorg()
     {
-        const QString config = m_dir.filePath("dummy.conf");
-        QFile file(config);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("Section \"ServerFlags\"\n  Option \"DontVTSwitch\" \"true\"\n"
-                   "  Option \"AutoAddDevices\" \"false\"\nEndSection\n"
-                   "Section \"Device\"\n  Identifier \"dummy\"\n  Driver \"dummy\"\n"
-                   "  VideoRam 65536\nEndSection\n"
-                   "Section \"Screen\"\n  Identifier \"screen\"\n  Device \"dummy\"\n"
-                   "  DefaultDepth 24\n  SubSection \"Display\"\n    Depth 24\n"
-                   "    Virtual 2048 2048\n  EndSubSection\nEndSection\n");
-        file.close();
-        const QString log = m_dir.filePath("xorg.log");
-        TestXServer xorg("Xorg",
-                         {"-config", config, "-noreset", "-nolisten", "tcp", "-logfile", log,
-                          "-novtswitch", "-sharevts"},
-                         m_dir.filePath("xorg.out"));
+        const auto server = TestXServer::xorgDummy(m_dir.path());
+        const TestXServer& xorg = *server;
         if (xorg.display().isEmpty()) {
             QSKIP("Xorg with the dummy driver did not start here (xserver-xorg-video-dummy, "
                   "root); clone detection is covered by the fake layouts only");

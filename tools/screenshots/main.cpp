@@ -1,7 +1,12 @@
 // Shows each window in each of its states over a plain desktop and saves what the screen shows
-// around it: winkwell-screenshots OUTPUT_FOLDER [CLIP [FACE_MODEL]]. Run on a throw-away X
-// display (scripts/screenshots.sh starts one), with a settings folder of its own. A clip stands
-// in for the camera on the camera test page.
+// around it: winkwell-screenshots [--language=LOCALE] OUTPUT_FOLDER [CLIP [FACE_MODEL]]. Run on
+// a throw-away X display (scripts/screenshots.sh starts one), with a settings folder of its own.
+// A clip stands in for the camera on the camera test page; LOCALE is one of the program's
+// languages (sk_SK, de_DE, cs_CZ; English without it).
+#include "app/LanguageCatalog.h"
+#include "app/LanguageSwitch.h"
+#include "app/StatisticsWiring.h"
+#include "common/SettingsStore.h"
 #include "gui/BlinkRatePlot.h"
 #include "gui/CameraSettingsDialog.h"
 #include "gui/WinkwellGUI.h"
@@ -10,19 +15,34 @@
 #include "gui/reminders/ExerciseReminderWidget.h"
 #include "model/Model.h"
 #include "model/RecordedFrameSource.h"
+#include "network/window/WidgetProxy.h"
 #include "platform/fake/FakeCameraCatalog.h"
 #include "platform/fake/FakeCameraControls.h"
+#include "statistics/StatisticsController.h"
+#include "statistics/window/SpanSlider.h"
+#include "statistics/window/WidgetStatistics.h"
 #include "ui_WinkwellGUI.h"
 
 #include <QApplication>
 #include <QCursor>
 #include <QDir>
+#include <QFile>
 #include <QFontDatabase>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QKeySequenceEdit>
 #include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <QToolTip>
 #include <QVBoxLayout>
 #include <cstdio>
 
@@ -46,9 +66,11 @@ void save(const QString& name, const QRect& area)
 }
 
 // The main window's pages, its tray menu in each state, and the camera test on a recording.
-void mainWindowPictures(const QString& clip, const QString& faceModel)
+void mainWindowPictures(const QString& clip, const QString& faceModel,
+                        const QVector<QLocale>& languages)
 {
     GuiServices services = GuiServices::system();
+    services.languages = [languages] { return languages; };
     auto cameras = std::make_shared<FakeCameraCatalog>();
     cameras->cameras = QStringList{"Integrated Camera: Integrated C", "USB 2.0 Camera"};
     services.cameras = cameras;
@@ -101,6 +123,16 @@ void mainWindowPictures(const QString& clip, const QString& faceModel)
 
     gui.form()->toolButton_titleBarSettings->click();
     page(QStringLiteral("settings-page"));
+    // A combination the window manager holds (openbox opens its window menu with Alt+Space),
+    // and one another hotkey has.
+    QKeySequenceEdit* colour = gui.form()->keySequenceEdit_hotkeysChangeColorTemperature;
+    colour->setKeySequence(QKeySequence(QStringLiteral("Alt+Space")));
+    emit colour->editingFinished();
+    QKeySequenceEdit* darker = gui.form()->keySequenceEdit_hotkeysDecreaseHWScreenBrightness;
+    darker->setKeySequence(
+        gui.form()->keySequenceEdit_hotkeysIncreaseHWScreenBrightness->keySequence());
+    emit darker->editingFinished();
+    page(QStringLiteral("settings-page-hotkey-problems"));
     gui.form()->toolButton_titleBarBack->click();
     gui.form()->toolButton_titleBarAbout->click();
     page(QStringLiteral("about-page"));
@@ -127,6 +159,125 @@ void mainWindowPictures(const QString& clip, const QString& faceModel)
     settle();
 }
 
+// A history of count measurements every five hours: rates scattered around the healthy line,
+// now and then far above it, and a 0 where the camera saw no blink.
+void writeHistory(const QString& folder, int count)
+{
+    QJsonArray data;
+    const QDateTime first(QDate(2023, 9, 4), QTime(9, 5), Qt::OffsetFromUTC, 7200);
+    quint32 noise = 12345;
+    for (int i = 0; i < count; ++i) {
+        noise = noise * 1103515245U + 12345U; // the same pictures every run
+        const int spread = int((noise >> 16) % 90);
+        const double rate = i % 97 == 13 ? 0.0 : 5.0 + spread / 10.0 + (spread % 17 == 3 ? 12 : 0);
+        data.append(
+            QJsonObject{{"blinkrate", rate},
+                        {"datetime", first.addSecs(qint64(i) * 5 * 3600).toString(Qt::ISODate)},
+                        {"length", 140 + int((noise >> 8) % 120)},
+                        {"note", "interactive reminder 10 min"}});
+    }
+    QDir().mkpath(folder);
+    QFile file(folder + "/statistics.json");
+    if (file.open(QIODevice::WriteOnly)) {
+        file.write(QJsonDocument(QJsonObject{{"data", data}}).toJson());
+    }
+}
+
+// Clicks the first button of a box that the next event loop shows.
+void answerNextBox(QMessageBox::StandardButton answer, const QString& picture)
+{
+    QTimer::singleShot(500, [answer, picture] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr) {
+            return;
+        }
+        save(picture, box->frameGeometry());
+        box->button(answer)->click();
+    });
+}
+
+// The statistics window over the store, as the program wires them, with histories of 1, 20
+// and 5000 measurements, its tooltip, the whole of a long history, maximised, and after the
+// history has been deleted.
+void statisticsWindowPictures()
+{
+    QTemporaryDir dir;
+    for (const int count : {1, 20, 5000}) {
+        const QString folder = dir.filePath(QString::number(count));
+        writeHistory(folder, count);
+        StatisticsController store(folder + "/");
+        store.init();
+        WidgetStatistics window;
+        connectStatisticsAndWindow(&store, &window);
+        window.move(200, 100);
+        store.createStatistics();
+        settle();
+        const QString name = QStringLiteral("statistics-%1").arg(count);
+        save(name, window.frameGeometry());
+        auto* plot = window.findChild<QWidget*>(QStringLiteral("customPlot"));
+        auto* slider = window.findChild<SpanSlider*>(QStringLiteral("spanSlider"));
+        if (count == 20) {
+            slider->setLowerValue(0);
+            settle();
+            save(name + "-all", window.frameGeometry());
+        }
+        if (count != 5000) {
+            continue;
+        }
+        slider->setLowerValue(count - 400);
+        settle();
+        save(name + "-last-400", window.frameGeometry());
+        slider->setLowerValue(0);
+        settle();
+        save(name + "-all", window.frameGeometry());
+        // A point of the first run, hovered through the X server like a mouse.
+        slider->setLowerValue(count - 8);
+        settle();
+        const QRect area = plot->rect().adjusted(80, 30, -30, -40);
+        QCursor::setPos(plot->mapToGlobal(QPoint(area.left() + area.width() * 3 / 7, 0)));
+        for (int y = area.top(); y < area.bottom(); y += 2) {
+            QCursor::setPos(plot->mapToGlobal(QPoint(area.left() + area.width() * 3 / 7, y)));
+            QTest::qWait(5);
+            if (QToolTip::isVisible()) {
+                break;
+            }
+        }
+        settle();
+        save(name + "-tooltip", window.frameGeometry());
+        QCursor::setPos(10, 1000);
+        window.findChild<QToolButton*>(QStringLiteral("toolButtonMaximize"))->click();
+        settle(1000);
+        save(name + "-maximised",
+             window.frameGeometry().intersected(QGuiApplication::primaryScreen()->geometry()));
+        window.findChild<QToolButton*>(QStringLiteral("toolButtonMaximize"))->click();
+        settle(1000);
+        answerNextBox(QMessageBox::Yes, QStringLiteral("statistics-delete-question"));
+        window.findChild<QPushButton*>(QStringLiteral("pushButton"))->click();
+        settle();
+        save(QStringLiteral("statistics-0"), window.frameGeometry());
+    }
+}
+
+// The proxy window as the settings page opens it, and its answer to a proxy that does not work.
+void proxyWindowPictures()
+{
+    WidgetProxy proxy;
+    proxy.move(400, 200);
+    proxy.setProxySettings(QStringLiteral("proxy.example.org"), 3128, QStringLiteral("anna"),
+                           QStringLiteral("secret"));
+    proxy.showProxySettings();
+    settle();
+    save(QStringLiteral("proxy-settings"), proxy.frameGeometry());
+    proxy.saveProxySettings(false);
+    settle();
+    if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        save(QStringLiteral("proxy-settings-unreachable"), box->frameGeometry());
+        box->close();
+    }
+    proxy.close();
+    settle(200);
+}
+
 void loadFonts()
 {
     for (const char* face :
@@ -141,15 +292,40 @@ void loadFonts()
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: winkwell-screenshots OUTPUT_FOLDER\n");
+    QStringList arguments = QApplication::arguments().mid(1);
+    QString language;
+    if (!arguments.isEmpty() && arguments.first().startsWith(QLatin1String("--language="))) {
+        language = arguments.takeFirst().section(QLatin1Char('='), 1);
+    }
+    if (arguments.isEmpty()) {
+        std::fprintf(
+            stderr,
+            "usage: winkwell-screenshots [--language=LOCALE] OUTPUT_FOLDER [CLIP [MODEL]]\n");
         return 2;
     }
-    g_folder = QString::fromLocal8Bit(argv[1]);
+    g_folder = arguments.at(0);
     QDir().mkpath(g_folder);
     loadFonts();
-    mainWindowPictures(argc > 2 ? QString::fromLocal8Bit(argv[2]) : QString(),
-                       argc > 3 ? QString::fromLocal8Bit(argv[3]) : QString());
+    const LanguageCatalog languages = LanguageCatalog::scan();
+    LanguageSwitch languageSwitch;
+    if (!language.isEmpty()) {
+        int index = -1;
+        for (int i = 0; i < languages.locales().size(); ++i) {
+            if (languages.locales().at(i).name() == language) {
+                index = i;
+            }
+        }
+        if (index < 0) {
+            std::fprintf(stderr, "winkwell-screenshots: no language %s\n", qPrintable(language));
+            return 2;
+        }
+        languageSwitch.apply(languages, index);
+        // As the program keeps it, so that the settings page shows the language chosen.
+        saveSetting(SettingKeys::localeName, language);
+    }
+    statisticsWindowPictures();
+    proxyWindowPictures();
+    mainWindowPictures(arguments.value(1), arguments.value(2), languages.locales());
 
     // A desktop with a program the user is typing in.
     QWidget desktop;
