@@ -224,7 +224,9 @@ Closure ClosureCheck::examine(quint64 turn, const EyeCornerLocator& locator, flo
             }
         }
     }
-    return m_cues == ClosureCues::Learned ? judgeLearned(eyes) : judge(eyes);
+    Closure closure = m_cues == ClosureCues::Learned ? judgeLearned(eyes) : judge(eyes);
+    closure.eyes = eyes;
+    return closure;
 }
 
 // Each eye the model can see votes. An eye that looks plainly open at the deepest frames says

@@ -35,6 +35,18 @@ enum class ClosureCues
     Learned,     // the eye-state model against the run's open state
 };
 
+// Per eye, how closed it looked at the deepest of the frames looked at.
+struct EyeClosure
+{
+    float lids = -1.f; // the smallest lid gap
+    float lidDepth = -1.f;
+    float iris = -1.f;
+    float white = -1.f;
+    float shut = std::numeric_limits<float>::quiet_NaN();     // the highest score
+    float openShut = std::numeric_limits<float>::quiet_NaN(); // the open state's
+    float shutRise = std::numeric_limits<float>::quiet_NaN(); // the highest over it
+};
+
 // What the look back at a candidate's deepest frames found.
 struct Closure
 {
@@ -47,7 +59,8 @@ struct Closure
     float widerLids = -1.f;
     float irisCovered = -1.f;
     float whiteCovered = -1.f;
-    float shutRise = -1.f; // the eye-state model's largest rise over the open state
+    float shutRise = -1.f;          // the eye-state model's largest rise over the open state
+    std::array<EyeClosure, 2> eyes; // every cue of both eyes, for the engine's log
 };
 
 // Confirms a flow candidate blink by cues that motion does not give, at its deepest frames: the
@@ -112,18 +125,6 @@ private:
         std::size_t next = 0;
         EyeLook typical() const;
     };
-    // Per eye, how closed it looked at the deepest of the frames looked at.
-    struct EyeClosure
-    {
-        float lids = -1.f; // the smallest lid gap
-        float lidDepth = -1.f;
-        float iris = -1.f;
-        float white = -1.f;
-        float shut = std::numeric_limits<float>::quiet_NaN();     // the highest score
-        float openShut = std::numeric_limits<float>::quiet_NaN(); // the open state's
-        float shutRise = std::numeric_limits<float>::quiet_NaN(); // the highest over it
-    };
-
     const Kept* lookAt(quint64 frame, const EyeCornerLocator& locator, float roiFactor);
     Closure judge(const std::array<EyeClosure, 2>& eyes) const;
     static Closure judgeLearned(const std::array<EyeClosure, 2>& eyes);

@@ -91,6 +91,13 @@ Model::Model(ModelOptions options, QObject* parent)
     m_detector.confirmBlink = [this](const BlinkDetector::EyeEvent& event) {
         ProfiledStage stage(m_profiler, EngineProfiler::ClosureLookBack);
         m_lastClosure = m_closure.examine(event.turn, m_eyeCorners, m_roiFactor);
+        for (std::size_t eye = 0; eye < 2; ++eye) {
+            const EyeClosure& cues = m_lastClosure.eyes[eye];
+            qDebug().nospace() << "Model:: closure look, frames " << event.start << "-" << event.end
+                               << " eye " << eye << ": lids " << cues.lids << " depth "
+                               << cues.lidDepth << " iris " << cues.iris << " white " << cues.white
+                               << " shut " << cues.shut << " open " << cues.openShut;
+        }
         if (!m_lastClosure.closed) {
             qDebug() << "Model:: eye movement without a closing lid, no blink";
             emit blinkRefused(event.start, event.end);

@@ -5,11 +5,13 @@
 # were gathered for faces with expressions.
 # Usage: bench/accuracy/run-accuracy.sh [BUILD_DIR] [SHARED_DIR] [--json]
 # ANALYZE_ARGS adds options to every winkwell-analyze call (e.g. "--motion none"); SETS chooses
-# the data sets (default "synthetic real").
+# the data sets (default "synthetic real"). EYE_MODELS names a folder of eye-state models, one per
+# clip trained without it (winkwell-eyestate crossval): each clip is then scored by its own, as on
+# a face the model has not seen.
 set -euo pipefail
 here=$(cd "$(dirname "$0")/../.." && pwd)
-build=${1:-$here/build}
-shared=${2:-$here/../shared}
+build=$(cd "${1:-$here/build}" && pwd)
+shared=$(cd "${2:-$here/../shared}" && pwd) || { echo "no shared data" >&2; exit 1; }
 json=${3:-}
 analyze="$build/bin/winkwell-analyze"
 blinkeval="$build/bin/winkwell-blinkeval"
@@ -41,8 +43,14 @@ for set in ${SETS:-synthetic real}; do
         clip=$(basename "$tag" .tag)
         video=$(find "$(dirname "$tag")" -maxdepth 1 -name "$clip.*" ! -name '*.tag' ! -name '*.json' | head -1)
         [ -n "$video" ] || continue
+        eye_model=()
+        if [ -n "${EYE_MODELS:-}" ]; then
+            [ -f "$EYE_MODELS/$clip.yml" ] || { echo "no $EYE_MODELS/$clip.yml" >&2; exit 1; }
+            eye_model=(--eye-model "$EYE_MODELS/$clip.yml")
+        fi
         # shellcheck disable=SC2086 # ANALYZE_ARGS is a list of options
-        "$analyze" --json --face-model "$model" ${ANALYZE_ARGS:-} "$video" >"$work/$clip.json"
+        "$analyze" --json --face-model "$model" "${eye_model[@]}" ${ANALYZE_ARGS:-} "$video" \
+            >"$work/$clip.json"
         group=$(group_of "$set" "$clip")
         manifest="$work/$group.manifest"
         [ -f "$manifest" ] || groups+=("$group")
