@@ -26,7 +26,8 @@ if [ "$mode" != sanitize ]; then
     scripts/tidy.sh
 fi
 if [ "$mode" != plain ]; then
-    scripts/build.sh build-sanitize -DWINKWELL_SANITIZE=ON
+    # The benchmarks are measured in the plain build only.
+    scripts/build.sh build-sanitize -DWINKWELL_SANITIZE=ON -DWINKWELL_BUILD_BENCH=OFF
 fi
 
 exec scripts/run-tests.sh "$mode"

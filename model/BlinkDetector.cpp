@@ -117,6 +117,7 @@ void BlinkDetector::runDetector(EyeState& eye, const std::array<double, historyL
         } else if (eye.state == kClosing) {
             if (m < -T && sd > T && eye.amplitude > A) {
                 eye.state = kOpening;
+                eye.turn = i;
                 eye.amplitude = sd;
                 eye.duration += dt;
             } else if (m < -T && sd > T) {
@@ -133,7 +134,7 @@ void BlinkDetector::runDetector(EyeState& eye, const std::array<double, historyL
                 eye.duration += dt;
             } else if (eye.amplitude > A && eye.duration > shortestBlink) {
                 eye.state = kIdle;
-                mergeEvent(EyeEvent{eye.start, i - 1, eye.duration, eye.amplitude});
+                mergeEvent(EyeEvent{eye.start, i - 1, eye.duration, eye.amplitude, eye.turn});
                 m_blinkLabelUntil = m_frame + blinkMarkerFrames;
             } else if (m > T && sd > T) {
                 dropped = true;
@@ -165,7 +166,7 @@ bool BlinkDetector::isNewBlink(const EyeEvent& last, const EyeEvent& event)
 
 void BlinkDetector::mergeEvent(const EyeEvent& event)
 {
-    const bool newBlink = isNewBlink(m_lastEvent, event);
+    const bool newBlink = isNewBlink(m_lastEvent, event) && (!confirmBlink || confirmBlink(event));
     if (newBlink) {
         blinkCount += 1.0;
         blinkDurationSum += (m_lastEvent.duration + event.duration) / 2.0;

@@ -27,6 +27,7 @@ public:
         quint64 end = 0;
         double duration = 0.25;
         double amplitude = 0.0;
+        quint64 turn = 0; // the entry at which the lid turned up: the frame before is the deepest
     };
 
     struct EyeState
@@ -36,11 +37,16 @@ public:
         quint64 start = 0;
         double duration = 0.0;
         double amplitude = 0.0;
+        quint64 turn = 0;
     };
 
     // The merge rule: does event, following last (of either eye), start a new blink?
     static bool isNewBlink(const EyeEvent& last, const EyeEvent& event);
 
+    // Asked for every eye event that would start a new blink: does it hold by cues other than
+    // motion? Without it, every such event counts. A refused event still becomes the last eye
+    // event, so that the other eye's report of the same movement does not count either.
+    std::function<bool(const EyeEvent& event)> confirmBlink;
     // Called once per counted blink, after blinkCount and blinkDurationSum were updated.
     std::function<void()> onBlinkCounted;
     // Called for every completed eye event, counted as a new blink or merged into the last one.

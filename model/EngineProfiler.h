@@ -15,6 +15,7 @@ public:
         HeadMotion, // following the face to hold the eye squares still
         FlowAndStatistics,
         Detector,
+        ClosureLookBack, // a candidate's deepest frames, looked at again (within Detector)
         PreviewDrawing,
         StageCount
     };

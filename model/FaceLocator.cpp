@@ -122,6 +122,8 @@ bool EyeCornerLocator::load(const std::string& path, std::string& errorMessage)
     }
     m_impl->predictor = std::move(predictor);
     m_impl->loaded = true;
+    m_placesLids =
+        m_impl->predictor.num_parts() > *std::max_element(m_lidParts.begin(), m_lidParts.end());
     return true;
 }
 
@@ -134,11 +136,22 @@ void EyeCornerLocator::unload()
 {
     m_impl->predictor = dlib::shape_predictor();
     m_impl->loaded = false;
+    m_placesLids = false;
 }
 
 void EyeCornerLocator::setCornerParts(const std::array<unsigned long, 4>& parts)
 {
     m_cornerParts = parts;
+}
+
+void EyeCornerLocator::setLidParts(const std::array<unsigned long, 8>& parts)
+{
+    m_lidParts = parts;
+}
+
+bool EyeCornerLocator::placesLids() const
+{
+    return m_impl->loaded && m_placesLids;
 }
 
 void EyeCornerLocator::setImage(const cv::Mat& grey)
@@ -165,20 +178,63 @@ EyeValues eyeFromCorners(const dlib::point& a, const dlib::point& b, float roiFa
     return eye;
 }
 
+double distance(const dlib::point& a, const dlib::point& b)
+{
+    const double dx = static_cast<double>(a.x() - b.x());
+    const double dy = static_cast<double>(a.y() - b.y());
+    return std::sqrt(dx * dx + dy * dy);
+}
+
+// The two lid gaps of one eye over its corner distance.
+float lidOpening(const dlib::full_object_detection& shape, const unsigned long* lidParts,
+                 const dlib::point& cornerA, const dlib::point& cornerB)
+{
+    const double width = distance(cornerA, cornerB);
+    if (width < 1.0) {
+        return -1.f;
+    }
+    const double gaps = distance(shape.part(lidParts[0]), shape.part(lidParts[1])) +
+                        distance(shape.part(lidParts[2]), shape.part(lidParts[3]));
+    return static_cast<float>(gaps / 2.0 / width);
+}
+
 } // namespace
 
-void EyeCornerLocator::locate(const FaceRecord& face, float roiFactor, EyePair& eyes) const
+template <typename Image>
+void EyeCornerLocator::place(const Image& image, const FaceRecord& face, float roiFactor,
+                             EyePair& eyes, LidOpening* lids) const
+{
+    const dlib::rectangle box(face.x, face.y, face.x + face.width, face.y + face.height);
+    const dlib::full_object_detection shape = m_impl->predictor(image, box);
+    if (shape.num_parts() <= *std::max_element(m_cornerParts.begin(), m_cornerParts.end())) {
+        return;
+    }
+    const dlib::point& a = shape.part(m_cornerParts[0]);
+    const dlib::point& b = shape.part(m_cornerParts[1]);
+    const dlib::point& c = shape.part(m_cornerParts[2]);
+    const dlib::point& d = shape.part(m_cornerParts[3]);
+    eyes.first = eyeFromCorners(a, b, roiFactor);
+    eyes.second = eyeFromCorners(c, d, roiFactor);
+    if (lids && m_placesLids) {
+        lids->first = lidOpening(shape, m_lidParts.data(), a, b);
+        lids->second = lidOpening(shape, m_lidParts.data() + 4, c, d);
+    }
+}
+
+void EyeCornerLocator::locate(const FaceRecord& face, float roiFactor, EyePair& eyes,
+                              LidOpening* lids) const
 {
     if (!m_impl->loaded || m_impl->image.size() == 0) {
         return;
     }
-    const dlib::rectangle box(face.x, face.y, face.x + face.width, face.y + face.height);
-    const dlib::full_object_detection shape = m_impl->predictor(m_impl->image, box);
-    if (shape.num_parts() <= *std::max_element(m_cornerParts.begin(), m_cornerParts.end())) {
+    place(m_impl->image, face, roiFactor, eyes, lids);
+}
+
+void EyeCornerLocator::locateIn(const cv::Mat& grey, const FaceRecord& face, float roiFactor,
+                                EyePair& eyes, LidOpening* lids) const
+{
+    if (!m_impl->loaded || grey.empty() || grey.type() != CV_8UC1) {
         return;
     }
-    eyes.first =
-        eyeFromCorners(shape.part(m_cornerParts[0]), shape.part(m_cornerParts[1]), roiFactor);
-    eyes.second =
-        eyeFromCorners(shape.part(m_cornerParts[2]), shape.part(m_cornerParts[3]), roiFactor);
+    place(dlib::cv_image<unsigned char>(grey), face, roiFactor, eyes, lids);
 }

@@ -31,6 +31,14 @@ struct EyePair
     EyeValues second;
 };
 
+// How open each eye is by the landmark model's lids: the mean distance of the upper lid points
+// from the lower ones over the corner distance. Negative where the model places no lids.
+struct LidOpening
+{
+    float first = -1.f;
+    float second = -1.f;
+};
+
 // Picks the face to follow among the detector's faces (quarter-size coordinates): while tracking
 // (a previous face exists) the nearest face of width >= 100 and confidence >= 40, otherwise the
 // widest of width >= 100 and confidence >= 90. Writes the provisional eye values of the chosen
@@ -57,13 +65,30 @@ public:
     // Which landmarks are the four corners; data.dat has them at 0 to 3, other models (the
     // 68-point one in tests) elsewhere. Set before load(), which checks the model has them.
     void setCornerParts(const std::array<unsigned long, 4>& parts);
+    // Which landmarks face each other on the lids: upper and lower point of two pairs for the
+    // first eye, then two for the second. data.dat has them at 40/43, 41/42, 44/47 and 45/46.
+    // Set before load().
+    void setLidParts(const std::array<unsigned long, 8>& parts);
+    // The model places the lid points too (the 68-point model does, a corners-only one not).
+    bool placesLids() const;
     // Copies the (unblurred) grey frame into the landmark image.
     void setImage(const cv::Mat& grey);
-    // Eye centres, corner distances and ROI sizes (roiFactor x distance) for this face.
-    void locate(const FaceRecord& face, float roiFactor, EyePair& eyes) const;
+    // Eye centres, corner distances and ROI sizes (roiFactor x distance) for this face; lids,
+    // when given, gets their opening (left negative without lid points).
+    void locate(const FaceRecord& face, float roiFactor, EyePair& eyes,
+                LidOpening* lids = nullptr) const;
+    // The same on another grey frame than the landmark image (an earlier one), without copying.
+    void locateIn(const cv::Mat& grey, const FaceRecord& face, float roiFactor, EyePair& eyes,
+                  LidOpening* lids) const;
 
 private:
+    template <typename Image>
+    void place(const Image& image, const FaceRecord& face, float roiFactor, EyePair& eyes,
+               LidOpening* lids) const;
+
     struct Impl;
     std::unique_ptr<Impl> m_impl;
     std::array<unsigned long, 4> m_cornerParts{0, 1, 2, 3};
+    std::array<unsigned long, 8> m_lidParts{40, 43, 41, 42, 44, 47, 45, 46};
+    bool m_placesLids = false;
 };

@@ -59,6 +59,7 @@ ModelOptions ModelOptions::defaults()
     options.clock = nullptr;       // the steady clock
     const QString exeDir = QCoreApplication::applicationDirPath();
     options.landmarkModelPath = exeDir + QStringLiteral("/data.dat");
+    options.eyeStateModelPath = exeDir + QStringLiteral("/eyestate.yml");
     const QString modelName = QStringLiteral("face_detection_yunet_2022mar.onnx");
     options.faceModelCandidates << exeDir + QLatin1Char('/') + modelName;
     // The per-user data folder, where the installer puts what the package could not ship.
@@ -82,10 +83,32 @@ Model::Model(ModelOptions options, QObject* parent)
     m_runTimer.setClock(m_clock.get());
     m_noFaceTimer.setClock(m_clock.get());
     m_detector.onEyeEvent = [this](const BlinkDetector::EyeEvent& event, bool counted) {
+        if (counted) {
+            emit blinkClosureMeasured(m_lastClosure.depth, m_lastClosure.complete);
+        }
         emit eyeEventDetected(event.start, event.end, event.duration, counted);
+    };
+    m_detector.confirmBlink = [this](const BlinkDetector::EyeEvent& event) {
+        ProfiledStage stage(m_profiler, EngineProfiler::ClosureLookBack);
+        m_lastClosure = m_closure.examine(event.turn, m_eyeCorners, m_roiFactor);
+        for (std::size_t eye = 0; eye < 2; ++eye) {
+            const EyeClosure& cues = m_lastClosure.eyes[eye];
+            qDebug().nospace() << "Model:: closure look, frames " << event.start << "-" << event.end
+                               << " eye " << eye << ": lids " << cues.lids << " depth "
+                               << cues.lidDepth << " iris " << cues.iris << " white " << cues.white
+                               << " shut " << cues.shut << " open " << cues.openShut;
+        }
+        if (!m_lastClosure.closed) {
+            qDebug() << "Model:: eye movement without a closing lid, no blink";
+            emit blinkRefused(event.start, event.end);
+        }
+        return m_lastClosure.closed;
     };
     m_detector.onBlinkCounted = [this] {
         qDebug() << "Model:: blink detected";
+        if (m_lastClosure.judged && !m_lastClosure.complete) {
+            ++m_incompleteBlinks;
+        }
         emit blinkDetected();
     };
 }
@@ -131,6 +154,18 @@ void Model::loadDetectors()
         return;
     }
     m_roiFactor = 2.0f;
+    // Without the eye-state model the engine counts blinks as it did before it had one.
+    m_closure.setEyeStateModel(nullptr);
+    m_closure.setCues(m_options.closureCues);
+    const std::string eyeStatePath = m_options.eyeStateModelPath.toStdString();
+    if (!eyeStatePath.empty() && m_eyeState.load(eyeStatePath, message)) {
+        m_closure.setEyeStateModel(&m_eyeState);
+    } else if (m_options.closureCues == ClosureCues::Learned) {
+        qDebug().noquote() << "Model::init eye state model" << m_options.eyeStateModelPath
+                           << "not loaded (" + QString::fromStdString(message) +
+                                  "): every lid movement of a blink counts, unconfirmed";
+        m_closure.setCues(ClosureCues::None);
+    }
 }
 
 void Model::drawTexts()
@@ -206,6 +241,8 @@ void Model::beginRun(CameraUse use, int noFaceLimitMs)
     m_run.noFaceLimitMs = noFaceLimitMs;
     m_previous = PreviousFrame();
     m_detector.resetForRun();
+    m_closure.reset();
+    m_incompleteBlinks = 0;
     m_isStopRequired = false;
     m_cameraUse = use;
     startBlinkDetection();
@@ -343,6 +380,7 @@ void Model::switchCamera()
     if (m_source->isOpened()) {
         releaseCamera();
         m_detector.restartFrames();
+        m_closure.reset();
     }
 }
 
@@ -431,9 +469,12 @@ bool Model::openCamera()
     return true;
 }
 
-Model::MeasurementResult Model::measurementResult(double blinkCount, double blinkDurationSum)
+Model::MeasurementResult Model::measurementResult(double blinkCount, double blinkDurationSum,
+                                                  double incompleteBlinks)
 {
     MeasurementResult result;
+    result.incompleteShare =
+        blinkCount > 0 ? static_cast<float>(incompleteBlinks / blinkCount) : 0.0f;
     result.blinkRate = static_cast<float>(blinkCount / 3.0);
     // Truncated, not rounded: 2.4 s over 12 blinks is just below 200 ms in double arithmetic.
     result.length = blinkCount > 0 ? static_cast<int>(blinkDurationSum / blinkCount * 1000.0) : 0;
@@ -455,9 +496,9 @@ bool Model::runLevelChecks()
         }
     } else if (m_cameraUse == MeasurementRun && m_runTimer.elapsed() > kMeasurementMs) {
         finishRun();
-        const MeasurementResult result =
-            measurementResult(m_detector.blinkCount, m_detector.blinkDurationSum);
-        emit measurementSuccessful(result.blinkRate, result.length);
+        const MeasurementResult result = measurementResult(
+            m_detector.blinkCount, m_detector.blinkDurationSum, m_incompleteBlinks);
+        emit measurementSuccessful(result.blinkRate, result.length, result.incompleteShare);
         return true;
     }
     return false;
@@ -487,7 +528,9 @@ Model::Localisation Model::localise(const cv::Mat& frame, const cv::Mat& grey,
         ProfiledStage stage(m_profiler, EngineProfiler::Landmarks);
         m_eyeCorners.setImage(grey);
         if (here.face) {
-            m_eyeCorners.locate(*here.face, m_roiFactor, here.eyes);
+            LidOpening lids;
+            m_eyeCorners.locate(*here.face, m_roiFactor, here.eyes, &lids);
+            m_closure.learnOpenState(grey, here.eyes, lids);
         }
     }
     return here;
@@ -623,8 +666,9 @@ void Model::processFrame()
     }
 
     const Localisation here = localise(frame, grey, m_previous);
-    m_detector.beginFrame(static_cast<double>(tick - m_previous.tick) /
-                          EngineClock::ticksPerSecond());
+    const quint64 n = m_detector.beginFrame(static_cast<double>(tick - m_previous.tick) /
+                                            EngineClock::ticksPerSecond());
+    m_closure.keep(n, grey, here.face, here.eyes);
     if (applyNoFaceRule(here.face.has_value(), m_previous.face.has_value())) {
         return;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "BlinkDetector.h"
+#include "ClosureCheck.h"
 #include "EngineClock.h"
 #include "EngineProfiler.h"
 #include "EyeMotionMeter.h"
@@ -30,10 +31,14 @@ struct ModelOptions
     std::shared_ptr<FrameSource> frameSource;
     std::shared_ptr<EngineClock> clock;
     QString landmarkModelPath;       // data.dat
+    QString eyeStateModelPath;       // eyestate.yml; without it every flow candidate counts
     QStringList faceModelCandidates; // CNN face-detection model, first that loads wins
     std::function<std::unique_ptr<FaceDetector>()> faceDetectorFactory; // overrides the above
     // The program holds the head still; the analyser may measure without, for comparison.
     MotionCompensation motionCompensation = MotionCompensation::Stabilised;
+    // The program confirms every flow candidate by the eye-state model; the analyser may use
+    // other cues, for comparison.
+    ClosureCues closureCues = ClosureCues::Learned;
 
     static ModelOptions defaults();
 };
@@ -60,13 +65,18 @@ public:
     const EngineClock& clock() const { return *m_clock; }
     QString faceDetectorName() const;
 
-    // A three-minute measurement's result: blinks per minute and mean blink length in ms.
+    // A three-minute measurement's result: blinks per minute, mean blink length in ms, and the
+    // share of its blinks whose lids stopped short of closing.
     struct MeasurementResult
     {
         float blinkRate;
         int length;
+        float incompleteShare;
     };
-    static MeasurementResult measurementResult(double blinkCount, double blinkDurationSum);
+    static MeasurementResult measurementResult(double blinkCount, double blinkDurationSum,
+                                               double incompleteBlinks = 0.0);
+    // Counted blinks of this run whose lids stopped short of closing.
+    double incompleteBlinks() const { return m_incompleteBlinks; }
     // Stage timings for benchmarks; null (the default) times nothing.
     void setProfiler(EngineProfiler* profiler) { m_profiler = profiler; }
 
@@ -86,7 +96,8 @@ signals:
     void trainingStarted();
     void blinkDetected();
     void blinkReactionToReminder(bool blinked);
-    void measurementSuccessful(float blinkRate, int length);
+    // incompleteShare: 0 to 1; receivers that take only the first two arguments ignore it.
+    void measurementSuccessful(float blinkRate, int length, float incompleteShare);
     // The image stays untouched by the engine until the receiver's queued slot has run.
     void frameReceived(QImage* frame);
     void errorOccurred(Error error);
@@ -99,6 +110,12 @@ signals:
     // An eye completed a blink movement (frames of this run), as a new blink or part of the last.
     void eyeEventDetected(quint64 startFrame, quint64 endFrame, double duration,
                           bool countedAsBlink);
+    // An eye event that would have started a blink showed no closing lid: it does not count,
+    // nor do the events merged into it (they follow as not counted).
+    void blinkRefused(quint64 startFrame, quint64 endFrame);
+    // Just before the eye event that counts as a blink: how far the lids came down (0 open ... 1
+    // shut; negative when the run had no open state yet to compare with) and whether they closed.
+    void blinkClosureMeasured(double depth, bool complete);
 
 private slots:
     void startBlinkDetection();
@@ -188,10 +205,14 @@ private:
 
     std::unique_ptr<FaceDetector> m_faceDetector;
     EyeCornerLocator m_eyeCorners;
+    EyeStateModel m_eyeState;
     EyeMotionMeter m_motionMeter;
     HeadMotionTracker m_headMotion;
     cv::Mat m_blurredPrevious; // reused buffer: the previous grey image as the flow sees it
     BlinkDetector m_detector;
+    ClosureCheck m_closure;
+    Closure m_lastClosure;
+    double m_incompleteBlinks = 0.0;
     PreviewRenderer m_previewRenderer;
     float m_roiFactor = 2.0f;
     EngineProfiler* m_profiler = nullptr;

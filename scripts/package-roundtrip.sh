@@ -39,7 +39,7 @@ echo "== install"
     "$deb" >"$tmp/apt.log" 2>&1 ||
     { cat "$tmp/apt.log"; exit 1; }
 for file in /usr/bin/winkwell /usr/lib/winkwell/winkwell /usr/lib/winkwell/winkwell-gamma-guard \
-    /usr/lib/winkwell/data.dat /usr/lib/winkwell/notices.pdf \
+    /usr/lib/winkwell/data.dat /usr/lib/winkwell/eyestate.yml /usr/lib/winkwell/notices.pdf \
     /usr/share/applications/com.orvalde.winkwell.desktop \
     /usr/share/metainfo/com.orvalde.winkwell.metainfo.xml \
     /usr/share/icons/hicolor/48x48/apps/com.orvalde.winkwell.png \

@@ -1,10 +1,13 @@
 // Per-frame cost of each engine stage over recorded clips at 640 x 480, on one core.
-// Usage: bench_engine [--face-model FILE] [--landmarks FILE] [--motion MODES] VIDEO...
+// Usage: bench_engine [--face-model FILE] [--landmarks FILE] [--motion MODES] [--closure CUES]
+//        VIDEO...
 // Prints the median and 99th percentile of every stage, of the whole measurement pipeline per
 // frame, the share of one core a real-time 30 fps measurement uses, and the peak memory. MODES
 // is a comma-separated list of head-motion compensations (stabilised, beside, none; default the
 // program's): each clip is run once per mode, the modes taking turns, so that a busy machine
-// weighs on all of them alike.
+// weighs on all of them alike. CUES likewise lists the cues that confirm a candidate's closing lid
+// (learned, both, lids, photometric, none; default the program's); every motion mode runs with
+// each.
 
 #include "model/EngineProfiler.h"
 #include "tools/analyze/BlinkAnalysis.h"
@@ -32,7 +35,8 @@ public:
             if (m_frame[stage] > 0) {
                 m_stages[stage].push_back(m_frame[stage] / 1e6);
             }
-            if (stage != PreviewDrawing) {
+            // The look back runs inside the detector's stage and is counted there.
+            if (stage != PreviewDrawing && stage != ClosureLookBack) {
                 pipeline += m_frame[stage];
             }
         }
@@ -81,6 +85,7 @@ int main(int argc, char* argv[])
     parser.addOption(
         {"landmarks", "Landmark model (default: data.dat beside this program).", "file"});
     parser.addOption({"motion", "Head-motion compensations to compare.", "modes", "stabilised"});
+    parser.addOption({"closure", "Closure cues to compare.", "cues", "learned"});
     parser.process(app);
     if (parser.positionalArguments().isEmpty()) {
         parser.showHelp(2);
@@ -97,19 +102,29 @@ int main(int argc, char* argv[])
     {
         QString name;
         MotionCompensation compensation;
+        ClosureCues cues;
         StageRecorder recorder;
     };
     std::vector<Mode> modes;
     for (const QString& name : parser.value("motion").split(',')) {
+        MotionCompensation compensation = MotionCompensation::None;
         if (name == QLatin1String("stabilised")) {
-            modes.push_back({name, MotionCompensation::Stabilised, {}});
+            compensation = MotionCompensation::Stabilised;
         } else if (name == QLatin1String("beside")) {
-            modes.push_back({name, MotionCompensation::BesideEyes, {}});
-        } else if (name == QLatin1String("none")) {
-            modes.push_back({name, MotionCompensation::None, {}});
-        } else {
+            compensation = MotionCompensation::BesideEyes;
+        } else if (name != QLatin1String("none")) {
             std::fprintf(stderr, "bench_engine: unknown motion mode %s\n", qPrintable(name));
             return 2;
+        }
+        for (const QString& cueName : parser.value("closure").split(',')) {
+            const std::optional<ClosureCues> cues = BlinkAnalysis::closureCuesNamed(cueName);
+            if (!cues) {
+                std::fprintf(stderr, "bench_engine: unknown closure cues %s\n",
+                             qPrintable(cueName));
+                return 2;
+            }
+            modes.push_back(
+                {name + QStringLiteral(", closure cues ") + cueName, compensation, *cues, {}});
         }
     }
     QString detector;
@@ -119,6 +134,7 @@ int main(int argc, char* argv[])
                 video, parser.value("landmarks"), parser.value("face-model"));
             options.profiler = &mode.recorder;
             options.motionCompensation = mode.compensation;
+            options.closureCues = mode.cues;
             BlinkAnalysis analysis(options);
             if (!analysis.run()) {
                 std::fprintf(stderr, "bench_engine: %s\n", qPrintable(analysis.errorText()));
@@ -132,9 +148,9 @@ int main(int argc, char* argv[])
     for (const Mode& mode : modes) {
         const StageRecorder& recorder = mode.recorder;
         const size_t frames = recorder.pipeline().size();
-        const char* names[] = {"grey and blur",  "face detection",      "landmarks",
-                               "head motion",    "flow and statistics", "detector",
-                               "preview drawing"};
+        const char* names[] = {"grey and blur",        "face detection",      "landmarks",
+                               "head motion",          "flow and statistics", "detector",
+                               " of it: closure look", "preview drawing"};
         std::printf("\nhead motion: %s\nframes: %zu (one core)\n", qPrintable(mode.name), frames);
         std::printf("%-22s %8s %10s %10s %12s\n", "stage", "frames", "median ms", "p99 ms",
                     "mean/frame");

@@ -20,6 +20,12 @@ inline QString builtLandmarkModel()
     return QStringLiteral(WINKWELL_BIN_DIR "/data.dat");
 }
 
+// The eye-state model, copied beside the executables from the source tree.
+inline QString builtEyeStateModel()
+{
+    return QStringLiteral(WINKWELL_BIN_DIR "/eyestate.yml");
+}
+
 // Why a test that needs these files cannot run here, or empty when they are all present.
 inline QString missingFiles(const QStringList& files)
 {

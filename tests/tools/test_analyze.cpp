@@ -21,6 +21,7 @@ private slots:
         BlinkAnalysis::Options options;
         options.videoPath = clip;
         options.landmarkModelPath = landmarks;
+        options.eyeStateModelPath = builtEyeStateModel();
         options.faceModelCandidates = QStringList{faceModel};
         BlinkAnalysis analysis(options);
         QVERIFY2(analysis.run(), qPrintable(analysis.errorText()));
@@ -56,6 +57,15 @@ private slots:
         QCOMPARE(counted, 4);
         QVERIFY(analysis.eyeEvents().size() > counted); // both eyes saw some of them
         QCOMPARE(analysis.meanBlinkLengthMs(), static_cast<int>(lengthSum / counted * 1000.0));
+
+        // Each blink carries how far its lids came down: clip06's closed all the way. The first
+        // comes before the run has seen the open eye long enough to compare.
+        for (int i = 1; i < analysis.blinks().size(); ++i) {
+            const BlinkAnalysis::Blink& blink = analysis.blinks().at(i);
+            QVERIFY2(blink.complete && blink.closureDepth >= 0.3 && blink.closureDepth <= 1.0,
+                     qPrintable(QString::number(blink.closureDepth)));
+        }
+        QCOMPARE(analysis.incompleteBlinks(), 0);
 
         const QJsonObject json = analysis.toJson();
         QCOMPARE(json.value("blinks").toArray().size(), 4);

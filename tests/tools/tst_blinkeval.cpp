@@ -128,6 +128,7 @@ private slots:
     void parseDetections_rejectsUnusableFiles();
     void runTool_scoresPairsAndManifests();
     void runTool_reportsBadInput();
+    void runTool_comparesClosureMarks();
     void sharedClips_groundTruthFollowsTheProtocol();
 };
 
@@ -542,6 +543,34 @@ void TestBlinkEval::runTool_scoresPairsAndManifests()
     run = runWith({dir.filePath("clip.tag"), dir.filePath("det.json")});
     QCOMPARE(run.code, 0);
     QVERIFY2(run.err.contains(QLatin1String("using the detections' fps 10")), qPrintable(run.err));
+}
+
+// Matched blinks compare their closure: the truth's "closed" range (null: no fully closed frame)
+// or "complete", the detection's "complete"; blinks without a mark on either side are left out.
+void TestBlinkEval::runTool_comparesClosureMarks()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QString frames(200, QLatin1Char('.'));
+    frames.replace(20, 4, QStringLiteral("1111"));
+    frames.replace(60, 4, QStringLiteral("2222"));
+    frames.replace(100, 4, QStringLiteral("3333"));
+    frames.replace(140, 4, QStringLiteral("4444"));
+    QVERIFY(writeFile(dir.filePath("clip.tag"), tagText(frames)));
+    QVERIFY(writeFile(dir.filePath("clip.json"), R"({"fps": 10, "blinks": [
+        {"id": 1, "closed": [21, 22]}, {"id": 2, "closed": null}, {"id": 3, "complete": false},
+        {"id": 4, "closed": [141, 141]}]})"));
+    QVERIFY(writeFile(dir.filePath("det.json"), R"({"blinks": [
+        {"startFrame": 20, "endFrame": 23, "complete": true},
+        {"startFrame": 60, "endFrame": 63, "complete": true},
+        {"startFrame": 100, "endFrame": 103, "complete": false},
+        {"startFrame": 140, "endFrame": 143}]})"));
+    const ToolRun run = runWith({dir.filePath("clip.tag"), dir.filePath("det.json")});
+    QCOMPARE(run.code, 0);
+    QVERIFY2(run.out.contains(QLatin1String(
+                 "complete -> complete 1, complete -> incomplete 0; incomplete -> complete 1, "
+                 "incomplete -> incomplete 1\n")),
+             qPrintable(run.out));
 }
 
 void TestBlinkEval::runTool_reportsBadInput()

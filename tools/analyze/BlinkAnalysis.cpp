@@ -22,11 +22,32 @@ BlinkAnalysis::Options BlinkAnalysis::optionsFor(const QString& videoPath,
     options.videoPath = videoPath;
     options.landmarkModelPath =
         landmarkModelPath.isEmpty() ? defaults.landmarkModelPath : landmarkModelPath;
+    options.eyeStateModelPath = defaults.eyeStateModelPath;
     options.faceModelCandidates = defaults.faceModelCandidates;
     if (!faceModelPath.isEmpty()) {
         options.faceModelCandidates.prepend(faceModelPath);
     }
     return options;
+}
+
+std::optional<ClosureCues> BlinkAnalysis::closureCuesNamed(const QString& name)
+{
+    if (name == QLatin1String("both")) {
+        return ClosureCues::Both;
+    }
+    if (name == QLatin1String("lids")) {
+        return ClosureCues::Lids;
+    }
+    if (name == QLatin1String("photometric")) {
+        return ClosureCues::Photometric;
+    }
+    if (name == QLatin1String("learned")) {
+        return ClosureCues::Learned;
+    }
+    if (name == QLatin1String("none")) {
+        return ClosureCues::None;
+    }
+    return std::nullopt;
 }
 
 void BlinkAnalysis::keepOnlyWarnings()
@@ -51,8 +72,10 @@ bool BlinkAnalysis::run()
     options.frameSource = source;
     options.clock = clock;
     options.landmarkModelPath = m_options.landmarkModelPath;
+    options.eyeStateModelPath = m_options.eyeStateModelPath;
     options.faceModelCandidates = m_options.faceModelCandidates;
     options.motionCompensation = m_options.motionCompensation;
+    options.closureCues = m_options.closureCues;
     Model model(options);
     model.setProfiler(m_options.profiler);
 
@@ -90,17 +113,36 @@ bool BlinkAnalysis::run()
             noFaceStart = -1;
         }
     });
+    // Events merged into a refused one belong to no counted blink.
+    bool refusedLast = false;
+    connect(&model, &Model::blinkRefused, this, [&](quint64 start, quint64 end) {
+        m_refused.append({static_cast<qint64>(start) + offset, static_cast<qint64>(end) + offset});
+        refusedLast = true;
+    });
+    double closureDepth = -1.0;
+    bool complete = false;
+    connect(&model, &Model::blinkClosureMeasured, this, [&](double depth, bool isComplete) {
+        closureDepth = depth;
+        complete = isComplete;
+    });
     connect(&model, &Model::eyeEventDetected, this,
             [&](quint64 start, quint64 end, double duration, bool counted) {
                 const qint64 first = static_cast<qint64>(start) + offset;
                 const qint64 last = static_cast<qint64>(end) + offset;
                 m_eyeEvents.append({first, last, duration, counted});
+                if (counted) {
+                    refusedLast = false;
+                } else if (refusedLast) {
+                    return;
+                }
                 if (counted || m_blinks.isEmpty()) {
                     Blink blink;
                     blink.startFrame = first;
                     blink.endFrame = last;
                     blink.timeSeconds = first / source->framesPerSecond();
                     blink.durationSeconds = duration;
+                    blink.closureDepth = closureDepth;
+                    blink.complete = complete;
                     m_blinks.append(blink);
                 } else {
                     m_blinks.last().endFrame = qMax(m_blinks.last().endFrame, last);
@@ -130,6 +172,20 @@ bool BlinkAnalysis::run()
     return true;
 }
 
+int BlinkAnalysis::incompleteBlinks() const
+{
+    int incomplete = 0;
+    for (const Blink& blink : m_blinks) {
+        incomplete += blink.closureDepth >= 0.0 && !blink.complete ? 1 : 0;
+    }
+    return incomplete;
+}
+
+double BlinkAnalysis::incompleteShare() const
+{
+    return m_blinks.isEmpty() ? 0.0 : static_cast<double>(incompleteBlinks()) / m_blinks.size();
+}
+
 double BlinkAnalysis::blinksPerMinute() const
 {
     return m_durationSeconds > 0 ? m_blinks.size() * 60.0 / m_durationSeconds : 0.0;
@@ -139,10 +195,17 @@ QJsonObject BlinkAnalysis::toJson() const
 {
     QJsonArray blinks;
     for (const Blink& blink : m_blinks) {
-        blinks.append(QJsonObject{{"startFrame", blink.startFrame},
-                                  {"endFrame", blink.endFrame},
-                                  {"time", blink.timeSeconds},
-                                  {"duration", blink.durationSeconds}});
+        QJsonObject entry{{"startFrame", blink.startFrame},
+                          {"endFrame", blink.endFrame},
+                          {"time", blink.timeSeconds},
+                          {"duration", blink.durationSeconds},
+                          {"closureDepth", blink.closureDepth}};
+        // Only a judged blink has a closure to tell: the run's first blinks may come before the
+        // open eye is known.
+        if (blink.closureDepth >= 0.0) {
+            entry.insert("complete", blink.complete);
+        }
+        blinks.append(entry);
     }
     QJsonArray eyeEvents;
     for (const EyeEvent& event : m_eyeEvents) {
@@ -151,10 +214,13 @@ QJsonObject BlinkAnalysis::toJson() const
                                      {"duration", event.durationSeconds},
                                      {"counted", event.countedAsBlink}});
     }
-    QJsonArray spans;
-    for (const Span& span : m_noFaceSpans) {
-        spans.append(QJsonObject{{"startFrame", span.startFrame}, {"endFrame", span.endFrame}});
-    }
+    const auto spansOf = [](const QVector<Span>& list) {
+        QJsonArray spans;
+        for (const Span& span : list) {
+            spans.append(QJsonObject{{"startFrame", span.startFrame}, {"endFrame", span.endFrame}});
+        }
+        return spans;
+    };
     return QJsonObject{{"file", m_options.videoPath},
                        {"faceDetector", m_faceDetector},
                        {"frames", m_frames},
@@ -166,7 +232,10 @@ QJsonObject BlinkAnalysis::toJson() const
                        {"meanBlinkLengthMs", meanBlinkLengthMs()},
                        {"blinks", blinks},
                        {"eyeEvents", eyeEvents},
-                       {"noFaceSpans", spans}};
+                       {"incompleteBlinks", incompleteBlinks()},
+                       {"incompleteShare", incompleteShare()},
+                       {"refused", spansOf(m_refused)},
+                       {"noFaceSpans", spansOf(m_noFaceSpans)}};
 }
 
 QString BlinkAnalysis::toText() const
@@ -180,20 +249,36 @@ QString BlinkAnalysis::toText() const
                 .arg(m_faceDetector);
     for (int i = 0; i < m_blinks.size(); ++i) {
         const Blink& blink = m_blinks.at(i);
-        text += QStringLiteral("blink %1: frames %2-%3, at %4 s, %5 ms\n")
+        const QString closure = blink.closureDepth < 0.0
+                                    ? QStringLiteral("closure not judged")
+                                    : QStringLiteral("closure %1, %2")
+                                          .arg(blink.closureDepth, 0, 'f', 2)
+                                          .arg(blink.complete ? QStringLiteral("complete")
+                                                              : QStringLiteral("incomplete"));
+        text += QStringLiteral("blink %1: frames %2-%3, at %4 s, %5 ms, %6\n")
                     .arg(i + 1)
                     .arg(blink.startFrame)
                     .arg(blink.endFrame)
                     .arg(blink.timeSeconds, 0, 'f', 2)
-                    .arg(blink.durationSeconds * 1000.0, 0, 'f', 0);
+                    .arg(blink.durationSeconds * 1000.0, 0, 'f', 0)
+                    .arg(closure);
     }
     for (const Span& span : m_noFaceSpans) {
         text += QStringLiteral("no face: frames %1-%2\n").arg(span.startFrame).arg(span.endFrame);
+    }
+    for (const Span& span : m_refused) {
+        text += QStringLiteral("no closing lid: frames %1-%2\n")
+                    .arg(span.startFrame)
+                    .arg(span.endFrame);
     }
     text += QStringLiteral("blinks: %1, %2 per minute, mean length %3 ms, engine frame rate %4\n")
                 .arg(m_blinks.size())
                 .arg(blinksPerMinute(), 0, 'f', 1)
                 .arg(meanBlinkLengthMs())
                 .arg(m_engineFrameRate);
+    text += QStringLiteral("incomplete blinks: %1 of %2 (%3 %)\n")
+                .arg(incompleteBlinks())
+                .arg(m_blinks.size())
+                .arg(incompleteShare() * 100.0, 0, 'f', 0);
     return text;
 }

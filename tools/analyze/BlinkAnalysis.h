@@ -5,6 +5,7 @@
 #include <QJsonObject>
 #include <QString>
 #include <QVector>
+#include <optional>
 
 // Runs the camera engine over a recorded video or frame pattern on simulated time and collects
 // what it saw: every counted blink, the frames without a face, the totals.
@@ -19,6 +20,8 @@ public:
         qint64 endFrame = 0;   // last frame of the last eye event merged into it
         double timeSeconds = 0.0;
         double durationSeconds = 0.0;
+        double closureDepth = -1.0; // 0 open ... 1 shut; negative: not judged
+        bool complete = false;
     };
     struct EyeEvent
     {
@@ -36,9 +39,11 @@ public:
     {
         QString videoPath;
         QString landmarkModelPath;
+        QString eyeStateModelPath;
         QStringList faceModelCandidates;
         EngineProfiler* profiler = nullptr;
         MotionCompensation motionCompensation = ModelOptions().motionCompensation;
+        ClosureCues closureCues = ModelOptions().closureCues;
     };
 
     explicit BlinkAnalysis(Options options, QObject* parent = nullptr);
@@ -46,6 +51,8 @@ public:
     // The engine's own model files, unless others are named (empty names keep the defaults).
     static Options optionsFor(const QString& videoPath, const QString& landmarkModelPath,
                               const QString& faceModelPath);
+    // "learned", "both", "lids", "photometric" or "none"; nothing for another name.
+    static std::optional<ClosureCues> closureCuesNamed(const QString& name);
     // Lets only warnings through to standard error: the engine logs every frame event.
     static void keepOnlyWarnings();
 
@@ -55,6 +62,11 @@ public:
     QString errorText() const { return m_error; }
     const QVector<Blink>& blinks() const { return m_blinks; }
     const QVector<Span>& noFaceSpans() const { return m_noFaceSpans; }
+    // Eye events that would have started a blink but showed no closing lid.
+    const QVector<Span>& refused() const { return m_refused; }
+    // Counted blinks whose lids stopped short of closing, and their share of all counted ones.
+    int incompleteBlinks() const;
+    double incompleteShare() const;
     // Every eye event in order, the merged ones too.
     const QVector<EyeEvent>& eyeEvents() const { return m_eyeEvents; }
     qint64 frames() const { return m_frames; }
@@ -75,6 +87,7 @@ private:
     QString m_error;
     QVector<Blink> m_blinks;
     QVector<Span> m_noFaceSpans;
+    QVector<Span> m_refused;
     QVector<EyeEvent> m_eyeEvents;
     qint64 m_frames = 0;
     double m_fileFps = 0.0;

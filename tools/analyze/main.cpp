@@ -30,11 +30,18 @@ int main(int argc, char* argv[])
     parser.addOption(
         {"landmarks", "Landmark model (default: data.dat beside this program).", "file"});
     parser.addOption(
+        {"eye-model", "Eye-state model (default: eyestate.yml beside this program).", "file"});
+    parser.addOption(
         {"face-model", "CNN face-detection model (default: beside this program).", "file"});
     parser.addOption({"motion",
                       "How head motion is kept out of the eye flow: stabilised (the program's), "
                       "beside (median motion beside the eye corners) or none.",
                       "mode", "stabilised"});
+    parser.addOption({"closure",
+                      "Which cues confirm that the lids closed: learned (the program's eye-state "
+                      "model), lids (the landmark lids), photometric (the iris and the white of "
+                      "the eye), both (lids and photometric) or none.",
+                      "cues", "learned"});
     parser.addOption({"verbose", "Keep the engine's log lines."});
     parser.process(app);
     if (parser.positionalArguments().size() != 1) {
@@ -44,6 +51,9 @@ int main(int argc, char* argv[])
     BlinkAnalysis::Options options =
         BlinkAnalysis::optionsFor(parser.positionalArguments().first(), parser.value("landmarks"),
                                   parser.value("face-model"));
+    if (parser.isSet("eye-model")) {
+        options.eyeStateModelPath = parser.value("eye-model");
+    }
     const QString motion = parser.value("motion");
     if (motion == QLatin1String("none")) {
         options.motionCompensation = MotionCompensation::None;
@@ -53,6 +63,14 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "winkwell-analyze: unknown --motion %s\n", qPrintable(motion));
         return 2;
     }
+    const std::optional<ClosureCues> cues =
+        BlinkAnalysis::closureCuesNamed(parser.value("closure"));
+    if (!cues) {
+        std::fprintf(stderr, "winkwell-analyze: unknown --closure %s\n",
+                     qPrintable(parser.value("closure")));
+        return 2;
+    }
+    options.closureCues = *cues;
     BlinkAnalysis analysis(options);
     if (!analysis.run()) {
         std::fprintf(stderr, "winkwell-analyze: %s\n", qPrintable(analysis.errorText()));

@@ -208,6 +208,7 @@ GroundTruth buildGroundTruth(const TagFile& tag, double fps)
 
     GroundTruth truth;
     std::vector<Interval> merged;
+    std::vector<std::vector<int>> mergedIds;
     for (const Run& run : runs) {
         if (run.notVisible) {
             ++truth.droppedNotVisible;
@@ -217,16 +218,19 @@ GroundTruth buildGroundTruth(const TagFile& tag, double fps)
         // last merged run ends (a double blink counts once).
         if (!merged.empty() && run.interval.start <= merged.back().end + 1) {
             merged.back().end = std::max(merged.back().end, run.interval.end);
+            mergedIds.back().push_back(run.id);
             ++truth.mergedAway;
         } else {
             merged.push_back(run.interval);
+            mergedIds.push_back({run.id});
         }
     }
-    for (const Interval& interval : merged) {
-        if (fps > 0 && interval.length() / fps > 1.0) {
-            truth.longClosures.push_back(interval);
+    for (std::size_t i = 0; i < merged.size(); ++i) {
+        if (fps > 0 && merged[i].length() / fps > 1.0) {
+            truth.longClosures.push_back(merged[i]);
         } else {
-            truth.blinks.push_back(interval);
+            truth.blinks.push_back(merged[i]);
+            truth.ids.push_back(mergedIds[i]);
         }
     }
     return truth;
@@ -263,6 +267,7 @@ bool parseDetections(const QByteArray& json, const QString& sourceName, Detectio
             detections.fps = fps;
         }
     }
+    std::vector<std::pair<Interval, std::optional<bool>>> found;
     for (int i = 0; i < blinks.size(); ++i) {
         const QJsonObject blink = blinks.at(i).toObject();
         const QString where = QStringLiteral("%1: blink %2").arg(sourceName).arg(i);
@@ -284,12 +289,18 @@ bool parseDetections(const QByteArray& json, const QString& sourceName, Detectio
                                        .arg(interval.start);
             continue;
         }
-        detections.blinks.push_back(interval);
+        const QJsonValue complete = blink.value("complete");
+        found.push_back(
+            {interval, complete.isBool() ? std::optional<bool>(complete.toBool()) : std::nullopt});
     }
-    std::sort(detections.blinks.begin(), detections.blinks.end(),
-              [](const Interval& a, const Interval& b) {
-                  return a.start != b.start ? a.start < b.start : a.end < b.end;
-              });
+    std::sort(found.begin(), found.end(), [](const auto& a, const auto& b) {
+        return a.first.start != b.first.start ? a.first.start < b.first.start
+                                              : a.first.end < b.first.end;
+    });
+    for (const auto& [interval, complete] : found) {
+        detections.blinks.push_back(interval);
+        detections.complete.push_back(complete);
+    }
     return true;
 }
 
@@ -318,6 +329,18 @@ ClipInfo readClipInfo(const QString& tagPath, QString& reason)
     int frames = 0;
     if (frameIndex(root.value("frames"), frames) || frameIndex(root.value("frame_count"), frames)) {
         info.frames = frames;
+    }
+    for (const QJsonValue& value : root.value("blinks").toArray()) {
+        const QJsonObject blink = value.toObject();
+        if (!blink.value("id").isDouble()) {
+            continue;
+        }
+        const int id = blink.value("id").toInt();
+        if (blink.value("complete").isBool()) {
+            info.completeById[id] = blink.value("complete").toBool();
+        } else if (blink.contains(QLatin1String("closed"))) {
+            info.completeById[id] = !blink.value("closed").isNull();
+        }
     }
     return info;
 }
@@ -436,6 +459,11 @@ Summary summarize(std::vector<ClipScore> clips)
         summary.scoredDetections += clip.scoredDetections;
         summary.ignoredDetections += clip.ignoredDetections;
         summary.minutes += clip.minutes();
+        for (std::size_t truth = 0; truth < 2; ++truth) {
+            for (std::size_t detected = 0; detected < 2; ++detected) {
+                summary.closure[truth][detected] += clip.closure[truth][detected];
+            }
+        }
         rateErrors.push_back(std::abs(clip.rateError()));
     }
     summary.medianAbsRateError = median(rateErrors);
@@ -497,6 +525,16 @@ QString formatTable(const Summary& summary)
                .arg(summary.medianAbsRateError ? number(*summary.medianAbsRateError)
                                                : QStringLiteral("-"));
     out << "ign = detections overlapping a closure longer than 1 s, not scored\n";
+    const auto& c = summary.closure;
+    if (c[0][0] + c[0][1] + c[1][0] + c[1][1] > 0) {
+        out << QStringLiteral("closure of matched blinks, truth -> detected: complete -> complete "
+                              "%1, complete -> incomplete %2; incomplete -> complete %3, "
+                              "incomplete -> incomplete %4\n")
+                   .arg(c[1][1])
+                   .arg(c[1][0])
+                   .arg(c[0][1])
+                   .arg(c[0][0]);
+    }
     return text;
 }
 
@@ -589,6 +627,36 @@ bool readManifest(const QString& path, std::vector<ClipInput>& inputs, QString& 
     return true;
 }
 
+namespace {
+
+// How the closure marks of matched blinks compare: a ground-truth blink is complete when any
+// blink merged into it is.
+void countClosures(const GroundTruth& truth, const ClipInfo& info, const Detections& detections,
+                   ClipScore& score)
+{
+    for (const Match& match : score.matches) {
+        const auto t = std::find(truth.blinks.begin(), truth.blinks.end(), match.truth);
+        const auto d =
+            std::find(detections.blinks.begin(), detections.blinks.end(), match.detection);
+        if (t == truth.blinks.end() || d == detections.blinks.end()) {
+            continue;
+        }
+        const std::optional<bool> detected = detections.complete[d - detections.blinks.begin()];
+        std::optional<bool> complete;
+        for (const int id : truth.ids[t - truth.blinks.begin()]) {
+            const auto known = info.completeById.find(id);
+            if (known != info.completeById.end()) {
+                complete = complete.value_or(false) || known->second;
+            }
+        }
+        if (detected && complete) {
+            ++score.closure[*complete ? 1 : 0][*detected ? 1 : 0];
+        }
+    }
+}
+
+} // namespace
+
 bool evaluateClip(const ClipInput& input, double fpsOverride, ClipScore& score, QString& error)
 {
     TagFile tag;
@@ -644,6 +712,7 @@ bool evaluateClip(const ClipInput& input, double fpsOverride, ClipScore& score, 
     score = scoreClip(QFileInfo(input.tagPath).completeBaseName(), truth, detections.blinks, fps,
                       tag.frameCount());
     score.warnings = warnings;
+    countClosures(truth, info, detections, score);
     return true;
 }
 

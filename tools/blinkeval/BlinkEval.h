@@ -5,6 +5,8 @@
 #include <QString>
 #include <QStringList>
 #include <QTextStream>
+#include <array>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -53,6 +55,7 @@ bool readTagFile(const QString& path, TagFile& tag, QString& error);
 struct GroundTruth
 {
     std::vector<Interval> blinks;       // scored blinks, in frame order
+    std::vector<std::vector<int>> ids;  // for each scored blink, the blink ids merged into it
     std::vector<Interval> longClosures; // deliberate closures: not blinks, detections ignored
     int droppedNotVisible = 0;          // blink runs with a not-visible frame
     int mergedAway = 0;                 // runs absorbed into a touching one
@@ -65,6 +68,8 @@ GroundTruth buildGroundTruth(const TagFile& tag, double fps);
 struct Detections
 {
     std::vector<Interval> blinks;
+    // For each blink, its "complete" mark when it has one: did the lids close all the way?
+    std::vector<std::optional<bool>> complete;
     int frames = -1; // -1 when absent
     double fps = 0;  // 0 when absent
     QStringList warnings;
@@ -83,6 +88,9 @@ struct ClipInfo
 {
     std::optional<double> fps;
     std::optional<int> frames;
+    // Blink id to whether its lids closed all the way: "complete", or else a "closed" range
+    // (null when no frame is fully closed).
+    std::map<int, bool> completeById;
 };
 ClipInfo readClipInfo(const QString& tagPath, QString& reason);
 
@@ -109,6 +117,8 @@ struct ClipScore
     std::vector<Interval> falsePositiveIntervals;
     std::vector<Interval> missedIntervals;
     std::vector<Interval> ignoredIntervals;
+    // Matched blinks whose closure both sides mark: [truth complete][detected complete].
+    std::array<std::array<int, 2>, 2> closure{};
     QStringList warnings;
 
     double minutes() const { return fps > 0 ? frames / fps / 60.0 : 0; }
@@ -144,6 +154,7 @@ struct Summary
     int ignoredDetections = 0;
     double minutes = 0;
     std::optional<double> medianAbsRateError; // over clips, blinks per minute
+    std::array<std::array<int, 2>, 2> closure{};
 };
 
 Summary summarize(std::vector<ClipScore> clips);
