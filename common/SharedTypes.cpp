@@ -46,6 +46,8 @@ QString featureName(int feature)
         return QStringLiteral("interactive training");
     case FeatureMeasurement:
         return QStringLiteral("measurement");
+    case FeaturePresence:
+        return QStringLiteral("presence");
     default:
         return QStringLiteral("unspecified");
     }

@@ -236,6 +236,7 @@ private slots:
     void recordsEachCameraRunOnceAcrossARestart();
     void sumsCameraTimeByLocalDayAndWeek();
     void setsADamagedCameraRecordAside();
+    void keepsTheCameraRecordSmall();
 };
 
 void StatisticsControllerTest::initTestCase()
@@ -1248,6 +1249,50 @@ void StatisticsControllerTest::setsADamagedCameraRecordAside()
     StatisticsController again(dataDir(dir));
     QCOMPARE(again.cameraRuns().runs().size(), 1);
     QCOMPARE(again.cameraRuns().runs().at(0).frames, quint64(150));
+}
+
+void StatisticsControllerTest::keepsTheCameraRecordSmall()
+{
+    ZoneScope zone("CET-1");
+    QTemporaryDir dir;
+    const QString path = dataDir(dir) + "camera-runs.json";
+    // Interactive reminders every 30 s from 22:00:15 local on Monday on, far more runs than the
+    // record keeps one by one; the 243rd run is a measurement from 23:58:15 to 00:01:15.
+    const QDateTime first(QDate(2026, 12, 7), QTime(21, 0, 15), Qt::UTC);
+    const int count = CameraRunLog::kKeptRuns + 300;
+    const int measurement = 242;
+    {
+        CameraRunLog log(path);
+        log.load(first);
+        for (int i = 0; i < count; ++i) {
+            log.add(
+                i == measurement
+                    ? CameraRunReport{FeatureMeasurement, 180000, 5400, CameraRunEnd::Finished}
+                    : CameraRunReport{FeatureInteractiveTraining, 2000, 50, CameraRunEnd::Finished},
+                first.addSecs(30 * i));
+        }
+    }
+    QVERIFY2(QFileInfo(path).size() < 64 * 1024,
+             qPrintable(QString::number(QFileInfo(path).size())));
+    CameraRunLog log(path);
+    const QDateTime now(QDate(2026, 12, 8), QTime(9, 0), Qt::UTC);
+    log.load(now);
+    QCOMPARE(log.runs().size(), CameraRunLog::kKeptRuns);
+    int foldedRuns = 0;
+    QVector<qint64> measured;
+    for (const CameraRunLog::DayTotal& total : log.dayTotals()) {
+        foldedRuns += total.runs;
+        if (total.kind == FeatureMeasurement) {
+            measured.append(total.cameraMs);
+        }
+    }
+    QCOMPARE(foldedRuns, count - CameraRunLog::kKeptRuns);
+    QCOMPARE(measured, (QVector<qint64>{105000, 75000})); // split at local midnight
+    const qint64 spent = (count - 1) * 2000 + 180000;
+    const CameraTimeSummary week = log.summary(now, Qt::Monday);
+    QCOMPARE(week.weekMs, spent); // nothing lost by folding
+    // Monday holds 240 reminder runs (22:00:15 to 23:59:45) and 105 s of the measurement.
+    QCOMPARE(week.todayMs, spent - 240 * 2000 - 105000);
 }
 
 QTEST_GUILESS_MAIN(StatisticsControllerTest)
