@@ -42,6 +42,8 @@ void connectSchedulerAndWindows(ApplicationController* controller, WinkwellGUI* 
                      &ApplicationController::includeNaturalBreaks);
     QObject::connect(gui, &WinkwellGUI::holdRemindersInCallsChanged, controller,
                      &ApplicationController::holdRemindersInCalls);
+    QObject::connect(gui, &WinkwellGUI::callWindowsChanged, controller,
+                     &ApplicationController::processCallWindows);
     QObject::connect(gui, &WinkwellGUI::naturalBreakDurationChanged, controller,
                      &ApplicationController::setNaturalBreakDuration);
     QObject::connect(gui, &WinkwellGUI::skipBreakClicked, controller,

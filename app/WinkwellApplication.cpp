@@ -284,6 +284,7 @@ void WinkwellApplication::connectModelAndGui()
     connect(model, &Model::errorOccurred, gui, &WinkwellGUI::showError);
     connect(model, &Model::webcamActivated, gui,
             &WinkwellGUI::adjustSystemTrayBasedOnFunctionalityAccessingCamera);
+    connect(model, &Model::cameraRunEnded, gui, &WinkwellGUI::processCameraRunEnded);
     connect(gui, &WinkwellGUI::languageChanged, model, &Model::drawTexts);
 }
 

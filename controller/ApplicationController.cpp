@@ -137,7 +137,7 @@ void ApplicationController::init()
 void ApplicationController::accessFeature()
 {
     if (m_featureInUse.load() != FeatureFreeCamera || m_isCameraPreviewOn || m_programPaused ||
-        m_quitting || m_cameraStopPending) {
+        m_quitting || m_cameraStopPending || m_look.isRunning()) {
         return;
     }
 
@@ -171,6 +171,7 @@ void ApplicationController::accessFeature()
     switch (m_breakSchedule.due(now)) {
     case BreakSchedule::Due::Break:
         setFeatureInUse(FeatureBreak);
+        m_breakShownAt = now;
         m_reminderTimer->start(kReminderAfterBreakMs);
         if (breakHeld) {
             m_breakHeld = false;
@@ -292,6 +293,12 @@ void ApplicationController::processStoppedBlinkDetection()
                        << m_isCameraPreviewOn.load() << "featureInUse"
                        << featureName(m_featureInUse.load());
     m_cameraStopPending = false;
+    if (m_look.isRunning()) {
+        m_look.cancelled();
+        if (m_featureInUse.load() == FeaturePresence) {
+            setFeatureInUse(FeatureFreeCamera);
+        }
+    }
     if (m_featureInUse.load() == FeatureInteractiveTraining) {
         hideBlinkReminder();
     } else if (m_featureInUse.load() == FeatureMeasurement) {
@@ -477,6 +484,9 @@ void ApplicationController::pauseProgram(bool isPaused)
         default:
             break;
         }
+        if (m_look.isRunning()) {
+            requestCameraStop();
+        }
         return;
     }
     const QDateTime now = m_services.clock->nowUtc();
@@ -495,7 +505,7 @@ void ApplicationController::pauseCameraFeatures(bool isPaused)
     m_cameraFeaturesPaused.exchange(isPaused);
     if (!isPaused) {
         startLivePreviewIfAllowed();
-    } else if (previewRan || m_featureInUse.load() != FeatureFreeCamera) {
+    } else if (previewRan || m_featureInUse.load() != FeatureFreeCamera || m_look.isRunning()) {
         requestCameraStop();
     }
 }
@@ -614,6 +624,45 @@ void ApplicationController::useWebcamInComputerBreaks(bool isEnabled)
 {
     qDebug() << "ApplicationController::useWebcamInComputerBreaks()" << isEnabled;
     m_breakSchedule.useWebcamInBreaks(isEnabled);
+    m_look.setEnabled(isEnabled);
+}
+
+bool ApplicationController::presenceLookAllowed() const
+{
+    const int feature = m_featureInUse.load();
+    return m_look.isEnabled() && !m_programPaused && !m_cameraFeaturesPaused && !m_inCall &&
+           !m_isCameraPreviewOn && !m_cameraStopPending && !m_quitting &&
+           (feature == FeatureFreeCamera || feature == FeatureBreak);
+}
+
+void ApplicationController::processUserPresence(bool present)
+{
+    qDebug() << "ApplicationController::processUserPresence" << present;
+    endPresenceLook(present);
+}
+
+void ApplicationController::processPresenceLookFailed(Error e)
+{
+    qDebug().noquote() << "ApplicationController::processPresenceLookFailed" << errorName(e);
+    if (e == ErrorCameraOccupied && m_calls.isEnabled()) {
+        m_calls.cameraHeldByOtherProgram(m_services.clock->nowUtc());
+    }
+    endPresenceLook(std::nullopt);
+}
+
+void ApplicationController::endPresenceLook(std::optional<bool> present)
+{
+    if (!m_look.isRunning()) {
+        return; // stopped meanwhile: the stop's answer ended it
+    }
+    const QDateTime now = m_services.clock->nowUtc();
+    m_look.answered(present, now);
+    if (m_featureInUse.load() == FeaturePresence) {
+        setFeatureInUse(FeatureFreeCamera);
+    }
+    updateCallState(now);
+    // The look was asked for a decision: take it now rather than a minute later.
+    checkPresence();
 }
 
 void ApplicationController::includeNaturalBreaks(bool isEnabled)
@@ -658,6 +707,13 @@ void ApplicationController::processRecordingPrograms(const QStringList& programs
     updateCallState(m_services.clock->nowUtc());
 }
 
+void ApplicationController::processCallWindows(const QStringList& titles)
+{
+    qDebug() << "ApplicationController::processCallWindows" << titles;
+    m_calls.setCallWindows(titles);
+    updateCallState(m_services.clock->nowUtc());
+}
+
 bool ApplicationController::updateCallState(const QDateTime& now)
 {
     const bool inCall = m_calls.inCall(now);
@@ -668,7 +724,8 @@ bool ApplicationController::updateCallState(const QDateTime& now)
     qDebug().noquote() << "ApplicationController: call" << (inCall ? "began:" : "ended")
                        << m_calls.reasons(now);
     const int feature = m_featureInUse.load();
-    if (inCall && (feature == FeatureInteractiveTraining || feature == FeatureMeasurement)) {
+    if (inCall && (feature == FeatureInteractiveTraining || feature == FeatureMeasurement ||
+                   m_look.isRunning())) {
         // The camera and the user's attention belong to the call; the measurement is retried.
         requestCameraStop();
     }
@@ -696,7 +753,35 @@ void ApplicationController::checkPresence()
     const QPoint cursor = m_services.idleMonitor->cursorPosition();
     const QDateTime now = m_services.clock->nowUtc();
     const std::optional<quint32> idleMs = m_services.idleMonitor->idleMilliseconds();
-    const BreakSchedule::Presence presence = m_breakSchedule.checkPresence(cursor, idleMs, now);
+    if (m_look.isRunning()) {
+        return; // decided when the answer comes
+    }
+    m_breakSchedule.noteCursor(cursor, now);
+    // Idle input may be reading or watching, and a moving pointer during a break may be a cat:
+    // where the user asked for it, the camera tells.
+    const bool breakShown = m_featureInUse.load() == FeatureBreak;
+    const qint64 naturalBreakMs = m_breakSchedule.naturalBreakMs();
+    const QDateTime since =
+        breakShown ? m_breakShownAt : m_breakSchedule.lastInputTime(idleMs, now);
+    const bool inputIdle = !since.isValid() || since.msecsTo(now) > naturalBreakMs;
+    std::optional<bool> awayByCamera;
+    if (presenceLookAllowed() && (breakShown || inputIdle)) {
+        const PresenceLook::Watch watch =
+            breakShown ? PresenceLook::Watch::BreakWindow : PresenceLook::Watch::IdleInput;
+        if (m_look.mayLook(now, since, watch, naturalBreakMs)) {
+            m_look.started(now);
+            if (!breakShown) {
+                setFeatureInUse(FeaturePresence);
+            }
+            qDebug()
+                << "ApplicationController::checkPresence() emit detectUserWithWebcamRequested()";
+            emit detectUserWithWebcamRequested();
+            return;
+        }
+        awayByCamera = m_look.away(now, since, naturalBreakMs);
+    }
+    const BreakSchedule::Presence presence =
+        m_breakSchedule.checkPresence(cursor, idleMs, now, awayByCamera);
     if (presence.changed) {
         qDebug() << "ApplicationController::checkPresence()is break" << presence.isBreak
                  << m_breakSchedule.lastCursorMoveTime() << now << presence.sinceMoveMs

@@ -5,6 +5,7 @@
 #include "controller/BreakSchedule.h"
 #include "controller/CallState.h"
 #include "controller/ControllerServices.h"
+#include "controller/PresenceLook.h"
 #include "controller/ScreenControl.h"
 #include "controller/SettingsSummary.h"
 
@@ -85,6 +86,11 @@ public slots:
     void holdRemindersInCalls(bool isEnabled);
     // Other programs that record from a microphone now.
     void processRecordingPrograms(const QStringList& programs);
+    // Open windows whose titles the user listed as calls.
+    void processCallWindows(const QStringList& titles);
+    // A presence look's answers.
+    void processUserPresence(bool present);
+    void processPresenceLookFailed(Error e);
 
     void detectScreensWindows(int delay);
     void processInternalScreenBrightnessChange(int newBrightness);
@@ -135,6 +141,10 @@ private:
     void startLivePreviewIfAllowed();
     // Brings m_inCall up to date; true while in a call.
     bool updateCallState(const QDateTime& now);
+    // Whether the camera may look for the user now: asked for, nothing paused, no call, the
+    // camera free.
+    bool presenceLookAllowed() const;
+    void endPresenceLook(std::optional<bool> present);
 
     ControllerServices m_services;
 
@@ -161,6 +171,8 @@ private:
     CallState m_calls;
     bool m_inCall = false;
     bool m_breakHeld = false; // a break fell due during the call
+    PresenceLook m_look;
+    QDateTime m_breakShownAt;
     std::unique_ptr<MicrophoneUse> m_microphone;
     // A child, so that it moves to the controller's thread with it.
     ScreenControl* m_screen = nullptr;

@@ -12,7 +12,7 @@ bool CallState::cameraHeld(const QDateTime& now) const
 
 bool CallState::inCall(const QDateTime& now) const
 {
-    return m_enabled && (cameraHeld(now) || !m_recorders.isEmpty());
+    return m_enabled && (cameraHeld(now) || !m_recorders.isEmpty() || !m_windows.isEmpty());
 }
 
 QString CallState::reasons(const QDateTime& now) const
@@ -23,6 +23,9 @@ QString CallState::reasons(const QDateTime& now) const
     }
     if (!m_recorders.isEmpty()) {
         reasons << QStringLiteral("recording: ") + m_recorders.join(QStringLiteral(", "));
+    }
+    if (!m_windows.isEmpty()) {
+        reasons << QStringLiteral("call windows: ") + m_windows.join(QStringLiteral(", "));
     }
     return reasons.join(QStringLiteral("; "));
 }

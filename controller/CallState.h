@@ -6,7 +6,8 @@
 
 // Whether the user is in a call, from what the platform tells: another program holds the camera
 // (seen only when the engine tries to open it, so it counts for a while after each try), or
-// other programs record from the microphone. Plain state: the caller passes "now".
+// other programs record from the microphone, or a window the user listed is open. Plain state: the
+// caller passes "now".
 class CallState
 {
 public:
@@ -18,6 +19,7 @@ public:
 
     void cameraHeldByOtherProgram(const QDateTime& now);
     void setRecordingPrograms(const QStringList& programs) { m_recorders = programs; }
+    void setCallWindows(const QStringList& titles) { m_windows = titles; }
 
     bool inCall(const QDateTime& now) const;
     // Why, for the log.
@@ -29,4 +31,5 @@ private:
     bool m_enabled = true;
     QDateTime m_cameraHeldUntil;
     QStringList m_recorders;
+    QStringList m_windows;
 };

@@ -204,6 +204,8 @@ void WinkwellGUI::init()
     qDebug() << "win id" << winId() << "effective win id" << effectiveWinId();
 
     m_systemListener = m_services.systemListenerFactory();
+    connect(m_systemListener.get(), &SystemSession::EventFilter::callWindowsChanged, this,
+            &WinkwellGUI::callWindowsChanged);
     connect(m_systemListener.get(), &SystemSession::EventFilter::sessionChangeDetected, this,
             &WinkwellGUI::systemAdapter);
     QAbstractEventDispatcher::instance()->installNativeEventFilter(m_systemListener.get());

@@ -115,6 +115,8 @@ public slots:
     void showHistoryProblem(const QString& notice);
     // The record of camera runs changed: the about page shows it.
     void showCameraTime(const CameraTimeSummary& summary);
+    // The camera was released; a presence look's status goes with it.
+    void processCameraRunEnded(const CameraRunReport& report);
     void showReminder();
     void responceToBlink();
     void showBreakReminder();
@@ -158,6 +160,8 @@ public slots:
     void on_pushButton_changeBlinkReminderPosition_toggled(bool checked);
     void on_checkBox_pauseOnBattery_toggled(bool checked);
     void on_checkBox_holdRemindersInCalls_toggled(bool checked);
+    void on_checkBox_useWebcamInBreaks_toggled(bool checked);
+    void on_lineEdit_callTitles_textChanged(const QString& text);
     void on_checkBox_pauseAppWhenClonedScreen_toggled(bool checked);
     void on_checkBox_whenTitleExists_toggled(bool checked);
     void on_checkBox_whenProcessRun_toggled(bool checked);
@@ -186,6 +190,8 @@ signals:
     void computerWakenUp();
     void includeNaturalBreaksChanged(bool include);
     void holdRemindersInCallsChanged(bool hold);
+    // The system listener found call windows open, or none any more.
+    void callWindowsChanged(QStringList titles);
     void naturalBreakDurationChanged(uint minutes);
     void trainingPeriodChanged(int milliseconds);
     void exerciseFinished();
@@ -315,6 +321,7 @@ private:
 
     Error m_currentError = ErrorNone;
     int m_statusCode = 0;
+    int m_statusBeforeLook = 0;
     bool m_errorShown = false;
     bool m_errorBalloonShown = false;
     bool m_interactiveForcedToSimple = false;

@@ -207,6 +207,14 @@ void Model::startLivePreview()
     }
 }
 
+void Model::detectUser()
+{
+    if (mayStart(PresenceRun, "detectUser()")) {
+        qDebug() << "Model::detectUser()";
+        beginRun(PresenceRun, -1);
+    }
+}
+
 // The one rule for starting a run: not after quit(), not beside another run (a preview that is
 // already showing answers a second preview request), and only with a usable engine.
 bool Model::mayStart(CameraUse use, const char* slot)
@@ -238,6 +246,7 @@ void Model::beginRun(CameraUse use, int noFaceLimitMs)
 {
     m_run = Run();
     m_run.isLivePreview = use == PreviewRun;
+    m_run.isPresenceLook = use == PresenceRun;
     m_run.noFaceLimitMs = noFaceLimitMs;
     m_previous = PreviousFrame();
     m_detector.resetForRun();
@@ -295,6 +304,8 @@ void Model::endRunWithError(Error error)
     }
     if (m_isStopRequired) {
         stop();
+    } else if (m_run.isPresenceLook) {
+        emit presenceLookFailed(error);
     } else {
         emit errorOccurred(error);
     }
@@ -321,12 +332,15 @@ void Model::reportRunEnd(CameraRunEnd ending)
     case MeasurementRun:
         report.kind = FeatureMeasurement;
         break;
+    case PresenceRun:
+        report.kind = FeaturePresence;
+        break;
     default:
         report.kind = FeatureFreeCamera;
         break;
     }
     report.cameraMs = m_runTimer.elapsed();
-    report.frames = m_detector.frameCounter();
+    report.frames = m_run.isPresenceLook ? m_run.lookFrames : m_detector.frameCounter();
     report.ending = ending;
     emit cameraRunEnded(report);
 }
@@ -465,6 +479,8 @@ bool Model::openCamera()
         emit webcamActivated(FeatureInteractiveTraining);
     } else if (m_cameraUse == MeasurementRun) {
         emit webcamActivated(FeatureMeasurement);
+    } else if (m_cameraUse == PresenceRun) {
+        emit webcamActivated(FeaturePresence);
     }
     return true;
 }
@@ -635,6 +651,36 @@ void Model::startBlinkDetection()
     }
 }
 
+// Any face on the quarter-size frame answers at once; none within the look's time is an absence.
+void Model::lookForFace()
+{
+    const cv::Mat frame = readFrame();
+    if (frame.empty()) {
+        qDebug() << "Model::lookForFace() empty frame";
+        endRunWithError(ErrorEmptyFrame);
+        return;
+    }
+    ++m_run.lookFrames;
+    bool present = false;
+    {
+        ProfiledStage stage(m_profiler, EngineProfiler::FaceDetection);
+        cv::Mat small;
+        cv::resize(frame, small, cv::Size(), 0.25, 0.25, cv::INTER_AREA);
+        present = !m_faceDetector->detect(small).empty();
+    }
+    if (m_profiler) {
+        m_profiler->frameDone();
+    }
+    if (present || m_runTimer.elapsed() >= kPresenceLookMs) {
+        qDebug() << "Model::lookForFace() face" << present << "after" << m_run.lookFrames
+                 << "frames";
+        finishRun();
+        emit userPresenceDetected(present);
+        return;
+    }
+    QTimer::singleShot(0, this, &Model::startBlinkDetection);
+}
+
 void Model::processFrame()
 {
     if (endCheck()) {
@@ -644,6 +690,10 @@ void Model::processFrame()
         switchCamera();
     }
     if (!m_source->isOpened() && !openCamera()) {
+        return;
+    }
+    if (m_run.isPresenceLook) {
+        lookForFace();
         return;
     }
     if (runLevelChecks()) {

@@ -588,6 +588,10 @@ za minutu</translation>
         <source>winkwell - in a call: reminders wait</source>
         <translation>winkwell - během hovoru: připomínky čekají</translation>
     </message>
+    <message>
+        <source>Winkwell looks whether you are at the screen.</source>
+        <translation>Winkwell se dívá, zda jste u obrazovky.</translation>
+    </message>
 </context>
 <context>
     <name>widgetProxy</name>
@@ -1072,6 +1076,22 @@ spuštěných programů nebo názvů oken.</translation>
     <message>
         <source>Camera use (this record never leaves the computer)</source>
         <translation>Používání kamery (tento záznam nikdy neopustí počítač)</translation>
+    </message>
+    <message>
+        <source>Use the webcam to tell when I am away</source>
+        <translation>Poznat kamerou, kdy nejsem u počítače</translation>
+    </message>
+    <message>
+        <source>A face in front of the screen means reading or watching, not a break; no face during a break ends it as a natural break. The camera looks for a second or two, at most once a minute.</source>
+        <translation>Tvář před obrazovkou znamená čtení nebo sledování, ne přestávku; bez tváře během přestávky přestávka skončí jako přirozená. Kamera se podívá na sekundu či dvě, nejvýše jednou za minutu.</translation>
+    </message>
+    <message>
+        <source>also while a window title has a word of these, for example: &quot;Zoom Meeting;Jitsi Meet&quot;</source>
+        <translation>i když má název okna některé z těchto slov, například: &quot;Zoom Meeting;Jitsi Meet&quot;</translation>
+    </message>
+    <message>
+        <source>A call is also seen while another program records from the microphone or holds the camera. Separate the words by &apos;;&apos;.</source>
+        <translation>Hovor se pozná i tehdy, když jiný program nahrává z mikrofonu nebo používá kameru. Slova oddělte znakem &apos;;&apos;.</translation>
     </message>
 </context>
 </TS>

@@ -588,6 +588,10 @@ pro Minute</translation>
         <source>winkwell - in a call: reminders wait</source>
         <translation>winkwell - im Gespräch: Erinnerungen warten</translation>
     </message>
+    <message>
+        <source>Winkwell looks whether you are at the screen.</source>
+        <translation>Winkwell schaut, ob Sie am Bildschirm sind.</translation>
+    </message>
 </context>
 <context>
     <name>widgetProxy</name>
@@ -1072,6 +1076,22 @@ laufenden Programmen oder Fenstertiteln.</translation>
     <message>
         <source>Camera use (this record never leaves the computer)</source>
         <translation>Kameranutzung (diese Aufzeichnung verlässt den Computer nie)</translation>
+    </message>
+    <message>
+        <source>Use the webcam to tell when I am away</source>
+        <translation>Mit der Webcam erkennen, wann ich weg bin</translation>
+    </message>
+    <message>
+        <source>A face in front of the screen means reading or watching, not a break; no face during a break ends it as a natural break. The camera looks for a second or two, at most once a minute.</source>
+        <translation>Ein Gesicht vor dem Bildschirm heißt Lesen oder Zuschauen, keine Pause; ist während einer Pause kein Gesicht zu sehen, endet sie als natürliche Pause. Die Kamera schaut ein, zwei Sekunden, höchstens einmal pro Minute.</translation>
+    </message>
+    <message>
+        <source>also while a window title has a word of these, for example: &quot;Zoom Meeting;Jitsi Meet&quot;</source>
+        <translation>auch solange ein Fenstertitel eines dieser Wörter enthält, zum Beispiel: &quot;Zoom Meeting;Jitsi Meet&quot;</translation>
+    </message>
+    <message>
+        <source>A call is also seen while another program records from the microphone or holds the camera. Separate the words by &apos;;&apos;.</source>
+        <translation>Ein Anruf wird auch erkannt, solange ein anderes Programm vom Mikrofon aufnimmt oder die Kamera belegt. Wörter durch &apos;;&apos; trennen.</translation>
     </message>
 </context>
 </TS>

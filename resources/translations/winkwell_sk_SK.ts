@@ -588,6 +588,10 @@ za minútu</translation>
         <source>winkwell - in a call: reminders wait</source>
         <translation>winkwell - počas hovoru: pripomienky čakajú</translation>
     </message>
+    <message>
+        <source>Winkwell looks whether you are at the screen.</source>
+        <translation>Winkwell sa pozerá, či ste pri obrazovke.</translation>
+    </message>
 </context>
 <context>
     <name>widgetProxy</name>
@@ -1072,6 +1076,22 @@ spustených programov alebo názvov okien.</translation>
     <message>
         <source>Camera use (this record never leaves the computer)</source>
         <translation>Používanie kamery (tento záznam nikdy neopustí počítač)</translation>
+    </message>
+    <message>
+        <source>Use the webcam to tell when I am away</source>
+        <translation>Rozpoznať kamerou, kedy nie som pri počítači</translation>
+    </message>
+    <message>
+        <source>A face in front of the screen means reading or watching, not a break; no face during a break ends it as a natural break. The camera looks for a second or two, at most once a minute.</source>
+        <translation>Tvár pred obrazovkou znamená čítanie alebo pozeranie, nie prestávku; bez tváre počas prestávky sa prestávka skončí ako prirodzená. Kamera sa pozrie na sekundu či dve, najviac raz za minútu.</translation>
+    </message>
+    <message>
+        <source>also while a window title has a word of these, for example: &quot;Zoom Meeting;Jitsi Meet&quot;</source>
+        <translation>aj keď má názov okna niektoré z týchto slov, napríklad: &quot;Zoom Meeting;Jitsi Meet&quot;</translation>
+    </message>
+    <message>
+        <source>A call is also seen while another program records from the microphone or holds the camera. Separate the words by &apos;;&apos;.</source>
+        <translation>Hovor sa rozpozná aj vtedy, keď iný program nahráva z mikrofónu alebo používa kameru. Slová oddeľte znakom &apos;;&apos;.</translation>
     </message>
 </context>
 </TS>

@@ -25,6 +25,7 @@ public slots:
     void setCameraID(int) {}
     void startBlinkMeasurement() {}
     void startTraining() {}
+    void detectUser() {}
 
 signals:
     void blinkDetected();
@@ -33,6 +34,8 @@ signals:
     void trainingStarted();
     void blinkReactionToReminder(bool blinked);
     void measurementSuccessful(float blinkRate, int length);
+    void userPresenceDetected(bool present);
+    void presenceLookFailed(Error e);
 };
 
 // A user at the desk: mouse and keyboard input at moments of the simulated clock.

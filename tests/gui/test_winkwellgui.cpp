@@ -210,8 +210,13 @@ private slots:
         settings.setValue("G/HOTKEYS_ON", false);
         settings.setValue("G/HOTKEY_HW_UP", "Ctrl+F5");
         settings.setValue("G/HOTKEYS_CT_CHANGE", "Ctrl+F5"); // as an older version could leave it
+        settings.setValue("G/UWIB", true);
+        settings.setValue("G/HOLDCALL", false);
+        settings.setValue("G/CALLTEL", "Zoom Meeting");
         settings.sync();
         Window w;
+        QSignalSpy webcamInBreaks(w.gui.get(), &WinkwellGUI::useWebcamInBreaksChanged);
+        QSignalSpy holdInCalls(w.gui.get(), &WinkwellGUI::holdRemindersInCallsChanged);
         QSignalSpy betweenBreaks(w.gui.get(), &WinkwellGUI::timeBetweenBreaksChanged);
         QSignalSpy colour(w.gui.get(), &WinkwellGUI::colorTemperatureSliderPositionChanged);
         QSignalSpy period(w.gui.get(), &WinkwellGUI::trainingPeriodChanged);
@@ -228,6 +233,10 @@ private slots:
         QVERIFY(!w.ui()->checkBox_isMGDenabled->isEnabled());
         QCOMPARE(values(camera), QStringList{"0"}); // a camera that is gone falls back to the first
         QCOMPARE(naturalLength.count(), 0);         // unreadable: the default, as designed
+        QCOMPARE(values(webcamInBreaks), QStringList{"true"});
+        QCOMPARE(values(holdInCalls), QStringList{"false"});
+        QCOMPARE(w.ui()->lineEdit_callTitles->text(), QString("Zoom Meeting"));
+        QVERIFY(!w.ui()->lineEdit_callTitles->isEnabled());
         // Hotkeys off: nothing registered, the editors show the stored keys but are disabled.
         QVERIFY(w.keys->alive().isEmpty());
         QVERIFY(!w.ui()->keySequenceEdit_hotkeysIncreaseHWScreenBrightness->isEnabled());

@@ -273,6 +273,57 @@ private slots:
         QCOMPARE(runs.at(1).at(0).value<CameraRunReport>().ending, CameraRunEnd::Stopped);
     }
 
+    // A presence look: the first face answers at once, none in 2 s of camera time is an absence;
+    // the camera goes before the answer, and the run is told as a look of its own.
+    void presenceLookAnswersAndReleasesTheCamera_data()
+    {
+        QTest::addColumn<bool>("face");
+        QTest::newRow("face") << true;
+        QTest::newRow("nobody") << false;
+    }
+
+    void presenceLookAnswersAndReleasesTheCamera()
+    {
+        QFETCH(bool, face);
+        auto model = makeModel();
+        if (!face) {
+            m_detector->faces.clear();
+        }
+        QSignalSpy answers(model.get(), &Model::userPresenceDetected);
+        QSignalSpy activated(model.get(), &Model::webcamActivated);
+        QSignalSpy runs(model.get(), &Model::cameraRunEnded);
+        QSignalSpy blinks(model.get(), &Model::blinkDetected);
+        bool releasedFirst = false;
+        connect(model.get(), &Model::userPresenceDetected, this,
+                [&] { releasedFirst = !m_camera->isOpened(); });
+        double start = -1.0;
+        connect(model.get(), &Model::webcamActivated, this, [&] { start = seconds(); });
+        model->detectUser();
+        QTRY_COMPARE_WITH_TIMEOUT(answers.count(), 1, 5000);
+        QCOMPARE(answers.at(0).at(0).toBool(), face);
+        QVERIFY(releasedFirst);
+        QCOMPARE(model->cameraUse(), 0);
+        QCOMPARE(activated.count(), 1);
+        QCOMPARE(activated.at(0).at(0).value<Feature>(), FeaturePresence);
+        const double took = seconds() - start;
+        QVERIFY2(face ? took < 0.1 : took >= 2.0 && took < 2.1, qPrintable(QString::number(took)));
+        QCOMPARE(runs.count(), 1);
+        const auto run = runs.at(0).at(0).value<CameraRunReport>();
+        QCOMPARE(run.kind, FeaturePresence);
+        QCOMPARE(run.ending, CameraRunEnd::Finished);
+        // 2 s at 30 frames a second.
+        QVERIFY2(face ? run.frames == 1 : run.frames >= 59 && run.frames <= 61,
+                 qPrintable(QString::number(run.frames)));
+        QCOMPARE(blinks.count(), 0);
+        // The engine is free for the next run.
+        QSignalSpy errors(model.get(), &Model::errorOccurred);
+        model->startBlinkMeasurement();
+        QTRY_COMPARE_WITH_TIMEOUT(model->cameraUse(), 2, 2000);
+        model->stop();
+        QTRY_COMPARE_WITH_TIMEOUT(model->cameraUse(), 0, 2000);
+        QCOMPARE(errors.count(), 0);
+    }
+
     void faceLostTooLongEndsMeasurement()
     {
         auto model = makeModel();
