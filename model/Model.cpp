@@ -209,10 +209,13 @@ void Model::startLivePreview()
 
 void Model::detectUser()
 {
-    if (mayStart(PresenceRun, "detectUser()")) {
-        qDebug() << "Model::detectUser()";
-        beginRun(PresenceRun, -1);
+    if (!mayStart(PresenceRun, "detectUser()")) {
+        // The scheduler waits for every look's answer.
+        emit presenceLookFailed(isUsable() ? ErrorUnused : ErrorMissingData);
+        return;
     }
+    qDebug() << "Model::detectUser()";
+    beginRun(PresenceRun, -1);
 }
 
 // The one rule for starting a run: not after quit(), not beside another run (a preview that is
