@@ -1086,8 +1086,8 @@ spuštěných programů nebo názvů oken.</translation>
         <translation>Tvář před obrazovkou znamená čtení nebo sledování, ne přestávku; bez tváře během přestávky přestávka skončí jako přirozená. Kamera se podívá na sekundu či dvě, nejvýše jednou za minutu.</translation>
     </message>
     <message>
-        <source>also while a window title has a word of these, for example: &quot;Zoom Meeting;Jitsi Meet&quot;</source>
-        <translation>i když má název okna některé z těchto slov, například: &quot;Zoom Meeting;Jitsi Meet&quot;</translation>
+        <source>call window titles, e.g. &quot;Zoom Meeting;Jitsi Meet&quot;</source>
+        <translation>názvy oken hovorů, např. „Zoom Meeting;Jitsi Meet“</translation>
     </message>
     <message>
         <source>A call is also seen while another program records from the microphone or holds the camera. Separate the words by &apos;;&apos;.</source>

@@ -1086,8 +1086,8 @@ laufenden Programmen oder Fenstertiteln.</translation>
         <translation>Ein Gesicht vor dem Bildschirm heißt Lesen oder Zuschauen, keine Pause; ist während einer Pause kein Gesicht zu sehen, endet sie als natürliche Pause. Die Kamera schaut ein, zwei Sekunden, höchstens einmal pro Minute.</translation>
     </message>
     <message>
-        <source>also while a window title has a word of these, for example: &quot;Zoom Meeting;Jitsi Meet&quot;</source>
-        <translation>auch solange ein Fenstertitel eines dieser Wörter enthält, zum Beispiel: &quot;Zoom Meeting;Jitsi Meet&quot;</translation>
+        <source>call window titles, e.g. &quot;Zoom Meeting;Jitsi Meet&quot;</source>
+        <translation>Titel von Anruffenstern, z. B. „Zoom Meeting;Jitsi Meet“</translation>
     </message>
     <message>
         <source>A call is also seen while another program records from the microphone or holds the camera. Separate the words by &apos;;&apos;.</source>

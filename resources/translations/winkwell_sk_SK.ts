@@ -1086,8 +1086,8 @@ spustených programov alebo názvov okien.</translation>
         <translation>Tvár pred obrazovkou znamená čítanie alebo pozeranie, nie prestávku; bez tváre počas prestávky sa prestávka skončí ako prirodzená. Kamera sa pozrie na sekundu či dve, najviac raz za minútu.</translation>
     </message>
     <message>
-        <source>also while a window title has a word of these, for example: &quot;Zoom Meeting;Jitsi Meet&quot;</source>
-        <translation>aj keď má názov okna niektoré z týchto slov, napríklad: &quot;Zoom Meeting;Jitsi Meet&quot;</translation>
+        <source>call window titles, e.g. &quot;Zoom Meeting;Jitsi Meet&quot;</source>
+        <translation>názvy okien hovorov, napr. „Zoom Meeting;Jitsi Meet“</translation>
     </message>
     <message>
         <source>A call is also seen while another program records from the microphone or holds the camera. Separate the words by &apos;;&apos;.</source>
