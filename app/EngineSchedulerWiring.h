@@ -33,4 +33,10 @@ void connectEngineAndScheduler(Engine* model, ApplicationController* controller,
                      &Engine::startBlinkMeasurement, type);
     QObject::connect(controller, &ApplicationController::blinkInteractiveTrainingRequested, model,
                      &Engine::startTraining, type);
+    QObject::connect(controller, &ApplicationController::detectUserWithWebcamRequested, model,
+                     &Engine::detectUser, type);
+    QObject::connect(model, &Engine::userPresenceDetected, controller,
+                     &ApplicationController::processUserPresence, type);
+    QObject::connect(model, &Engine::presenceLookFailed, controller,
+                     &ApplicationController::processPresenceLookFailed, type);
 }

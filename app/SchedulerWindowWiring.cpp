@@ -30,12 +30,20 @@ void connectSchedulerAndWindows(ApplicationController* controller, WinkwellGUI* 
                      &WinkwellGUI::enableHWbrightnessControl);
     QObject::connect(controller, &ApplicationController::readyForSleep, gui,
                      &WinkwellGUI::confirmReadyForSleep);
+    QObject::connect(controller, &ApplicationController::heldBreakRequested, gui,
+                     &WinkwellGUI::showHeldBreakReminder);
+    QObject::connect(controller, &ApplicationController::callStateChanged, gui,
+                     &WinkwellGUI::setInCall);
 
     // The user's choices.
     QObject::connect(gui, &WinkwellGUI::powerSaverActivated, controller,
                      &ApplicationController::enableBrightnessSaver);
     QObject::connect(gui, &WinkwellGUI::includeNaturalBreaksChanged, controller,
                      &ApplicationController::includeNaturalBreaks);
+    QObject::connect(gui, &WinkwellGUI::holdRemindersInCallsChanged, controller,
+                     &ApplicationController::holdRemindersInCalls);
+    QObject::connect(gui, &WinkwellGUI::callWindowsChanged, controller,
+                     &ApplicationController::processCallWindows);
     QObject::connect(gui, &WinkwellGUI::naturalBreakDurationChanged, controller,
                      &ApplicationController::setNaturalBreakDuration);
     QObject::connect(gui, &WinkwellGUI::skipBreakClicked, controller,

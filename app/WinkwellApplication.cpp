@@ -284,11 +284,13 @@ void WinkwellApplication::connectModelAndGui()
     connect(model, &Model::errorOccurred, gui, &WinkwellGUI::showError);
     connect(model, &Model::webcamActivated, gui,
             &WinkwellGUI::adjustSystemTrayBasedOnFunctionalityAccessingCamera);
+    connect(model, &Model::cameraRunEnded, gui, &WinkwellGUI::processCameraRunEnded);
     connect(gui, &WinkwellGUI::languageChanged, model, &Model::drawTexts);
 }
 
 void WinkwellApplication::connectControllerAndStatistics()
 {
+    connect(m_model, &Model::cameraRunEnded, m_statistics, &StatisticsController::recordCameraRun);
     connect(m_controller, &ApplicationController::measurementCompleted, m_statistics,
             &StatisticsController::addMeasurement);
 }
@@ -309,6 +311,8 @@ void WinkwellApplication::connectStatisticsAndGui()
             &WinkwellGUI::updateHealthStatus);
     connect(m_statistics, &StatisticsController::historyProblem, m_gui,
             &WinkwellGUI::showHistoryProblem);
+    connect(m_statistics, &StatisticsController::cameraTimeChanged, m_gui,
+            &WinkwellGUI::showCameraTime);
 }
 
 void WinkwellApplication::connectServerAndGui()

@@ -11,7 +11,8 @@ enum Feature
     FeatureFreeCamera = 2,
     FeatureTraining = 3,
     FeatureInteractiveTraining = 4,
-    FeatureMeasurement = 5
+    FeatureMeasurement = 5,
+    FeaturePresence = 6 // a short look for a face: is the user at the screen?
 };
 
 // The text that logs name each value by; anything unknown is "unspecified".

@@ -25,6 +25,7 @@ const SettingKey training{kUser, "T", QMetaType::Bool, true};
 const SettingKey startWithSystem{kUser, "WS", QMetaType::Bool, true};
 const SettingKey sendStatistics{kUser, "S", QMetaType::Bool, false};
 const SettingKey includeNaturalBreaks{kUser, "INB", QMetaType::Bool, true};
+const SettingKey useWebcamInBreaks{kUser, "UWIB", QMetaType::Bool, false};
 const SettingKey trainingPeriod{kUser, "TP", QMetaType::Int, 30};
 const SettingKey timeBetweenBreaks{kUser, "TBRR", QMetaType::Int, 50};
 const SettingKey naturalBreakDuration{kUser, "NBD", QMetaType::Int, 3};
@@ -41,6 +42,8 @@ const SettingKey cameraTitleList{kUser, "WTEL", QMetaType::QString, QString()};
 const SettingKey pauseTitleList{kUser, "PAWTEL", QMetaType::QString, QString()};
 const SettingKey colorTemperature{kUser, "CT", QMetaType::Int, 66};
 const SettingKey pauseOnBattery{kUser, "POB", QMetaType::Bool, false};
+const SettingKey holdRemindersInCalls{kUser, "HOLDCALL", QMetaType::Bool, true};
+const SettingKey callTitleList{kUser, "CALLTEL", QMetaType::QString, QString()};
 const SettingKey pauseWhenClonedScreen{kUser, "PENCS", QMetaType::Bool, true};
 // Combinations the common desktops leave free. On Linux GNOME, Xfce and openbox open the window
 // menu with Alt+Space, and i3 (with Alt as its modifier) moves the focus with Alt+Up and
@@ -87,6 +90,7 @@ const std::vector<const SettingKey*>& all()
                                                      &startWithSystem,
                                                      &sendStatistics,
                                                      &includeNaturalBreaks,
+                                                     &useWebcamInBreaks,
                                                      &trainingPeriod,
                                                      &timeBetweenBreaks,
                                                      &naturalBreakDuration,
@@ -103,6 +107,8 @@ const std::vector<const SettingKey*>& all()
                                                      &pauseTitleList,
                                                      &colorTemperature,
                                                      &pauseOnBattery,
+                                                     &holdRemindersInCalls,
+                                                     &callTitleList,
                                                      &pauseWhenClonedScreen,
                                                      &hotkeyBrightnessDown,
                                                      &hotkeyBrightnessUp,

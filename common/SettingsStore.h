@@ -30,6 +30,7 @@ extern const SettingKey training;                // "T"
 extern const SettingKey startWithSystem;         // "WS"
 extern const SettingKey sendStatistics;          // "S"
 extern const SettingKey includeNaturalBreaks;    // "INB"
+extern const SettingKey useWebcamInBreaks;       // "UWIB"
 extern const SettingKey trainingPeriod;          // "TP", seconds
 extern const SettingKey timeBetweenBreaks;       // "TBRR", minutes
 extern const SettingKey naturalBreakDuration;    // "NBD", minutes
@@ -46,6 +47,8 @@ extern const SettingKey cameraTitleList;         // "WTEL"
 extern const SettingKey pauseTitleList;          // "PAWTEL"
 extern const SettingKey colorTemperature;        // "CT"
 extern const SettingKey pauseOnBattery;          // "POB"
+extern const SettingKey holdRemindersInCalls;    // "HOLDCALL"
+extern const SettingKey callTitleList;           // "CALLTEL"
 extern const SettingKey pauseWhenClonedScreen;   // "PENCS"
 extern const SettingKey hotkeyBrightnessDown;    // "HOTKEY_HW_DOWN"
 extern const SettingKey hotkeyBrightnessUp;      // "HOTKEY_HW_UP"

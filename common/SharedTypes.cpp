@@ -1,5 +1,6 @@
 #include "SharedTypes.h"
 
+#include "CameraRun.h"
 #include "Error.h"
 #include "Feature.h"
 
@@ -45,9 +46,40 @@ QString featureName(int feature)
         return QStringLiteral("interactive training");
     case FeatureMeasurement:
         return QStringLiteral("measurement");
+    case FeaturePresence:
+        return QStringLiteral("presence");
     default:
         return QStringLiteral("unspecified");
     }
+}
+
+QString cameraRunKindName(Feature kind)
+{
+    switch (kind) {
+    case FeatureFreeCamera:
+        return QStringLiteral("preview");
+    case FeatureInteractiveTraining:
+        return QStringLiteral("interactive training");
+    case FeatureMeasurement:
+        return QStringLiteral("measurement");
+    default:
+        return featureName(kind);
+    }
+}
+
+QString cameraRunEndName(CameraRunEnd ending)
+{
+    switch (ending) {
+    case CameraRunEnd::Finished:
+        return QStringLiteral("finished");
+    case CameraRunEnd::NoFace:
+        return QStringLiteral("no face");
+    case CameraRunEnd::Error:
+        return QStringLiteral("error");
+    case CameraRunEnd::Stopped:
+        return QStringLiteral("stopped");
+    }
+    return QStringLiteral("error");
 }
 
 void registerSharedTypes()
@@ -60,4 +92,6 @@ void registerSharedTypes()
     qRegisterMetaType<QVector<uint>>("QVector<uint>");
     qRegisterMetaType<QVector<int>>("QVector<int>");
     qRegisterMetaType<QString*>("QString*");
+    qRegisterMetaType<CameraRunReport>("CameraRunReport");
+    qRegisterMetaType<CameraTimeSummary>("CameraTimeSummary");
 }

@@ -4,6 +4,7 @@
 #include "controller/SettingsSummary.h"
 #include "platform/CameraCatalog.h"
 #include "platform/IdleMonitor.h"
+#include "platform/MicrophoneUse.h"
 
 #include <QDebug>
 #include <QEventLoop>
@@ -122,6 +123,12 @@ void ApplicationController::init()
     qDebug() << "ApplicationController::init()";
     // Here rather than on first use: making it also undoes a ramp that a crashed run left.
     m_screen->createGamma();
+    if (m_services.microphoneUse) {
+        m_microphone = m_services.microphoneUse();
+        connect(m_microphone.get(), &MicrophoneUse::recordingProgramsChanged, this,
+                &ApplicationController::processRecordingPrograms);
+        m_microphone->start();
+    }
     m_schedulerTimer->start();
     emit controllerInitialized();
     qDebug() << "ApplicationController::emit controllerInitialized()";
@@ -130,7 +137,7 @@ void ApplicationController::init()
 void ApplicationController::accessFeature()
 {
     if (m_featureInUse.load() != FeatureFreeCamera || m_isCameraPreviewOn || m_programPaused ||
-        m_quitting || m_cameraStopPending) {
+        m_quitting || m_cameraStopPending || m_look.isRunning()) {
         return;
     }
 
@@ -138,8 +145,22 @@ void ApplicationController::accessFeature()
     if (m_resumeTime.msecsTo(now) < kQuietAfterResumeMs) {
         return;
     }
+    if (updateCallState(now)) {
+        // Nothing starts in a call; a break that falls due waits for its end.
+        if (m_breakSchedule.due(now) == BreakSchedule::Due::Break && !m_breakHeld) {
+            qDebug() << "ApplicationController::accessFeature() break held back for the call";
+            m_breakHeld = true;
+        }
+        return;
+    }
 
-    if (!m_cameraFeaturesPaused && m_measurementEnabled && !m_measurementTimer->isActive()) {
+    // The held break comes first, before a measurement that would keep it another 3 minutes.
+    const bool breakHeld = m_breakHeld && m_breakSchedule.due(now) == BreakSchedule::Due::Break;
+    if (!breakHeld) {
+        m_breakHeld = false;
+    }
+    if (!breakHeld && !m_cameraFeaturesPaused && m_measurementEnabled &&
+        !m_measurementTimer->isActive()) {
         setFeatureInUse(FeatureMeasurement);
         reloadCameras();
         qDebug() << "ApplicationController::accessFeature() emit blinkMeasurementRequested();";
@@ -150,7 +171,14 @@ void ApplicationController::accessFeature()
     switch (m_breakSchedule.due(now)) {
     case BreakSchedule::Due::Break:
         setFeatureInUse(FeatureBreak);
+        m_breakShownAt = now;
         m_reminderTimer->start(kReminderAfterBreakMs);
+        if (breakHeld) {
+            m_breakHeld = false;
+            qDebug() << "ApplicationController::accessFeature() emit heldBreakRequested()";
+            emit heldBreakRequested();
+            return;
+        }
         qDebug() << "ApplicationController::accessFeature() emit breakRequested()";
         emit breakRequested();
         return;
@@ -230,6 +258,21 @@ void ApplicationController::processError(Error e)
 {
     qDebug().noquote() << "ApplicationController::processError" << errorName(e) << "modelUse"
                        << featureName(m_featureInUse.load());
+    const int feature = m_featureInUse.load();
+    if (e == ErrorCameraOccupied && m_calls.isEnabled() &&
+        (feature == FeatureInteractiveTraining || feature == FeatureMeasurement)) {
+        // Another program holds the camera: a video call, in which no reminder stands in.
+        const QDateTime now = m_services.clock->nowUtc();
+        m_calls.cameraHeldByOtherProgram(now);
+        if (feature == FeatureInteractiveTraining) {
+            hideBlinkReminder();
+        } else {
+            m_measurementTimer->start(kMeasurementRetryMs);
+            setFeatureInUse(FeatureFreeCamera);
+        }
+        updateCallState(now);
+        return;
+    }
     if (m_featureInUse.load() == FeatureInteractiveTraining && isCameraError(e)) {
         m_reminderHideTimer->start(kReminderShownMs);
         qDebug() << "ApplicationController::quitCameraFeature() emit blinkReminderRequested();";
@@ -250,6 +293,12 @@ void ApplicationController::processStoppedBlinkDetection()
                        << m_isCameraPreviewOn.load() << "featureInUse"
                        << featureName(m_featureInUse.load());
     m_cameraStopPending = false;
+    if (m_look.isRunning()) {
+        m_look.cancelled();
+        if (m_featureInUse.load() == FeaturePresence) {
+            setFeatureInUse(FeatureFreeCamera);
+        }
+    }
     if (m_featureInUse.load() == FeatureInteractiveTraining) {
         hideBlinkReminder();
     } else if (m_featureInUse.load() == FeatureMeasurement) {
@@ -435,6 +484,9 @@ void ApplicationController::pauseProgram(bool isPaused)
         default:
             break;
         }
+        if (m_look.isRunning()) {
+            requestCameraStop();
+        }
         return;
     }
     const QDateTime now = m_services.clock->nowUtc();
@@ -453,7 +505,7 @@ void ApplicationController::pauseCameraFeatures(bool isPaused)
     m_cameraFeaturesPaused.exchange(isPaused);
     if (!isPaused) {
         startLivePreviewIfAllowed();
-    } else if (previewRan || m_featureInUse.load() != FeatureFreeCamera) {
+    } else if (previewRan || m_featureInUse.load() != FeatureFreeCamera || m_look.isRunning()) {
         requestCameraStop();
     }
 }
@@ -501,6 +553,9 @@ void ApplicationController::quit()
     m_trainingEnabled.exchange(false);
     m_isCameraPreviewOn.exchange(false);
     m_measurementEnabled.exchange(false);
+    if (m_microphone) {
+        m_microphone->stop();
+    }
     for (CountdownTimer* timer :
          {m_reminderTimer, m_measurementTimer, m_schedulerTimer, m_delayTimer}) {
         timer->stop();
@@ -569,6 +624,45 @@ void ApplicationController::useWebcamInComputerBreaks(bool isEnabled)
 {
     qDebug() << "ApplicationController::useWebcamInComputerBreaks()" << isEnabled;
     m_breakSchedule.useWebcamInBreaks(isEnabled);
+    m_look.setEnabled(isEnabled);
+}
+
+bool ApplicationController::presenceLookAllowed() const
+{
+    const int feature = m_featureInUse.load();
+    return m_look.isEnabled() && !m_programPaused && !m_cameraFeaturesPaused && !m_inCall &&
+           !m_isCameraPreviewOn && !m_cameraStopPending && !m_quitting &&
+           (feature == FeatureFreeCamera || feature == FeatureBreak);
+}
+
+void ApplicationController::processUserPresence(bool present)
+{
+    qDebug() << "ApplicationController::processUserPresence" << present;
+    endPresenceLook(present);
+}
+
+void ApplicationController::processPresenceLookFailed(Error e)
+{
+    qDebug().noquote() << "ApplicationController::processPresenceLookFailed" << errorName(e);
+    if (e == ErrorCameraOccupied && m_calls.isEnabled()) {
+        m_calls.cameraHeldByOtherProgram(m_services.clock->nowUtc());
+    }
+    endPresenceLook(std::nullopt);
+}
+
+void ApplicationController::endPresenceLook(std::optional<bool> present)
+{
+    if (!m_look.isRunning()) {
+        return; // stopped meanwhile: the stop's answer ended it
+    }
+    const QDateTime now = m_services.clock->nowUtc();
+    m_look.answered(present, now);
+    if (m_featureInUse.load() == FeaturePresence) {
+        setFeatureInUse(FeatureFreeCamera);
+    }
+    updateCallState(now);
+    // The look was asked for a decision: take it now rather than a minute later.
+    checkPresence();
 }
 
 void ApplicationController::includeNaturalBreaks(bool isEnabled)
@@ -599,6 +693,46 @@ void ApplicationController::enableEyeExercisebreaks(bool isEnabled)
     }
 }
 
+void ApplicationController::holdRemindersInCalls(bool isEnabled)
+{
+    qDebug() << "ApplicationController::holdRemindersInCalls" << isEnabled;
+    m_calls.setEnabled(isEnabled);
+    updateCallState(m_services.clock->nowUtc());
+}
+
+void ApplicationController::processRecordingPrograms(const QStringList& programs)
+{
+    qDebug() << "ApplicationController::processRecordingPrograms" << programs;
+    m_calls.setRecordingPrograms(programs);
+    updateCallState(m_services.clock->nowUtc());
+}
+
+void ApplicationController::processCallWindows(const QStringList& titles)
+{
+    qDebug() << "ApplicationController::processCallWindows" << titles;
+    m_calls.setCallWindows(titles);
+    updateCallState(m_services.clock->nowUtc());
+}
+
+bool ApplicationController::updateCallState(const QDateTime& now)
+{
+    const bool inCall = m_calls.inCall(now);
+    if (inCall == m_inCall) {
+        return inCall;
+    }
+    m_inCall = inCall;
+    qDebug().noquote() << "ApplicationController: call" << (inCall ? "began:" : "ended")
+                       << m_calls.reasons(now);
+    const int feature = m_featureInUse.load();
+    if (inCall && (feature == FeatureInteractiveTraining || feature == FeatureMeasurement ||
+                   m_look.isRunning())) {
+        // The camera and the user's attention belong to the call; the measurement is retried.
+        requestCameraStop();
+    }
+    emit callStateChanged(inCall);
+    return inCall;
+}
+
 void ApplicationController::updatePresenceTimer()
 {
     if (m_breakSchedule.presenceCheckWanted()) {
@@ -619,7 +753,35 @@ void ApplicationController::checkPresence()
     const QPoint cursor = m_services.idleMonitor->cursorPosition();
     const QDateTime now = m_services.clock->nowUtc();
     const std::optional<quint32> idleMs = m_services.idleMonitor->idleMilliseconds();
-    const BreakSchedule::Presence presence = m_breakSchedule.checkPresence(cursor, idleMs, now);
+    if (m_look.isRunning()) {
+        return; // decided when the answer comes
+    }
+    m_breakSchedule.noteCursor(cursor, now);
+    // Idle input may be reading or watching, and a moving pointer during a break may be a cat:
+    // where the user asked for it, the camera tells.
+    const bool breakShown = m_featureInUse.load() == FeatureBreak;
+    const qint64 naturalBreakMs = m_breakSchedule.naturalBreakMs();
+    const QDateTime since =
+        breakShown ? m_breakShownAt : m_breakSchedule.lastInputTime(idleMs, now);
+    const bool inputIdle = !since.isValid() || since.msecsTo(now) > naturalBreakMs;
+    std::optional<bool> awayByCamera;
+    if (presenceLookAllowed() && (breakShown || inputIdle)) {
+        const PresenceLook::Watch watch =
+            breakShown ? PresenceLook::Watch::BreakWindow : PresenceLook::Watch::IdleInput;
+        if (m_look.mayLook(now, since, watch, naturalBreakMs)) {
+            m_look.started(now);
+            if (!breakShown) {
+                setFeatureInUse(FeaturePresence);
+            }
+            qDebug()
+                << "ApplicationController::checkPresence() emit detectUserWithWebcamRequested()";
+            emit detectUserWithWebcamRequested();
+            return;
+        }
+        awayByCamera = m_look.away(now, since, naturalBreakMs);
+    }
+    const BreakSchedule::Presence presence =
+        m_breakSchedule.checkPresence(cursor, idleMs, now, awayByCamera);
     if (presence.changed) {
         qDebug() << "ApplicationController::checkPresence()is break" << presence.isBreak
                  << m_breakSchedule.lastCursorMoveTime() << now << presence.sinceMoveMs

@@ -3,7 +3,9 @@
 #include "common/Error.h"
 #include "common/Feature.h"
 #include "controller/BreakSchedule.h"
+#include "controller/CallState.h"
 #include "controller/ControllerServices.h"
+#include "controller/PresenceLook.h"
 #include "controller/ScreenControl.h"
 #include "controller/SettingsSummary.h"
 
@@ -11,8 +13,10 @@
 #include <QObject>
 #include <QString>
 #include <atomic>
+#include <memory>
 
 class CountdownTimer;
+class MicrophoneUse;
 class QEventLoop;
 
 // Decides which timed feature may start and keeps at most one of them occupying the user or the
@@ -36,6 +40,7 @@ public:
     bool isMeasurementEnabled() const { return m_measurementEnabled.load(); }
 
     int featureInUse() const { return m_featureInUse.load(); }
+    bool isInCall() const { return m_inCall; }
     const BreakSchedule& breakSchedule() const { return m_breakSchedule; }
     const ScreenControl& screenControl() const { return *m_screen; }
 
@@ -77,6 +82,15 @@ public slots:
     void enableComputerBreaks(bool isEnabled);
     void enableEyeExercisebreaks(bool isEnabled);
     void changeTimeBetweenBreakReminders(int time);
+    // Calls hold reminders, breaks, exercises and measurements back (on by default).
+    void holdRemindersInCalls(bool isEnabled);
+    // Other programs that record from a microphone now.
+    void processRecordingPrograms(const QStringList& programs);
+    // Open windows whose titles the user listed as calls.
+    void processCallWindows(const QStringList& titles);
+    // A presence look's answers.
+    void processUserPresence(bool present);
+    void processPresenceLookFailed(Error e);
 
     void detectScreensWindows(int delay);
     void processInternalScreenBrightnessChange(int newBrightness);
@@ -108,6 +122,10 @@ signals:
     void noHWbrightnessControlDetected();
     void HWbrightnessControlDetected(int position);
     void readyForSleep();
+    // A call began or ended: reminders wait while it lasts.
+    void callStateChanged(bool inCall);
+    // A break that fell due during a call, shown now that it ended.
+    void heldBreakRequested();
 
 private slots:
     void accessFeature();
@@ -121,6 +139,12 @@ private:
     void requestCameraStop();
     bool livePreviewMayRun() const;
     void startLivePreviewIfAllowed();
+    // Brings m_inCall up to date; true while in a call.
+    bool updateCallState(const QDateTime& now);
+    // Whether the camera may look for the user now: asked for, nothing paused, no call, the
+    // camera free.
+    bool presenceLookAllowed() const;
+    void endPresenceLook(std::optional<bool> present);
 
     ControllerServices m_services;
 
@@ -144,6 +168,12 @@ private:
     int m_cameraIdInUse = 0;
 
     BreakSchedule m_breakSchedule;
+    CallState m_calls;
+    bool m_inCall = false;
+    bool m_breakHeld = false; // a break fell due during the call
+    PresenceLook m_look;
+    QDateTime m_breakShownAt;
+    std::unique_ptr<MicrophoneUse> m_microphone;
     // A child, so that it moves to the controller's thread with it.
     ScreenControl* m_screen = nullptr;
 

@@ -1,5 +1,7 @@
 #include "controller/BreakSchedule.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr qint64 kMinuteMs = 60000;
@@ -71,22 +73,42 @@ void BreakSchedule::exerciseEnded(const QDateTime& now)
     m_nextExerciseTime = now.addMSecs(kExerciseGapMs);
 }
 
-BreakSchedule::Presence BreakSchedule::checkPresence(QPoint cursor, std::optional<quint32> idleMs,
-                                                     const QDateTime& now)
+void BreakSchedule::noteCursor(QPoint cursor, const QDateTime& now)
 {
     if (cursor != m_lastCursorPos) {
         m_lastCursorPos = cursor;
         m_lastCursorMoveTime = now;
     }
+}
+
+QDateTime BreakSchedule::lastInputTime(std::optional<quint32> idleMs, const QDateTime& now) const
+{
+    if (!idleMs) {
+        return m_lastCursorMoveTime;
+    }
+    const QDateTime input = now.addMSecs(-qint64(*idleMs));
+    return m_lastCursorMoveTime.isValid() ? std::max(input, m_lastCursorMoveTime) : input;
+}
+
+qint64 BreakSchedule::naturalBreakMs() const
+{
+    return qint64(m_naturalBreakDuration) * kMinuteMs;
+}
+
+BreakSchedule::Presence BreakSchedule::checkPresence(QPoint cursor, std::optional<quint32> idleMs,
+                                                     const QDateTime& now,
+                                                     std::optional<bool> awayByCamera)
+{
+    noteCursor(cursor, now);
 
     Presence presence;
-    presence.thresholdMs = qint64(m_naturalBreakDuration) * kMinuteMs;
+    presence.thresholdMs = naturalBreakMs();
     // Before the cursor has ever moved nobody can tell how long the user has been away.
     presence.sinceMoveMs = m_lastCursorMoveTime.isValid() ? m_lastCursorMoveTime.msecsTo(now) : 0;
     // Where the system cannot tell the idle time, the cursor alone decides; a known idle time
     // of 0 is input at this very moment, not an unknown one.
-    presence.isBreak = presence.sinceMoveMs > presence.thresholdMs &&
-                       (!idleMs || qint64(*idleMs) > presence.thresholdMs);
+    presence.isBreak = awayByCamera.value_or(presence.sinceMoveMs > presence.thresholdMs &&
+                                             (!idleMs || qint64(*idleMs) > presence.thresholdMs));
     presence.changed = presence.isBreak != m_isBreak;
     m_isBreak = presence.isBreak;
 

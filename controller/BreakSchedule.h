@@ -50,8 +50,15 @@ public:
     void exerciseEnded(const QDateTime& now);
 
     // Away means: the cursor has not moved, and where the system can tell, no input came, for
-    // longer than the natural-break duration. Included natural breaks restart the schedule.
-    Presence checkPresence(QPoint cursor, std::optional<quint32> idleMs, const QDateTime& now);
+    // longer than the natural-break duration. What the camera saw, when it can tell
+    // (awayByCamera), decides instead. Included natural breaks restart the schedule.
+    Presence checkPresence(QPoint cursor, std::optional<quint32> idleMs, const QDateTime& now,
+                           std::optional<bool> awayByCamera = std::nullopt);
+    // Takes the cursor's position into account, as checkPresence() does.
+    void noteCursor(QPoint cursor, const QDateTime& now);
+    // The last input: the cursor's last move, or later input the system told of.
+    QDateTime lastInputTime(std::optional<quint32> idleMs, const QDateTime& now) const;
+    qint64 naturalBreakMs() const;
 
     bool breaksEnabled() const { return m_breaksEnabled; }
     bool exercisesEnabled() const { return m_exercisesEnabled; }
@@ -74,6 +81,6 @@ private:
     bool m_isBreak = false;
     QPoint m_lastCursorPos;
     QDateTime m_lastCursorMoveTime;
-    // Stored for the settings page; nothing here uses the camera.
+    // The controller asks the camera; stored here with the other break settings.
     bool m_useWebcamInBreaks = false;
 };

@@ -5,6 +5,7 @@
 #include "platform/CameraCatalog.h"
 #include "platform/ExternalMonitors.h"
 #include "platform/IdleMonitor.h"
+#include "platform/MicrophoneUse.h"
 #include "platform/ScreenGamma.h"
 
 #include <QStandardPaths>
@@ -19,6 +20,7 @@ ControllerServices ControllerServices::system(const QString& dataFolder)
     services.screenGamma = [marker] { return createScreenGamma(marker); };
     services.backlight = [] { return createBacklight(); };
     services.externalMonitors = [] { return createExternalMonitors(); };
+    services.microphoneUse = [] { return createMicrophoneUse(); };
     return services;
 }
 

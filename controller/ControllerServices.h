@@ -10,6 +10,7 @@ class CameraCatalog;
 class ScreenGamma;
 class Backlight;
 class ExternalMonitors;
+class MicrophoneUse;
 
 // What ApplicationController reads from outside: time and timers, the user's idleness, the
 // cameras and the screens. Tests hand in simulated ones.
@@ -22,6 +23,9 @@ struct ControllerServices
     std::function<std::unique_ptr<ScreenGamma>()> screenGamma;
     std::function<std::unique_ptr<Backlight>()> backlight;
     std::function<std::unique_ptr<ExternalMonitors>()> externalMonitors;
+    // Which other programs record from a microphone, made in init(); unset: never in a call
+    // by the microphone.
+    std::function<std::unique_ptr<MicrophoneUse>()> microphoneUse;
 
     // The real UTC clock and QTimers, the desktop's idle monitor, the system's camera list and
     // screens. dataFolder (ending in '/', empty for the standard one) keeps the saved ramps.

@@ -2,6 +2,7 @@
 
 #include "AboutLinks.h"
 #include "BlinkRatePlot.h"
+#include "CameraTimeText.h"
 #include "TrayMenu.h"
 #include "common/SettingsStore.h"
 #include "common/Version.h"
@@ -73,6 +74,7 @@ WinkwellGUI::WinkwellGUI(GuiServices services, QWidget* parent)
     }
     m_ui->label_noInternet->hide();
     AboutLinks::apply(*m_ui);
+    showCameraTime(m_cameraTime);
 
     connect(m_ui->action_open, &QAction::triggered, this, &WinkwellGUI::openWindow);
     connect(m_ui->action_pauseWinkwell, &QAction::triggered, this, &WinkwellGUI::pauseApp);
@@ -202,6 +204,8 @@ void WinkwellGUI::init()
     qDebug() << "win id" << winId() << "effective win id" << effectiveWinId();
 
     m_systemListener = m_services.systemListenerFactory();
+    connect(m_systemListener.get(), &SystemSession::EventFilter::callWindowsChanged, this,
+            &WinkwellGUI::callWindowsChanged);
     connect(m_systemListener.get(), &SystemSession::EventFilter::sessionChangeDetected, this,
             &WinkwellGUI::systemAdapter);
     QAbstractEventDispatcher::instance()->installNativeEventFilter(m_systemListener.get());
@@ -506,6 +510,12 @@ void WinkwellGUI::showHistoryProblem(const QString& notice)
     }
 }
 
+void WinkwellGUI::showCameraTime(const CameraTimeSummary& summary)
+{
+    m_cameraTime = summary;
+    m_ui->label_cameraTime->setText(cameraTimeText(m_cameraTime, QLocale()));
+}
+
 void WinkwellGUI::confirmReadyForSleep()
 {
     qDebug() << "WinkwellGUI::confirmReadyForSleep()";
@@ -805,8 +815,25 @@ void WinkwellGUI::showBreakReminder()
 {
     qDebug() << "WinkwellGUI::showBreakReminder()";
     if (!m_closing) {
+        m_breakReminder->setHeldForCall(false);
         m_breakReminder->popUp();
     }
+}
+
+void WinkwellGUI::showHeldBreakReminder()
+{
+    qDebug() << "WinkwellGUI::showHeldBreakReminder()";
+    if (!m_closing) {
+        m_breakReminder->setHeldForCall(true);
+        m_breakReminder->popUp();
+    }
+}
+
+void WinkwellGUI::setInCall(bool inCall)
+{
+    qDebug() << "WinkwellGUI::setInCall" << inCall;
+    m_inCall = inCall;
+    updateSystemTray();
 }
 
 void WinkwellGUI::hideBreakReminder()
@@ -846,6 +873,7 @@ void WinkwellGUI::changeEvent(QEvent* event)
             m_ui->pushButton_changeBlinkReminderPosition->setText(tr("SAVE NEW POSITION"));
         }
         AboutLinks::apply(*m_ui);
+        showCameraTime(m_cameraTime);
         updateSystemTray();
         finishPageChange();
         emit languageChanged();

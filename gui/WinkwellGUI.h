@@ -1,5 +1,6 @@
 #pragma once
 
+#include "common/CameraRun.h"
 #include "common/Error.h"
 #include "common/Feature.h"
 #include "gui/HotkeySet.h"
@@ -82,6 +83,7 @@ public:
     QSystemTrayIcon* trayIcon() const { return m_trayIcon; }
     QMenu* trayMenu() const { return m_trayMenu; }
     QString trayTitle() const { return m_trayTitle; }
+    bool isInCall() const { return m_inCall; }
     QImage lastImage() const { return m_lastImage; }
     int initCount() const { return m_initCount; }
     int previewImageWidth() const { return m_previewImageWidth; }
@@ -111,9 +113,17 @@ public slots:
     void confirmReadyForSleep();
     // Something about the history file the user should know; empty: all is well again.
     void showHistoryProblem(const QString& notice);
+    // The record of camera runs changed: the about page shows it.
+    void showCameraTime(const CameraTimeSummary& summary);
+    // The camera was released; a presence look's status goes with it.
+    void processCameraRunEnded(const CameraRunReport& report);
     void showReminder();
     void responceToBlink();
     void showBreakReminder();
+    // A break that waited for the end of a call.
+    void showHeldBreakReminder();
+    // Reminders wait while the user is in a call.
+    void setInCall(bool inCall);
     void hideBreakReminder();
     void showExercise();
     void hideExerciseReminder();
@@ -149,6 +159,9 @@ public slots:
     void on_pushButton_privacySettings_clicked();
     void on_pushButton_changeBlinkReminderPosition_toggled(bool checked);
     void on_checkBox_pauseOnBattery_toggled(bool checked);
+    void on_checkBox_holdRemindersInCalls_toggled(bool checked);
+    void on_checkBox_useWebcamInBreaks_toggled(bool checked);
+    void on_lineEdit_callTitles_textChanged(const QString& text);
     void on_checkBox_pauseAppWhenClonedScreen_toggled(bool checked);
     void on_checkBox_whenTitleExists_toggled(bool checked);
     void on_checkBox_whenProcessRun_toggled(bool checked);
@@ -176,6 +189,9 @@ signals:
     void poweredByBattery(bool onBattery);
     void computerWakenUp();
     void includeNaturalBreaksChanged(bool include);
+    void holdRemindersInCallsChanged(bool hold);
+    // The system listener found call windows open, or none any more.
+    void callWindowsChanged(QStringList titles);
     void naturalBreakDurationChanged(uint minutes);
     void trainingPeriodChanged(int milliseconds);
     void exerciseFinished();
@@ -297,12 +313,15 @@ private:
     int m_languageIndex = 0;
     int m_previewImageWidth = 400;
     QString m_trayTitle;
+    CameraTimeSummary m_cameraTime;
+    bool m_inCall = false;
     QImage m_lastImage;
     int m_initCount = 0;
     bool m_loadingSettings = false; // the controls take the stored values, not the user's clicks
 
     Error m_currentError = ErrorNone;
     int m_statusCode = 0;
+    int m_statusBeforeLook = 0;
     bool m_errorShown = false;
     bool m_errorBalloonShown = false;
     bool m_interactiveForcedToSimple = false;

@@ -69,6 +69,7 @@ void WinkwellGUI::loadSettings()
     m_ui->checkBox_settingsStartOnStartUp->setChecked(flag(startWithSystem));
     m_ui->checkBox_settingsSendStatistics->setChecked(flag(sendStatistics));
     m_ui->checkBox_includeNaturalBreaks->setChecked(flag(includeNaturalBreaks));
+    m_ui->checkBox_useWebcamInBreaks->setChecked(flag(useWebcamInBreaks));
     m_ui->spinBox_trainingPeriod->setValue(
         numberFor(*store, trainingPeriod, m_ui->spinBox_trainingPeriod));
     m_ui->spinBox_timeBetweenBreaks->setValue(
@@ -89,6 +90,9 @@ void WinkwellGUI::loadSettings()
     m_ui->lineEdit_pauseApp_whenTitleExists->setText(text(pauseTitleList));
     setColorTemperatureSliderPosition(readSetting(*store, colorTemperature).toInt());
     m_ui->checkBox_pauseOnBattery->setChecked(flag(pauseOnBattery));
+    // Checked in the form, as the controller starts: only a stored "off" toggles it.
+    m_ui->checkBox_holdRemindersInCalls->setChecked(flag(holdRemindersInCalls));
+    m_ui->lineEdit_callTitles->setText(text(callTitleList));
     m_ui->checkBox_pauseAppWhenClonedScreen->setChecked(flag(pauseWhenClonedScreen));
     // The key sequences first, so that switching hotkeys on takes the loaded ones.
     loadHotkeys(hotkeyFromText(text(hotkeyBrightnessUp)),
@@ -223,6 +227,13 @@ void WinkwellGUI::on_spinBox_timeBetweenBreaks_valueChanged(int minutes)
     qDebug() << "WinkwellGUI::on_spinBox_timeBetweenBreaks_valueChanged" << minutes;
     emit timeBetweenBreaksChanged(minutes);
     saveSetting(SettingKeys::timeBetweenBreaks, minutes);
+}
+
+void WinkwellGUI::on_checkBox_useWebcamInBreaks_toggled(bool checked)
+{
+    qDebug() << "WinkwellGUI::on_checkBox_useWebcamInBreaks_toggled" << checked;
+    saveSetting(SettingKeys::useWebcamInBreaks, checked);
+    emit useWebcamInBreaksChanged(checked);
 }
 
 void WinkwellGUI::on_checkBox_includeNaturalBreaks_toggled(bool checked)
@@ -372,6 +383,14 @@ void WinkwellGUI::on_pushButton_changeBlinkReminderPosition_toggled(bool checked
     }
 }
 
+void WinkwellGUI::on_checkBox_holdRemindersInCalls_toggled(bool checked)
+{
+    qDebug() << "WinkwellGUI::on_checkBox_holdRemindersInCalls_toggled" << checked;
+    saveSetting(SettingKeys::holdRemindersInCalls, checked);
+    m_ui->lineEdit_callTitles->setEnabled(checked);
+    emit holdRemindersInCallsChanged(checked);
+}
+
 void WinkwellGUI::on_checkBox_pauseOnBattery_toggled(bool checked)
 {
     qDebug() << "WinkwellGUI::on_checkBox_pauseOnBattery_toggled" << checked;
@@ -442,6 +461,12 @@ void WinkwellGUI::on_lineEdit_pauseApp_whenTitleExists_textChanged(const QString
     qDebug() << "on_lineEdit_pauseApp_whenTitleExists_textChanged" << text;
 }
 
+void WinkwellGUI::on_lineEdit_callTitles_textChanged(const QString& text)
+{
+    saveSetting(SettingKeys::callTitleList, text);
+    qDebug() << "on_lineEdit_callTitles_textChanged" << text;
+}
+
 void WinkwellGUI::on_lineEdit_whenProcessRun_textChanged(const QString& text)
 {
     saveSetting(SettingKeys::processList, text);
@@ -463,6 +488,7 @@ void WinkwellGUI::connectLists()
     toListener(m_ui->lineEdit_pauseApp_whenTitleExists,
                &SystemSession::EventFilter::setPauseAppWindowTitles);
     toListener(m_ui->lineEdit_whenProcessRun, &SystemSession::EventFilter::setProcesses);
+    toListener(m_ui->lineEdit_callTitles, &SystemSession::EventFilter::setCallWindowTitles);
 }
 
 void WinkwellGUI::on_checkBox_enableBeta_toggled(bool checked)

@@ -23,6 +23,8 @@ QString WinkwellGUI::statusText(int code) const
         return tr("Measurement in progress");
     case 4:
         return tr("Winkwell observes your blinks (blink training is active).");
+    case 5:
+        return tr("Winkwell looks whether you are at the screen.");
     default:
         return QString();
     }
@@ -72,8 +74,11 @@ void WinkwellGUI::updateSystemTray()
     } else {
         m_trayIcon->setIcon(QIcon(QStringLiteral(":/icons/icon16.svg")));
         m_trayTitle = QStringLiteral("winkwell");
-        m_trayIcon->setToolTip(m_statusCode == 3 || m_statusCode == 4 ? statusText(m_statusCode)
-                                                                      : m_trayTitle);
+        if (m_inCall) {
+            m_trayIcon->setToolTip(tr("winkwell - in a call: reminders wait"));
+        } else {
+            m_trayIcon->setToolTip(m_statusCode >= 3 ? statusText(m_statusCode) : m_trayTitle);
+        }
     }
     if (m_ui->label_blinkMonitoringMessage->isVisible()) {
         m_ui->label_blinkMonitoringMessage->setText(
@@ -151,8 +156,19 @@ void WinkwellGUI::adjustSystemTrayBasedOnFunctionalityAccessingCamera(Feature fu
         }
     } else if (functionality == FeatureInteractiveTraining) {
         m_statusCode = 4;
+    } else if (functionality == FeaturePresence) {
+        m_statusBeforeLook = m_statusCode;
+        m_statusCode = 5;
     }
     updateSystemTray();
+}
+
+void WinkwellGUI::processCameraRunEnded(const CameraRunReport& report)
+{
+    if (report.kind == FeaturePresence && m_statusCode == 5) {
+        m_statusCode = m_statusBeforeLook;
+        updateSystemTray();
+    }
 }
 
 void WinkwellGUI::checkToDisableErrorToolTipIfNoCameraNeeded()

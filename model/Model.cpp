@@ -207,6 +207,17 @@ void Model::startLivePreview()
     }
 }
 
+void Model::detectUser()
+{
+    if (!mayStart(PresenceRun, "detectUser()")) {
+        // The scheduler waits for every look's answer.
+        emit presenceLookFailed(isUsable() ? ErrorUnused : ErrorMissingData);
+        return;
+    }
+    qDebug() << "Model::detectUser()";
+    beginRun(PresenceRun, -1);
+}
+
 // The one rule for starting a run: not after quit(), not beside another run (a preview that is
 // already showing answers a second preview request), and only with a usable engine.
 bool Model::mayStart(CameraUse use, const char* slot)
@@ -238,6 +249,7 @@ void Model::beginRun(CameraUse use, int noFaceLimitMs)
 {
     m_run = Run();
     m_run.isLivePreview = use == PreviewRun;
+    m_run.isPresenceLook = use == PresenceRun;
     m_run.noFaceLimitMs = noFaceLimitMs;
     m_previous = PreviousFrame();
     m_detector.resetForRun();
@@ -284,6 +296,7 @@ void Model::releaseCamera()
 void Model::endRunWithError(Error error)
 {
     releaseCamera();
+    reportRunEnd(error == ErrorNoFace ? CameraRunEnd::NoFace : CameraRunEnd::Error);
     m_cameraUse = NoRun;
     if (m_run.isLivePreview) {
         if (error == ErrorCameraOccupied) {
@@ -294,6 +307,8 @@ void Model::endRunWithError(Error error)
     }
     if (m_isStopRequired) {
         stop();
+    } else if (m_run.isPresenceLook) {
+        emit presenceLookFailed(error);
     } else {
         emit errorOccurred(error);
     }
@@ -302,7 +317,35 @@ void Model::endRunWithError(Error error)
 void Model::finishRun()
 {
     releaseCamera();
+    reportRunEnd(CameraRunEnd::Finished);
     m_cameraUse = NoRun;
+}
+
+void Model::reportRunEnd(CameraRunEnd ending)
+{
+    if (!m_run.cameraOpened) {
+        return; // the camera never delivered: no camera time to tell of
+    }
+    m_run.cameraOpened = false;
+    CameraRunReport report;
+    switch (m_cameraUse.load()) {
+    case TrainingRun:
+        report.kind = FeatureInteractiveTraining;
+        break;
+    case MeasurementRun:
+        report.kind = FeatureMeasurement;
+        break;
+    case PresenceRun:
+        report.kind = FeaturePresence;
+        break;
+    default:
+        report.kind = FeatureFreeCamera;
+        break;
+    }
+    report.cameraMs = m_runTimer.elapsed();
+    report.frames = m_run.isPresenceLook ? m_run.lookFrames : m_detector.frameCounter();
+    report.ending = ending;
+    emit cameraRunEnded(report);
 }
 
 void Model::sendStatusImage(const QImage& image)
@@ -335,6 +378,7 @@ bool Model::endCheck()
         return false;
     }
     releaseCamera();
+    reportRunEnd(CameraRunEnd::Stopped);
     m_cameraUse = NoRun;
     if (m_isEnd) {
         qDebug() << "Model::startBlinkDetection() emitting finish while running blink detection";
@@ -432,11 +476,14 @@ bool Model::openCamera()
     m_run.previewScale = static_cast<float>(frame.cols) / kPreviewWidth;
 
     m_runTimer.start();
+    m_run.cameraOpened = true;
     if (m_cameraUse == TrainingRun) {
         emit trainingStarted();
         emit webcamActivated(FeatureInteractiveTraining);
     } else if (m_cameraUse == MeasurementRun) {
         emit webcamActivated(FeatureMeasurement);
+    } else if (m_cameraUse == PresenceRun) {
+        emit webcamActivated(FeaturePresence);
     }
     return true;
 }
@@ -607,6 +654,36 @@ void Model::startBlinkDetection()
     }
 }
 
+// Any face on the quarter-size frame answers at once; none within the look's time is an absence.
+void Model::lookForFace()
+{
+    const cv::Mat frame = readFrame();
+    if (frame.empty()) {
+        qDebug() << "Model::lookForFace() empty frame";
+        endRunWithError(ErrorEmptyFrame);
+        return;
+    }
+    ++m_run.lookFrames;
+    bool present = false;
+    {
+        ProfiledStage stage(m_profiler, EngineProfiler::FaceDetection);
+        cv::Mat small;
+        cv::resize(frame, small, cv::Size(), 0.25, 0.25, cv::INTER_AREA);
+        present = !m_faceDetector->detect(small).empty();
+    }
+    if (m_profiler) {
+        m_profiler->frameDone();
+    }
+    if (present || m_runTimer.elapsed() >= kPresenceLookMs) {
+        qDebug() << "Model::lookForFace() face" << present << "after" << m_run.lookFrames
+                 << "frames";
+        finishRun();
+        emit userPresenceDetected(present);
+        return;
+    }
+    QTimer::singleShot(0, this, &Model::startBlinkDetection);
+}
+
 void Model::processFrame()
 {
     if (endCheck()) {
@@ -616,6 +693,10 @@ void Model::processFrame()
         switchCamera();
     }
     if (!m_source->isOpened() && !openCamera()) {
+        return;
+    }
+    if (m_run.isPresenceLook) {
+        lookForFace();
         return;
     }
     if (runLevelChecks()) {

@@ -12,6 +12,7 @@
 #include "ImageHandOver.h"
 #include "PreviewRenderer.h"
 #include "StatusImages.h"
+#include "common/CameraRun.h"
 #include "common/Error.h"
 #include "common/Feature.h"
 
@@ -51,7 +52,10 @@ public:
     explicit Model(ModelOptions options = ModelOptions::defaults(), QObject* parent = nullptr);
     ~Model() override;
 
-    // The active run: 0 none, 1 training, 2 measurement, 3 live preview.
+    // The longest camera time of a presence look.
+    static constexpr qint64 kPresenceLookMs = 2000;
+
+    // The active run: 0 none, 1 training, 2 measurement, 3 live preview, 4 presence look.
     int cameraUse() const { return m_cameraUse.load(); }
     double blinkCount() const { return m_detector.blinkCount; }
     double blinkDurationSum() const { return m_detector.blinkDurationSum; }
@@ -85,6 +89,9 @@ public slots:
     void startBlinkMeasurement();
     void startTraining();
     void startLivePreview();
+    // A short look for a face, face detection only: answered by userPresenceDetected() or, when
+    // the camera cannot be used, presenceLookFailed().
+    void detectUser();
     void stop();
     void quit();
     void drawTexts();
@@ -102,6 +109,8 @@ signals:
     void errorOccurred(Error error);
     void stopped();
     void finished();
+    // A run whose camera had opened released it; once per run, before the run's other answers.
+    void cameraRunEnded(CameraRunReport report);
     // For the offline analyser and tests; not wired in the program. One frame was processed:
     void frameProcessed();
     // An eye completed a blink movement (frames of this run), as a new blink or part of the last.
@@ -113,6 +122,10 @@ signals:
     // Just before the eye event that counts as a blink: how far the lids came down (0 open ... 1
     // shut; negative when the run had no open state yet to compare with) and whether they closed.
     void blinkClosureMeasured(double depth, bool complete);
+    // A presence look's answer, sent after its camera was released.
+    void userPresenceDetected(bool present);
+    // A presence look could not use the camera; no error is shown for it.
+    void presenceLookFailed(Error error);
 
 private slots:
     void startBlinkDetection();
@@ -123,7 +136,8 @@ private:
         NoRun = 0,
         TrainingRun = 1,
         MeasurementRun = 2,
-        PreviewRun = 3
+        PreviewRun = 3,
+        PresenceRun = 4
     };
 
     // The active run: its parameters, set when it starts, and the camera geometry, set when its
@@ -131,11 +145,14 @@ private:
     struct Run
     {
         bool isLivePreview = false;
+        bool isPresenceLook = false;
         int noFaceLimitMs = -1;
         bool trainingNoBlinkReported = false;
         cv::Size deliveredSize;       // as the camera delivers frames
         float scaleCoefficient = 1.f; // delivered frame width / 640
         float previewScale = 1.f;     // processed frame width / 400
+        bool cameraOpened = false;    // until its end is reported
+        quint64 lookFrames = 0;       // frames a presence look read
     };
 
     // What one frame leaves to the next. The grey image stays sharp: the landmark step and the
@@ -172,8 +189,10 @@ private:
     void measureMotion(const PreviousFrame& previous, const cv::Mat& blurredPrevious,
                        const cv::Mat& grey, bool detectionFrame);
     bool applyFrameRateRule();
+    void lookForFace();
     void endRunWithError(Error error);
     void finishRun();
+    void reportRunEnd(CameraRunEnd ending);
     void releaseCamera();
     void sendStatusImage(const QImage& image);
     void sendPreviewFrame(const cv::Mat& frame, const Localisation& here);

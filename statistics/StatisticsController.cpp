@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QLocale>
 #include <QSaveFile>
 #include <QThread>
 #include <algorithm>
@@ -40,9 +41,11 @@ template <typename T> QVector<T> slice(const QVector<T>& list, int start, int en
 
 StatisticsController::StatisticsController(QString dataDirectory)
     : m_dataDirectory(std::move(dataDirectory)),
-      m_filePath(m_dataDirectory + QStringLiteral("statistics.json")), m_file(m_filePath)
+      m_filePath(m_dataDirectory + QStringLiteral("statistics.json")), m_file(m_filePath),
+      m_cameraRuns(m_dataDirectory + QStringLiteral("camera-runs.json"))
 {
     m_document = loadMeasurementsFromJson(m_filePath);
+    m_cameraRuns.load(QDateTime::currentDateTimeUtc());
 }
 
 StatisticsController::~StatisticsController()
@@ -140,6 +143,7 @@ void StatisticsController::init()
     if (!m_notice.isEmpty()) {
         emit historyProblem(m_notice);
     }
+    emitCameraTime();
     emit statsControllerInitialized();
 }
 
@@ -319,6 +323,18 @@ void StatisticsController::quit()
 {
     qDebug() << "StatisticsController::quit() emitting finish thread" << threadId();
     emit finished();
+}
+
+void StatisticsController::recordCameraRun(CameraRunReport report)
+{
+    m_cameraRuns.add(report, QDateTime::currentDateTimeUtc());
+    emitCameraTime();
+}
+
+void StatisticsController::emitCameraTime()
+{
+    emit cameraTimeChanged(
+        m_cameraRuns.summary(QDateTime::currentDateTimeUtc(), QLocale().firstDayOfWeek()));
 }
 
 void StatisticsController::emitSmallStatistics()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CameraRunLog.h"
 #include "MeasurementFile.h"
 
 #include <QDateTime>
@@ -33,6 +34,7 @@ public:
     const QJsonObject& document() const { return m_document; }
     const QString& filePath() const { return m_filePath; }
     MeasurementFile& file() { return m_file; }
+    const CameraRunLog& cameraRuns() const { return m_cameraRuns; }
 
 public slots:
     void init();
@@ -43,6 +45,8 @@ public slots:
     void createJsonData(QString lastDateTime, QString pcid);
     // Writes the whole history as CSV to path; never to the history file itself.
     void exportMeasurements(QString path);
+    // A camera run ended just now.
+    void recordCameraRun(CameraRunReport report);
     void quit();
 
 signals:
@@ -62,9 +66,12 @@ signals:
     void measurementsExported(QString path, QString error);
     // What the user should know about the history file; empty once all is well again.
     void historyProblem(QString notice);
+    // The camera time of today and this week and the last runs, after each run.
+    void cameraTimeChanged(CameraTimeSummary summary);
 
 private:
     void emitSmallStatistics();
+    void emitCameraTime();
     void writeDocument();
     void rebuildSeries();
     // Reads a file that could not be read before; true when it could now.
@@ -84,6 +91,7 @@ private:
     bool m_deletedWhileUnreadable = false;
     QTimer* m_readAgainTimer = nullptr;
     QString m_notice;
+    CameraRunLog m_cameraRuns;
     std::array<QString, 4> m_uploadTexts;
     std::size_t m_nextUploadText = 0;
 };

@@ -60,12 +60,16 @@ public slots:
     virtual void setWindowTitles(QString titles) = 0;
     virtual void setPauseAppWindowTitles(QString titles) = 0;
     virtual void setProcesses(QString processes) = 0;
+    // Words of the titles of call windows; watched whenever the list has an entry.
+    virtual void setCallWindowTitles(QString titles) = 0;
     // The pause for a suspend has reached the camera engine: the system may sleep now. Until
     // then, or for a short while at most, the listener holds the system's sleep back.
     virtual void confirmReadyForSleep() {}
 
 signals:
     void sessionChangeDetected(int status);
+    // The open windows whose titles name a call; empty once none is open. Sent on change.
+    void callWindowsChanged(QStringList titles);
 
 protected slots:
     virtual void checkProcessesAndWindowsTitles() = 0;

@@ -1,6 +1,7 @@
 #include "SystemListenerLinux.h"
 
 #include <QDebug>
+#include <algorithm>
 
 namespace SystemSession {
 
@@ -215,7 +216,7 @@ void SystemListenerLinux::confirmReadyForSleep()
 void SystemListenerLinux::updateCheckTimer()
 {
     if (!m_processCheckEnabled && !m_windowTitleCheckEnabled &&
-        !m_pauseAppWindowTitleCheckEnabled) {
+        !m_pauseAppWindowTitleCheckEnabled && m_callWindowTitles.isEmpty()) {
         m_checkTimer.stop();
     } else if (!m_checkTimer.isActive()) {
         m_checkTimer.start();
@@ -241,14 +242,25 @@ void SystemListenerLinux::setProcesses(QString processes)
     checkProcessesAndWindowsTitles();
 }
 
+void SystemListenerLinux::setCallWindowTitles(QString titles)
+{
+    m_callWindowTitles = listFromText(titles);
+    m_callWindowTitles.removeAll(QString());
+    updateCheckTimer();
+    checkProcessesAndWindowsTitles();
+}
+
 void SystemListenerLinux::checkProcessesAndWindowsTitles()
 {
-    if (m_pauseAppWindowTitleCheckEnabled || m_windowTitleCheckEnabled) {
-        // One reading serves both title rules.
-        QStringList titles = m_sources.windows->visibleWindowTitles();
+    if (m_pauseAppWindowTitleCheckEnabled || m_windowTitleCheckEnabled ||
+        !m_callWindowTitles.isEmpty() || !m_callWindows.isEmpty()) {
+        // One reading serves every title rule.
+        const QStringList shown = m_sources.windows->visibleWindowTitles();
+        QStringList titles = shown;
         for (QString& title : titles) {
             title = title.toLower();
         }
+        checkCallWindows(shown);
         if (m_pauseAppWindowTitleCheckEnabled) {
             checkWindowTitles(titles, m_pauseAppWindowTitles, m_pausedByPauseAppWindowTitle,
                               PauseTitleOpen, NoPauseTitle);
@@ -282,6 +294,24 @@ void SystemListenerLinux::checkWindowTitles(const QStringList& titles, const QSt
         paused = false;
         qDebug() << "SystemListenerLinux::checkWindowsTitles() resumed";
         report(gone);
+    }
+}
+
+void SystemListenerLinux::checkCallWindows(const QStringList& titles)
+{
+    QStringList calls;
+    for (const QString& title : titles) {
+        const QString lower = title.toLower();
+        if (std::any_of(m_callWindowTitles.cbegin(), m_callWindowTitles.cend(),
+                        [&](const QString& entry) { return lower.contains(entry); })) {
+            calls << title;
+        }
+    }
+    calls.sort();
+    if (calls != m_callWindows) {
+        m_callWindows = calls;
+        qDebug() << "SystemListenerLinux: call windows" << calls;
+        emit callWindowsChanged(calls);
     }
 }
 

@@ -47,6 +47,7 @@ public slots:
     void setWindowTitles(QString titles) override;
     void setPauseAppWindowTitles(QString titles) override;
     void setProcesses(QString processes) override;
+    void setCallWindowTitles(QString titles) override;
     void confirmReadyForSleep() override;
 
 protected slots:
@@ -63,6 +64,7 @@ private:
     void checkWindowTitles(const QStringList& titles, const QStringList& entries, bool& paused,
                            Status match, Status gone);
     void checkProcesses();
+    void checkCallWindows(const QStringList& titles);
     void report(Status status);
 
     Sources m_sources;
@@ -73,6 +75,8 @@ private:
     QStringList m_processes;
     QStringList m_windowTitles;
     QStringList m_pauseAppWindowTitles;
+    QStringList m_callWindowTitles;
+    QStringList m_callWindows; // as last sent
     QTimer m_checkTimer;
     bool m_suspended = false;
     bool m_pausedByProcess = false;

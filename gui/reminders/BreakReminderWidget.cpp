@@ -43,13 +43,22 @@ void BreakReminderWidget::setNaturalBreakDuration(int minutes)
     showBreakLength();
 }
 
+void BreakReminderWidget::setHeldForCall(bool held)
+{
+    m_heldForCall = held;
+    showBreakLength();
+}
+
 void BreakReminderWidget::showBreakLength()
 {
     // The default duration keeps the designer's text and its translations.
-    m_ui->label->setText(m_naturalBreakMinutes == kDefaultNaturalBreakMinutes
-                             ? tr("The reminder disappears after you take a 4 minutes break.")
-                             : tr("The reminder disappears after you take a %1 minutes break.")
-                                   .arg(m_naturalBreakMinutes + 1));
+    const QString length = m_naturalBreakMinutes == kDefaultNaturalBreakMinutes
+                               ? tr("The reminder disappears after you take a 4 minutes break.")
+                               : tr("The reminder disappears after you take a %1 minutes break.")
+                                     .arg(m_naturalBreakMinutes + 1);
+    m_ui->label->setText(m_heldForCall ? tr("This break was held back until your call ended.") +
+                                             QLatin1Char('\n') + length
+                                       : length);
 }
 
 void BreakReminderWidget::on_pushButton_skip_clicked()

@@ -22,6 +22,8 @@ public:
     // The break the window speaks of lasts one minute longer than the idle time that ends it:
     // the idle time is checked once a minute.
     void setNaturalBreakDuration(int minutes);
+    // The break fell due during a call and waited for its end; the window says so.
+    void setHeldForCall(bool held);
 
 signals:
     // The window has hidden itself; the main window goes too, where it has a tray to go to.
@@ -41,4 +43,5 @@ private:
 
     std::unique_ptr<Ui::BreakReminderWidget> m_ui;
     int m_naturalBreakMinutes = 3;
+    bool m_heldForCall = false;
 };

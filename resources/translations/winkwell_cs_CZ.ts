@@ -42,6 +42,10 @@
         <source>The reminder disappears after you take a %1 minutes break.</source>
         <translation>Připomínka zmizí, jakmile si dáte %1minutovou přestávku.</translation>
     </message>
+    <message>
+        <source>This break was held back until your call ended.</source>
+        <translation>Tato přestávka počkala, dokud neskončil váš hovor.</translation>
+    </message>
 </context>
 <context>
     <name>CameraSettingsDialog</name>
@@ -94,6 +98,69 @@ Přidejte jej do skupiny „%2“, poté se odhlaste a znovu přihlaste.</transl
     <message>
         <source>Has no effect now, usually because an automatic mode is on.</source>
         <translation>Nyní nemá vliv, obvykle proto, že je zapnutý automatický režim.</translation>
+    </message>
+</context>
+<context>
+    <name>CameraTimeText</name>
+    <message>
+        <source>camera test</source>
+        <translation>test kamery</translation>
+    </message>
+    <message>
+        <source>interactive blink reminder</source>
+        <translation>interaktivní připomínka mrkání</translation>
+    </message>
+    <message>
+        <source>blink-rate measurement</source>
+        <translation>měření frekvence mrkání</translation>
+    </message>
+    <message>
+        <source>presence check</source>
+        <translation>kontrola přítomnosti</translation>
+    </message>
+    <message>
+        <source>finished</source>
+        <translation>dokončeno</translation>
+    </message>
+    <message>
+        <source>no face seen</source>
+        <translation>obličej nebyl vidět</translation>
+    </message>
+    <message>
+        <source>camera error</source>
+        <translation>chyba kamery</translation>
+    </message>
+    <message>
+        <source>stopped</source>
+        <translation>zastaveno</translation>
+    </message>
+    <message>
+        <source>%1 s</source>
+        <translation>%1 s</translation>
+    </message>
+    <message>
+        <source>%1 min %2 s</source>
+        <translation>%1 min %2 s</translation>
+    </message>
+    <message>
+        <source>%1 h %2 min</source>
+        <translation>%1 h %2 min</translation>
+    </message>
+    <message>
+        <source>Camera time today: %1, this week: %2</source>
+        <translation>Čas kamery dnes: %1, tento týden: %2</translation>
+    </message>
+    <message>
+        <source>The camera has not run in the last 30 days.</source>
+        <translation>Kamera za posledních 30 dní neběžela.</translation>
+    </message>
+    <message>
+        <source>Last runs:</source>
+        <translation>Poslední spuštění:</translation>
+    </message>
+    <message>
+        <source>%1, %2, %3 frames, %4</source>
+        <translation>%1, %2, %3 snímků, %4</translation>
     </message>
 </context>
 <context>
@@ -516,6 +583,14 @@ za minutu</translation>
     <message>
         <source>winkwell camera use paused</source>
         <translation>winkwell: používání kamery pozastaveno</translation>
+    </message>
+    <message>
+        <source>winkwell - in a call: reminders wait</source>
+        <translation>winkwell - během hovoru: připomínky čekají</translation>
+    </message>
+    <message>
+        <source>Winkwell looks whether you are at the screen.</source>
+        <translation>Winkwell se dívá, zda jste u obrazovky.</translation>
     </message>
 </context>
 <context>
@@ -993,6 +1068,30 @@ spuštěných programů nebo názvů oken.</translation>
     <message>
         <source>Privacy policy</source>
         <translation>Zásady ochrany soukromí</translation>
+    </message>
+    <message>
+        <source>Hold reminders while I am in a call</source>
+        <translation>Pozdržet připomínky během mého hovoru</translation>
+    </message>
+    <message>
+        <source>Camera use (this record never leaves the computer)</source>
+        <translation>Používání kamery (tento záznam nikdy neopustí počítač)</translation>
+    </message>
+    <message>
+        <source>Use the webcam to tell when I am away</source>
+        <translation>Poznat kamerou, kdy nejsem u počítače</translation>
+    </message>
+    <message>
+        <source>A face in front of the screen means reading or watching, not a break; no face during a break ends it as a natural break. The camera looks for a second or two, at most once a minute.</source>
+        <translation>Tvář před obrazovkou znamená čtení nebo sledování, ne přestávku; bez tváře během přestávky přestávka skončí jako přirozená. Kamera se podívá na sekundu či dvě, nejvýše jednou za minutu.</translation>
+    </message>
+    <message>
+        <source>call window titles, e.g. &quot;Zoom Meeting;Jitsi Meet&quot;</source>
+        <translation>názvy oken hovorů, např. „Zoom Meeting;Jitsi Meet“</translation>
+    </message>
+    <message>
+        <source>A call is also seen while another program records from the microphone or holds the camera. Separate the words by &apos;;&apos;.</source>
+        <translation>Hovor se pozná i tehdy, když jiný program nahrává z mikrofonu nebo používá kameru. Slova oddělte znakem &apos;;&apos;.</translation>
     </message>
 </context>
 </TS>

@@ -42,6 +42,10 @@
         <source>The reminder disappears after you take a %1 minutes break.</source>
         <translation>Die Erinnerung verschwindet nach einer Pause von %1 Min.</translation>
     </message>
+    <message>
+        <source>This break was held back until your call ended.</source>
+        <translation>Diese Pause wurde bis zum Ende Ihres Gesprächs zurückgehalten.</translation>
+    </message>
 </context>
 <context>
     <name>CameraSettingsDialog</name>
@@ -94,6 +98,69 @@ Fügen Sie es der Gruppe „%2“ hinzu, melden Sie sich dann ab und wieder an.<
     <message>
         <source>Has no effect now, usually because an automatic mode is on.</source>
         <translation>Wirkt gerade nicht, meist weil eine Automatik eingeschaltet ist.</translation>
+    </message>
+</context>
+<context>
+    <name>CameraTimeText</name>
+    <message>
+        <source>camera test</source>
+        <translation>Kameratest</translation>
+    </message>
+    <message>
+        <source>interactive blink reminder</source>
+        <translation>interaktive Blinzelerinnerung</translation>
+    </message>
+    <message>
+        <source>blink-rate measurement</source>
+        <translation>Messung der Blinzelrate</translation>
+    </message>
+    <message>
+        <source>presence check</source>
+        <translation>Anwesenheitsprüfung</translation>
+    </message>
+    <message>
+        <source>finished</source>
+        <translation>beendet</translation>
+    </message>
+    <message>
+        <source>no face seen</source>
+        <translation>kein Gesicht erkannt</translation>
+    </message>
+    <message>
+        <source>camera error</source>
+        <translation>Kamerafehler</translation>
+    </message>
+    <message>
+        <source>stopped</source>
+        <translation>angehalten</translation>
+    </message>
+    <message>
+        <source>%1 s</source>
+        <translation>%1 s</translation>
+    </message>
+    <message>
+        <source>%1 min %2 s</source>
+        <translation>%1 min %2 s</translation>
+    </message>
+    <message>
+        <source>%1 h %2 min</source>
+        <translation>%1 h %2 min</translation>
+    </message>
+    <message>
+        <source>Camera time today: %1, this week: %2</source>
+        <translation>Kamerazeit heute: %1, diese Woche: %2</translation>
+    </message>
+    <message>
+        <source>The camera has not run in the last 30 days.</source>
+        <translation>Die Kamera lief in den letzten 30 Tagen nicht.</translation>
+    </message>
+    <message>
+        <source>Last runs:</source>
+        <translation>Letzte Einsätze:</translation>
+    </message>
+    <message>
+        <source>%1, %2, %3 frames, %4</source>
+        <translation>%1, %2, %3 Bilder, %4</translation>
     </message>
 </context>
 <context>
@@ -516,6 +583,14 @@ pro Minute</translation>
     <message>
         <source>winkwell camera use paused</source>
         <translation>winkwell: Kameranutzung pausiert</translation>
+    </message>
+    <message>
+        <source>winkwell - in a call: reminders wait</source>
+        <translation>winkwell - im Gespräch: Erinnerungen warten</translation>
+    </message>
+    <message>
+        <source>Winkwell looks whether you are at the screen.</source>
+        <translation>Winkwell schaut, ob Sie am Bildschirm sind.</translation>
     </message>
 </context>
 <context>
@@ -993,6 +1068,30 @@ laufenden Programmen oder Fenstertiteln.</translation>
     <message>
         <source>Privacy policy</source>
         <translation>Datenschutzerklärung</translation>
+    </message>
+    <message>
+        <source>Hold reminders while I am in a call</source>
+        <translation>Erinnerungen zurückhalten, solange ich in einem Gespräch bin</translation>
+    </message>
+    <message>
+        <source>Camera use (this record never leaves the computer)</source>
+        <translation>Kameranutzung (diese Aufzeichnung verlässt den Computer nie)</translation>
+    </message>
+    <message>
+        <source>Use the webcam to tell when I am away</source>
+        <translation>Mit der Webcam erkennen, wann ich weg bin</translation>
+    </message>
+    <message>
+        <source>A face in front of the screen means reading or watching, not a break; no face during a break ends it as a natural break. The camera looks for a second or two, at most once a minute.</source>
+        <translation>Ein Gesicht vor dem Bildschirm heißt Lesen oder Zuschauen, keine Pause; ist während einer Pause kein Gesicht zu sehen, endet sie als natürliche Pause. Die Kamera schaut ein, zwei Sekunden, höchstens einmal pro Minute.</translation>
+    </message>
+    <message>
+        <source>call window titles, e.g. &quot;Zoom Meeting;Jitsi Meet&quot;</source>
+        <translation>Titel von Anruffenstern, z. B. „Zoom Meeting;Jitsi Meet“</translation>
+    </message>
+    <message>
+        <source>A call is also seen while another program records from the microphone or holds the camera. Separate the words by &apos;;&apos;.</source>
+        <translation>Ein Anruf wird auch erkannt, solange ein anderes Programm vom Mikrofon aufnimmt oder die Kamera belegt. Wörter durch &apos;;&apos; trennen.</translation>
     </message>
 </context>
 </TS>

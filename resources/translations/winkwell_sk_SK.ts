@@ -42,6 +42,10 @@
         <source>The reminder disappears after you take a %1 minutes break.</source>
         <translation>Pripomienka zmizne, keď si dáte %1-minútovú prestávku.</translation>
     </message>
+    <message>
+        <source>This break was held back until your call ended.</source>
+        <translation>Táto prestávka počkala, kým sa váš hovor neskončil.</translation>
+    </message>
 </context>
 <context>
     <name>CameraSettingsDialog</name>
@@ -94,6 +98,69 @@ Pridajte ho do skupiny „%2“, potom sa odhláste a znova prihláste.</transla
     <message>
         <source>Has no effect now, usually because an automatic mode is on.</source>
         <translation>Teraz nemá účinok, zvyčajne preto, že je zapnutý automatický režim.</translation>
+    </message>
+</context>
+<context>
+    <name>CameraTimeText</name>
+    <message>
+        <source>camera test</source>
+        <translation>test kamery</translation>
+    </message>
+    <message>
+        <source>interactive blink reminder</source>
+        <translation>interaktívna pripomienka žmurkania</translation>
+    </message>
+    <message>
+        <source>blink-rate measurement</source>
+        <translation>meranie frekvencie žmurkania</translation>
+    </message>
+    <message>
+        <source>presence check</source>
+        <translation>kontrola prítomnosti</translation>
+    </message>
+    <message>
+        <source>finished</source>
+        <translation>dokončené</translation>
+    </message>
+    <message>
+        <source>no face seen</source>
+        <translation>tvár nebola viditeľná</translation>
+    </message>
+    <message>
+        <source>camera error</source>
+        <translation>chyba kamery</translation>
+    </message>
+    <message>
+        <source>stopped</source>
+        <translation>zastavené</translation>
+    </message>
+    <message>
+        <source>%1 s</source>
+        <translation>%1 s</translation>
+    </message>
+    <message>
+        <source>%1 min %2 s</source>
+        <translation>%1 min %2 s</translation>
+    </message>
+    <message>
+        <source>%1 h %2 min</source>
+        <translation>%1 h %2 min</translation>
+    </message>
+    <message>
+        <source>Camera time today: %1, this week: %2</source>
+        <translation>Čas kamery dnes: %1, tento týždeň: %2</translation>
+    </message>
+    <message>
+        <source>The camera has not run in the last 30 days.</source>
+        <translation>Kamera za posledných 30 dní nebežala.</translation>
+    </message>
+    <message>
+        <source>Last runs:</source>
+        <translation>Posledné spustenia:</translation>
+    </message>
+    <message>
+        <source>%1, %2, %3 frames, %4</source>
+        <translation>%1, %2, %3 snímok, %4</translation>
     </message>
 </context>
 <context>
@@ -516,6 +583,14 @@ za minútu</translation>
     <message>
         <source>winkwell camera use paused</source>
         <translation>winkwell: používanie kamery pozastavené</translation>
+    </message>
+    <message>
+        <source>winkwell - in a call: reminders wait</source>
+        <translation>winkwell - počas hovoru: pripomienky čakajú</translation>
+    </message>
+    <message>
+        <source>Winkwell looks whether you are at the screen.</source>
+        <translation>Winkwell sa pozerá, či ste pri obrazovke.</translation>
     </message>
 </context>
 <context>
@@ -993,6 +1068,30 @@ spustených programov alebo názvov okien.</translation>
     <message>
         <source>Privacy policy</source>
         <translation>Zásady ochrany súkromia</translation>
+    </message>
+    <message>
+        <source>Hold reminders while I am in a call</source>
+        <translation>Pozdržať pripomienky počas môjho hovoru</translation>
+    </message>
+    <message>
+        <source>Camera use (this record never leaves the computer)</source>
+        <translation>Používanie kamery (tento záznam nikdy neopustí počítač)</translation>
+    </message>
+    <message>
+        <source>Use the webcam to tell when I am away</source>
+        <translation>Rozpoznať kamerou, kedy nie som pri počítači</translation>
+    </message>
+    <message>
+        <source>A face in front of the screen means reading or watching, not a break; no face during a break ends it as a natural break. The camera looks for a second or two, at most once a minute.</source>
+        <translation>Tvár pred obrazovkou znamená čítanie alebo pozeranie, nie prestávku; bez tváre počas prestávky sa prestávka skončí ako prirodzená. Kamera sa pozrie na sekundu či dve, najviac raz za minútu.</translation>
+    </message>
+    <message>
+        <source>call window titles, e.g. &quot;Zoom Meeting;Jitsi Meet&quot;</source>
+        <translation>názvy okien hovorov, napr. „Zoom Meeting;Jitsi Meet“</translation>
+    </message>
+    <message>
+        <source>A call is also seen while another program records from the microphone or holds the camera. Separate the words by &apos;;&apos;.</source>
+        <translation>Hovor sa rozpozná aj vtedy, keď iný program nahráva z mikrofónu alebo používa kameru. Slová oddeľte znakom &apos;;&apos;.</translation>
     </message>
 </context>
 </TS>

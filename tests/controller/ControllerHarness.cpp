@@ -113,6 +113,11 @@ ControllerHarness::ControllerHarness(bool initialise, ScreenControl::Devices scr
     services.screenGamma = std::move(screens.gamma);
     services.backlight = std::move(screens.backlight);
     services.externalMonitors = std::move(screens.externalMonitors);
+    services.microphoneUse = [this] {
+        auto fake = std::make_unique<FakeMicrophoneUse>();
+        microphone = fake.get();
+        return std::unique_ptr<MicrophoneUse>(std::move(fake));
+    };
     controller = std::make_unique<ApplicationController>(services);
 
     ApplicationController* c = controller.get();

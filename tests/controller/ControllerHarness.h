@@ -5,6 +5,7 @@
 #include "platform/CameraCatalog.h"
 #include "platform/IdleMonitor.h"
 #include "platform/fake/FakeCameraCatalog.h"
+#include "platform/fake/FakeMicrophoneUse.h"
 
 #include <QObject>
 #include <QSignalSpy>
@@ -24,6 +25,7 @@ public slots:
     void setCameraID(int) {}
     void startBlinkMeasurement() {}
     void startTraining() {}
+    void detectUser() {}
 
 signals:
     void blinkDetected();
@@ -32,6 +34,8 @@ signals:
     void trainingStarted();
     void blinkReactionToReminder(bool blinked);
     void measurementSuccessful(float blinkRate, int length);
+    void userPresenceDetected(bool present);
+    void presenceLookFailed(Error e);
 };
 
 // A user at the desk: mouse and keyboard input at moments of the simulated clock.
@@ -98,6 +102,7 @@ struct ControllerHarness
     std::shared_ptr<SimulatedSchedulerClock> clock;
     std::shared_ptr<SimulatedUser> user;
     std::shared_ptr<FakeCameraCatalog> cameras;
+    FakeMicrophoneUse* microphone = nullptr; // the controller's, once init() has made it
     std::unique_ptr<ApplicationController> controller;
     FakeModel model;
     std::unique_ptr<SignalLog> log;

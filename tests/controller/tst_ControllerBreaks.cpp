@@ -14,6 +14,50 @@ void workUntil(ControllerHarness& h, qint64 lastMoveMs)
     }
 }
 
+// The engine's presence look as the scheduler meets it: each look is answered a second later,
+// with what the camera sees then, or with a failure.
+class LookingEngine
+{
+public:
+    explicit LookingEngine(ControllerHarness& h) : m_h(h)
+    {
+        QObject::connect(h.controller.get(), &ApplicationController::detectUserWithWebcamRequested,
+                         &h.model, [this] { m_answerAtMs = m_h.nowMs() + 1000; });
+    }
+
+    bool face = true;
+    bool fails = false;
+    QVector<qint64> looks; // when each answer came
+    QVector<qint64> faces; // answers that saw a face
+
+    // Lives to untilMs a second at a time; the user moves the pointer every movesMs (0: never).
+    void liveUntil(qint64 untilMs, qint64 movesMs = 0)
+    {
+        while (m_h.nowMs() < untilMs) {
+            m_h.advanceMs(1000);
+            if (movesMs > 0 && m_h.nowMs() % movesMs == 0) {
+                m_h.user->moveMouse();
+            }
+            if (m_answerAtMs >= 0 && m_h.nowMs() >= m_answerAtMs) {
+                m_answerAtMs = -1;
+                looks << m_h.nowMs();
+                if (fails) {
+                    emit m_h.model.presenceLookFailed(ErrorEmptyFrame);
+                } else {
+                    if (face) {
+                        faces << m_h.nowMs();
+                    }
+                    emit m_h.model.userPresenceDetected(face);
+                }
+            }
+        }
+    }
+
+private:
+    ControllerHarness& m_h;
+    qint64 m_answerAtMs = -1;
+};
+
 } // namespace
 
 class ControllerBreaksTest : public QObject
@@ -32,6 +76,11 @@ private slots:
     void includedNaturalBreaksPushTheSchedule_data();
     void includedNaturalBreaksPushTheSchedule();
     void presenceChecksRunOnlyWhileBreaksOrExercisesAreOn();
+    void aCallHoldsTheDueBreakAndShowsItAfter();
+    void theCameraTellsReadingFromAway();
+    void noLookWhenOffPausedOrInACall_data();
+    void noLookWhenOffPausedOrInACall();
+    void aWorkingDayCostsLittleCameraTime();
 };
 
 void ControllerBreaksTest::breakEveryPeriodSkipAndSnooze()
@@ -256,6 +305,190 @@ void ControllerBreaksTest::presenceChecksRunOnlyWhileBreaksOrExercisesAreOn()
              (QStringList{"1502000 exerciseRequested", "1560000 exerciseFinished"}));
     QCOMPARE(c.breakSchedule().nextBreakTime(), h.at(1560000 + 3000000));
     QCOMPARE(c.breakSchedule().nextExerciseTime(), h.at(1560000 + 1140000));
+}
+
+void ControllerBreaksTest::aCallHoldsTheDueBreakAndShowsItAfter()
+{
+    ControllerHarness h;
+    ApplicationController& c = *h.controller;
+    QVERIFY(h.microphone && h.microphone->started);
+    c.enableComputerBreaks(true);
+    c.enableBlinkTraining(true);
+    c.enableInteractiveBlinkReminder(true);
+    h.advanceTo(30000);
+    QCOMPARE(h.log->take(), QStringList{"blinkInteractiveTrainingRequested"});
+    // A video call holds the camera: no simple reminder stands in for the interactive one.
+    emit h.model.errorOccurred(ErrorCameraOccupied);
+    QCOMPARE(h.log->take(), (QStringList{"userBlinked", "callStateChanged(true)"}));
+    QVERIFY(c.isInCall());
+
+    // The sound server tells of the call's microphone late, twice changed between answers.
+    h.advanceTo(50000);
+    h.microphone->setRecording({"Firefox"});
+    h.microphone->setRecording({"Firefox", "Jitsi Meet"});
+    h.microphone->deliver();
+    h.microphone->deliver();
+    // Past the break's time (3000 s): nothing starts, nothing is shown.
+    h.advanceTo(3500000);
+    QCOMPARE(h.log->take(), QStringList{});
+    QCOMPARE(c.featureInUse(), int(FeatureFreeCamera));
+
+    h.microphone->setRecording({});
+    h.microphone->deliver();
+    QCOMPARE(h.log->take(), QStringList{"callStateChanged(false)"});
+    h.advanceTo(3560000);
+    QCOMPARE(h.log->takeTimed(), QStringList{"3502000 heldBreakRequested"});
+    QCOMPARE(c.featureInUse(), int(FeatureBreak));
+
+    // The user's pause keeps its meaning in a call: it ends the break, and the resume restarts
+    // the schedule, so that no held break comes after it.
+    c.enableBlinkTraining(false);
+    c.skipBreak();
+    h.microphone->setRecording({"Zoom"});
+    h.microphone->deliver();
+    c.pauseProgram(true);
+    emit h.model.stopped();
+    c.pauseProgram(false);
+    h.advanceTo(3560000 + 3000000 - 10000);
+    h.microphone->setRecording({});
+    h.microphone->deliver();
+    h.advanceTo(3560000 + 3000000 + 4000);
+    QCOMPARE(h.log->takeTimed(),
+             (QStringList{"3560000 callStateChanged(true)", "3560000 stopCameraUseRequested",
+                          "6550000 callStateChanged(false)", "6562000 breakRequested"}));
+
+    // A listed call window is a call as well.
+    c.processCallWindows({"Zoom Meeting"});
+    c.processCallWindows({});
+    QCOMPARE(h.log->take(), (QStringList{"callStateChanged(true)", "callStateChanged(false)"}));
+
+    // Switched off, a call holds nothing.
+    c.holdRemindersInCalls(false);
+    c.processCallWindows({"Zoom Meeting"});
+    QVERIFY(!c.isInCall());
+}
+
+void ControllerBreaksTest::theCameraTellsReadingFromAway()
+{
+    ControllerHarness h;
+    ApplicationController& c = *h.controller;
+    LookingEngine camera(h);
+    c.enableComputerBreaks(true);
+    c.includeNaturalBreaks(true);
+    c.useWebcamInComputerBreaks(true);
+    workUntil(h, 600000);
+
+    // Reading without input after the last move, seen by the check at 660 s: the first look
+    // when the input has been idle past the 3 minutes, then one per 3 minutes, and no natural
+    // break comes of it.
+    camera.liveUntil(2990000);
+    QVERIFY(!camera.looks.isEmpty());
+    QCOMPARE(camera.looks.first(), qint64(901000));
+    for (int i = 1; i < camera.looks.size(); ++i) {
+        QVERIFY(camera.looks.at(i) - camera.looks.at(i - 1) >= 180000);
+    }
+    QCOMPARE(c.breakSchedule().nextBreakTime(), h.at(3000000));
+    QVERIFY(!h.log->take().contains("breakFinished"));
+
+    // The break window: the face in front of it keeps it, though the input stays idle.
+    camera.liveUntil(3400000);
+    QStringList log = h.log->takeTimed();
+    QVERIFY2(log.contains("3002000 breakRequested"), qPrintable(log.join(", ")));
+    QVERIFY2(!log.join(" ").contains("breakFinished"), qPrintable(log.join(", ")));
+    QCOMPARE(c.featureInUse(), int(FeatureBreak));
+
+    // The user leaves; a cat walks on the keyboard. No face for 3 minutes ends the break.
+    camera.face = false;
+    const qint64 lastFace = camera.faces.last();
+    camera.liveUntil(3800000, 20000);
+    log = h.log->takeTimed();
+    const QStringList finished = log.filter("breakFinished");
+    QCOMPARE(finished.size(), 1);
+    const qint64 endedMs = finished.first().section(' ', 0, 0).toLongLong();
+    QVERIFY2(endedMs - lastFace >= 180000 && endedMs - lastFace <= 240000,
+             qPrintable(finished.first()));
+    QCOMPARE(c.featureInUse(), int(FeatureFreeCamera));
+}
+
+void ControllerBreaksTest::noLookWhenOffPausedOrInACall_data()
+{
+    QTest::addColumn<QString>("state");
+    QTest::addColumn<bool>("looks");
+    QTest::addColumn<qint64>("breakEndsMs"); // 0: no break is shown
+    // The input decides: idle for more than 3 minutes after the last move at 2950 s.
+    QTest::newRow("option off") << "off" << false << qint64(3240000);
+    QTest::newRow("camera paused") << "camera paused" << false << qint64(3240000);
+    QTest::newRow("program paused") << "paused" << false << qint64(0);
+    QTest::newRow("in a call") << "call" << false << qint64(0);
+    QTest::newRow("live preview") << "preview" << false << qint64(0);
+    // A camera that cannot tell leaves the decision to the input, taken when the failed look
+    // answers, a second after the check at 3180 s.
+    QTest::newRow("camera fails") << "fails" << true << qint64(3181000);
+}
+
+void ControllerBreaksTest::noLookWhenOffPausedOrInACall()
+{
+    QFETCH(QString, state);
+    QFETCH(bool, looks);
+    QFETCH(qint64, breakEndsMs);
+
+    ControllerHarness h;
+    ApplicationController& c = *h.controller;
+    LookingEngine camera(h);
+    camera.fails = state == "fails";
+    c.enableComputerBreaks(true);
+    c.useWebcamInComputerBreaks(state != "off");
+    if (state == "camera paused") {
+        c.pauseCameraFeatures(true);
+    } else if (state == "paused") {
+        c.pauseProgram(true);
+    } else if (state == "call") {
+        c.processRecordingPrograms({"Zoom"});
+    } else if (state == "preview") {
+        c.enableLivePreview(true);
+    }
+    workUntil(h, 2950000);
+    camera.liveUntil(3300000);
+    const QStringList log = h.log->takeTimed();
+    QCOMPARE(log.filter("detectUserWithWebcamRequested").isEmpty(), !looks);
+    QCOMPARE(camera.looks.isEmpty(), !looks);
+    const QStringList ends = log.filter("breakFinished");
+    QCOMPARE(ends, breakEndsMs ? QStringList{QString::number(breakEndsMs) + " breakFinished"}
+                               : QStringList{});
+}
+
+// Eight hours, each of them: 25 minutes of typing, 20 of reading or watching with no input, 10
+// away from the desk, 5 of typing; breaks every 50 minutes. A look that sees a face is counted as
+// 0.5 s of camera time (the camera opens and the first frame has the face), one that sees nobody
+// as the whole 2 s.
+void ControllerBreaksTest::aWorkingDayCostsLittleCameraTime()
+{
+    ControllerHarness h;
+    ApplicationController& c = *h.controller;
+    LookingEngine camera(h);
+    c.enableComputerBreaks(true);
+    c.includeNaturalBreaks(true);
+    c.useWebcamInComputerBreaks(true);
+    constexpr qint64 kMinute = 60000;
+    for (int hour = 0; hour < 8; ++hour) {
+        const qint64 start = hour * 60 * kMinute;
+        camera.face = true;
+        camera.liveUntil(start + 25 * kMinute, 20000);
+        camera.liveUntil(start + 45 * kMinute);
+        camera.face = false;
+        camera.liveUntil(start + 55 * kMinute);
+        camera.face = true;
+        camera.liveUntil(start + 60 * kMinute, 20000);
+        if (c.featureInUse() == FeatureBreak) {
+            c.skipBreak();
+        }
+    }
+    const int nobody = camera.looks.size() - camera.faces.size();
+    const double perHourS = (camera.faces.size() * 0.5 + nobody * 2.0) / 8.0;
+    qInfo("presence looks in 8 hours: %d with a face, %d without; camera time %.1f s per hour",
+          int(camera.faces.size()), nobody, perHourS);
+    QVERIFY(camera.faces.size() > 8 && nobody >= 8); // the looks did run
+    QVERIFY2(perHourS < 60.0, qPrintable(QString::number(perHourS)));
 }
 
 QTEST_GUILESS_MAIN(ControllerBreaksTest)

@@ -1,4 +1,5 @@
 #include "../controller/ControllerHarness.h"
+#include "common/CameraRun.h"
 #include "common/SettingsStore.h"
 #include "common/Version.h"
 #include "gui/BlinkRatePlot.h"
@@ -18,6 +19,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QKeySequenceEdit>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -208,8 +210,13 @@ private slots:
         settings.setValue("G/HOTKEYS_ON", false);
         settings.setValue("G/HOTKEY_HW_UP", "Ctrl+F5");
         settings.setValue("G/HOTKEYS_CT_CHANGE", "Ctrl+F5"); // as an older version could leave it
+        settings.setValue("G/UWIB", true);
+        settings.setValue("G/HOLDCALL", false);
+        settings.setValue("G/CALLTEL", "Zoom Meeting");
         settings.sync();
         Window w;
+        QSignalSpy webcamInBreaks(w.gui.get(), &WinkwellGUI::useWebcamInBreaksChanged);
+        QSignalSpy holdInCalls(w.gui.get(), &WinkwellGUI::holdRemindersInCallsChanged);
         QSignalSpy betweenBreaks(w.gui.get(), &WinkwellGUI::timeBetweenBreaksChanged);
         QSignalSpy colour(w.gui.get(), &WinkwellGUI::colorTemperatureSliderPositionChanged);
         QSignalSpy period(w.gui.get(), &WinkwellGUI::trainingPeriodChanged);
@@ -226,6 +233,10 @@ private slots:
         QVERIFY(!w.ui()->checkBox_isMGDenabled->isEnabled());
         QCOMPARE(values(camera), QStringList{"0"}); // a camera that is gone falls back to the first
         QCOMPARE(naturalLength.count(), 0);         // unreadable: the default, as designed
+        QCOMPARE(values(webcamInBreaks), QStringList{"true"});
+        QCOMPARE(values(holdInCalls), QStringList{"false"});
+        QCOMPARE(w.ui()->lineEdit_callTitles->text(), QString("Zoom Meeting"));
+        QVERIFY(!w.ui()->lineEdit_callTitles->isEnabled());
         // Hotkeys off: nothing registered, the editors show the stored keys but are disabled.
         QVERIFY(w.keys->alive().isEmpty());
         QVERIFY(!w.ui()->keySequenceEdit_hotkeysIncreaseHWScreenBrightness->isEnabled());
@@ -613,6 +624,35 @@ private slots:
         QCOMPARE(w.gui->currentError(), ErrorNone);
     }
 
+    void callsShowInTheTrayAndCameraRunsOnTheAboutPage()
+    {
+        Window w;
+        w.gui->init();
+        w.gui->setInCall(true);
+        QCOMPARE(w.gui->trayIcon()->toolTip(),
+                 QStringLiteral("winkwell - in a call: reminders wait"));
+        w.gui->setInCall(false);
+        QCOMPARE(w.gui->trayIcon()->toolTip(), QStringLiteral("winkwell"));
+
+        QLabel* record = w.ui()->label_cameraTime;
+        QVERIFY(record->text().contains("The camera has not run in the last 30 days."));
+        const QDateTime start = QDateTime::currentDateTimeUtc().addSecs(-600);
+        CameraTimeSummary summary;
+        summary.todayMs = 125000;
+        summary.weekMs = 3725000;
+        summary.lastRuns = {
+            {FeatureMeasurement, start, start.addSecs(125), 750, CameraRunEnd::Finished},
+            {FeatureFreeCamera, start.addSecs(-60), start.addSecs(-48), 0, CameraRunEnd::Error}};
+        w.gui->showCameraTime(summary);
+        const QString text = record->text();
+        QVERIFY2(text.contains("Camera time today: 2 min 5 s, this week: 1 h 2 min"),
+                 qPrintable(text));
+        QCOMPARE(text.count("<tr>"), 2);
+        QVERIFY(text.indexOf("blink-rate measurement, 2 min 5 s, 750 frames, finished") <
+                text.indexOf("camera test, 12 s, 0 frames, camera error"));
+        QVERIFY(!text.contains("30 days"));
+    }
+
     void trayClicksPagesAndTheCloseBalloon()
     {
         if (!QSystemTrayIcon::isSystemTrayAvailable()) {
@@ -826,6 +866,18 @@ private slots:
                           Qt::LeftButton);
         QCOMPARE(skipped.count(), 1);
         QVERIFY(!w.gui->isVisible()); // the break is meant to be taken away from the screen
+        // A break held back for a call says so; the next one does not.
+        const auto breakText = [&w] {
+            return w.gui->breakReminder()->findChild<QLabel*>("label")->text();
+        };
+        const QString heldBack = QStringLiteral("This break was held back until your call ended.");
+        w.gui->showHeldBreakReminder();
+        QVERIFY(w.gui->breakReminder()->isVisible());
+        QVERIFY(breakText().startsWith(heldBack));
+        w.gui->hideBreakReminder();
+        w.gui->showBreakReminder();
+        QVERIFY(!breakText().contains(heldBack));
+        w.gui->hideBreakReminder();
 
         w.gui->showExercise();
         QVERIFY(w.gui->exerciseReminder()->isVisible());

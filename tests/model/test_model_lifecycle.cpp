@@ -128,6 +128,7 @@ private slots:
         Model& model = *engine->model;
         QSignalSpy errors(&model, &Model::errorOccurred);
         QSignalSpy frames(&model, &Model::frameReceived);
+        QSignalSpy runs(&model, &Model::cameraRunEnded);
         model.startBlinkMeasurement();
         QCOMPARE(errors.count(), 1);
         QCOMPARE(errors.at(0).at(0).value<Error>(), ErrorCameraOccupied);
@@ -140,6 +141,7 @@ private slots:
         QCOMPARE(errors.count(), 2);
         QCOMPARE(errors.at(1).at(0).value<Error>(), ErrorCameraOccupied);
         QCOMPARE(frames.count(), 1);
+        QCOMPARE(runs.count(), 0); // the camera never ran
     }
 
     void emptyFrameWhenOpeningAndInCycle()

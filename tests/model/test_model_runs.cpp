@@ -221,6 +221,7 @@ private slots:
         m_camera->fps = 12;
         QSignalSpy results(model.get(), &Model::measurementSuccessful);
         QSignalSpy errors(model.get(), &Model::errorOccurred);
+        QSignalSpy runs(model.get(), &Model::cameraRunEnded);
         double runStart = -1.0; // the run timer starts once the camera has warmed up
         connect(model.get(), &Model::webcamActivated, this, [&] { runStart = seconds(); });
         model->startBlinkMeasurement();
@@ -234,6 +235,13 @@ private slots:
         QVERIFY2(length > 180.0 && length < 180.0 + 2.0 / 12, qPrintable(QString::number(length)));
         QCOMPARE(model->cameraUse(), 0);
         QVERIFY(!m_camera->isOpened());
+        QCOMPARE(runs.count(), 1);
+        const auto run = runs.at(0).at(0).value<CameraRunReport>();
+        QCOMPARE(run.kind, FeatureMeasurement);
+        QCOMPARE(run.ending, CameraRunEnd::Finished);
+        QVERIFY2(run.cameraMs > 180000 && run.cameraMs < 180200,
+                 qPrintable(QString::number(run.cameraMs)));
+        QCOMPARE(run.frames, model->frameCounter());
     }
 
     void lowFrameRateEndsMeasurementButNotPreview()
@@ -241,6 +249,7 @@ private slots:
         auto model = makeModel();
         m_camera->fps = 9;
         QSignalSpy errors(model.get(), &Model::errorOccurred);
+        QSignalSpy runs(model.get(), &Model::cameraRunEnded);
         model->startBlinkMeasurement();
         QTRY_COMPARE_WITH_TIMEOUT(errors.count(), 1, 5000);
         QCOMPARE(errors.at(0).at(0).value<Error>(), ErrorLowFps);
@@ -256,6 +265,67 @@ private slots:
         QVERIFY(frames.count() > 40);
         model->stop();
         QTRY_COMPARE_WITH_TIMEOUT(model->cameraUse(), 0, 2000);
+        // Each run told once: the measurement by its error, the preview by its stop.
+        QCOMPARE(runs.count(), 2);
+        QCOMPARE(runs.at(0).at(0).value<CameraRunReport>().ending, CameraRunEnd::Error);
+        QCOMPARE(runs.at(0).at(0).value<CameraRunReport>().frames, quint64(31));
+        QCOMPARE(runs.at(1).at(0).value<CameraRunReport>().kind, FeatureFreeCamera);
+        QCOMPARE(runs.at(1).at(0).value<CameraRunReport>().ending, CameraRunEnd::Stopped);
+    }
+
+    // A presence look: the first face answers at once, none in 2 s of camera time is an absence;
+    // the camera goes before the answer, and the run is told as a look of its own.
+    void presenceLookAnswersAndReleasesTheCamera_data()
+    {
+        QTest::addColumn<bool>("face");
+        QTest::newRow("face") << true;
+        QTest::newRow("nobody") << false;
+    }
+
+    void presenceLookAnswersAndReleasesTheCamera()
+    {
+        QFETCH(bool, face);
+        auto model = makeModel();
+        if (!face) {
+            m_detector->faces.clear();
+        }
+        QSignalSpy answers(model.get(), &Model::userPresenceDetected);
+        QSignalSpy activated(model.get(), &Model::webcamActivated);
+        QSignalSpy runs(model.get(), &Model::cameraRunEnded);
+        QSignalSpy blinks(model.get(), &Model::blinkDetected);
+        bool releasedFirst = false;
+        connect(model.get(), &Model::userPresenceDetected, this,
+                [&] { releasedFirst = !m_camera->isOpened(); });
+        double start = -1.0;
+        connect(model.get(), &Model::webcamActivated, this, [&] { start = seconds(); });
+        model->detectUser();
+        QTRY_COMPARE_WITH_TIMEOUT(answers.count(), 1, 5000);
+        QCOMPARE(answers.at(0).at(0).toBool(), face);
+        QVERIFY(releasedFirst);
+        QCOMPARE(model->cameraUse(), 0);
+        QCOMPARE(activated.count(), 1);
+        QCOMPARE(activated.at(0).at(0).value<Feature>(), FeaturePresence);
+        const double took = seconds() - start;
+        QVERIFY2(face ? took < 0.1 : took >= 2.0 && took < 2.1, qPrintable(QString::number(took)));
+        QCOMPARE(runs.count(), 1);
+        const auto run = runs.at(0).at(0).value<CameraRunReport>();
+        QCOMPARE(run.kind, FeaturePresence);
+        QCOMPARE(run.ending, CameraRunEnd::Finished);
+        // 2 s at 30 frames a second.
+        QVERIFY2(face ? run.frames == 1 : run.frames >= 59 && run.frames <= 61,
+                 qPrintable(QString::number(run.frames)));
+        QCOMPARE(blinks.count(), 0);
+        // The engine is free for the next run; a look asked for beside it is answered at once.
+        QSignalSpy errors(model.get(), &Model::errorOccurred);
+        QSignalSpy failed(model.get(), &Model::presenceLookFailed);
+        model->startBlinkMeasurement();
+        QTRY_COMPARE_WITH_TIMEOUT(model->cameraUse(), 2, 2000);
+        model->detectUser();
+        QCOMPARE(failed.count(), 1);
+        QCOMPARE(model->cameraUse(), 2);
+        model->stop();
+        QTRY_COMPARE_WITH_TIMEOUT(model->cameraUse(), 0, 2000);
+        QCOMPARE(errors.count(), 0);
     }
 
     void faceLostTooLongEndsMeasurement()
@@ -291,6 +361,7 @@ private slots:
         QSignalSpy reactions(model.get(), &Model::blinkReactionToReminder);
         QSignalSpy started(model.get(), &Model::trainingStarted);
         QSignalSpy errors(model.get(), &Model::errorOccurred);
+        QSignalSpy runs(model.get(), &Model::cameraRunEnded);
         double runStart = -1.0;
         double reportedAt = -1.0;
         connect(model.get(), &Model::trainingStarted, this, [&] { runStart = seconds(); });
@@ -311,6 +382,9 @@ private slots:
         QCOMPARE(errors.at(0).at(0).value<Error>(), ErrorNoFace);
         const double end = seconds() - runStart;
         QVERIFY2(end > 7.0 && end < 7.2, qPrintable(QString::number(end)));
+        QCOMPARE(runs.count(), 1);
+        QCOMPARE(runs.at(0).at(0).value<CameraRunReport>().kind, FeatureInteractiveTraining);
+        QCOMPARE(runs.at(0).at(0).value<CameraRunReport>().ending, CameraRunEnd::NoFace);
     }
 
     // A head bobbing up and down (a child, someone walking on the spot) moves the eyes down and

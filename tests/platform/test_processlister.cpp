@@ -1,3 +1,4 @@
+#include "platform/MicrophoneUse.h"
 #include "platform/ProcessLister.h"
 #include "platform/linux/ProcProcessLister.h"
 
@@ -112,6 +113,26 @@ private slots:
             {"bash", 7}, {"winkwell", 7}, {"bash", 7}, {"bash", 8}, {"winkwell", 7}};
         QCOMPARE(processListLine(processes), QString(" bash-7 winkwell-7 bash-8"));
         QCOMPARE(processListLine({}), QString());
+    }
+
+    // Which other programs record, from the sound server's list of recording streams.
+    void recordingProgramsOfOtherProcesses()
+    {
+        const QString list = QStringLiteral(
+            "Source Output #12\n\tDriver: protocol-native.c\n\tSource: 3\n"
+            "\tProperties:\n\t\tapplication.name = \"Firefox\"\n"
+            "\t\tapplication.process.id = \"4100\"\n"
+            "Source Output #13\n\tSource: 1\n\tProperties:\n"
+            "\t\tapplication.name = \"winkwell\"\n\t\tapplication.process.id = \"777\"\n"
+            "Source Output #14\n\tSource: alsa_output.pci.analog-stereo.monitor\n"
+            "\tProperties:\n\t\tapplication.name = \"OBS\"\n"
+            "\t\tapplication.process.id = \"5000\"\n"
+            "Source Output #15\n\tSource: 3\n\tProperties:\n"
+            "\t\tapplication.name = \"Firefox\"\n\t\tapplication.process.id = \"4100\"\n"
+            "Source Output #16\n\tSource: 3\n\tProperties:\n"
+            "\t\tapplication.process.id = \"6000\"\n");
+        QCOMPARE(recordingProgramsInPactlList(list, 777), (QStringList{"?", "Firefox"}));
+        QCOMPARE(recordingProgramsInPactlList(QString(), 777), QStringList{});
     }
 
     void readsTheRealProcessTable()

@@ -1,4 +1,5 @@
 #include "common/SharedTypes.h"
+#include "statistics/CameraRunLog.h"
 #include "statistics/MeasurementCsv.h"
 #include "statistics/MeasurementFile.h"
 #include "statistics/StatisticsController.h"
@@ -232,6 +233,10 @@ private slots:
     void keepsOldFileWhenCrashingBeforeRename();
 
     void runsInItsOwnThread();
+    void recordsEachCameraRunOnceAcrossARestart();
+    void sumsCameraTimeByLocalDayAndWeek();
+    void setsADamagedCameraRecordAside();
+    void keepsTheCameraRecordSmall();
 };
 
 void StatisticsControllerTest::initTestCase()
@@ -1150,6 +1155,144 @@ void StatisticsControllerTest::runsInItsOwnThread()
     QVERIFY(log.contains("^StatisticsController::quit\\(\\) emitting finish thread \"\\d+\"$"));
     QVERIFY(log.contains("^StatisticsController::~StatisticsController\\(\\) thread \"\\d+\"$"));
     QVERIFY(thread->wait(5000));
+}
+
+void StatisticsControllerTest::recordsEachCameraRunOnceAcrossARestart()
+{
+    QTemporaryDir dir;
+    const QDateTime before = QDateTime::currentDateTimeUtc();
+    {
+        StatisticsController controller(dataDir(dir));
+        QSignalSpy changed(&controller, &StatisticsController::cameraTimeChanged);
+        controller.init();
+        QCOMPARE(changed.count(), 1);
+        QVERIFY(changed.at(0).at(0).value<CameraTimeSummary>().lastRuns.isEmpty());
+        controller.recordCameraRun({FeatureInteractiveTraining, 1500, 40, CameraRunEnd::Finished});
+        controller.recordCameraRun({FeatureMeasurement, 180000, 5400, CameraRunEnd::Stopped});
+        QCOMPARE(changed.count(), 3);
+        const CameraTimeSummary last = changed.at(2).at(0).value<CameraTimeSummary>();
+        QCOMPARE(last.lastRuns.size(), 2);
+        QCOMPARE(last.lastRuns.at(0).kind, FeatureMeasurement); // newest first
+        QVERIFY(last.weekMs >= last.todayMs);
+        QVERIFY(last.weekMs <= 181500);
+    }
+    StatisticsController again(dataDir(dir));
+    const QVector<CameraRun>& runs = again.cameraRuns().runs();
+    QCOMPARE(runs.size(), 2);
+    QCOMPARE(runs.at(0).kind, FeatureInteractiveTraining);
+    QCOMPARE(runs.at(0).frames, quint64(40));
+    QCOMPARE(runs.at(0).cameraMs(), qint64(1500));
+    QCOMPARE(runs.at(0).ending, CameraRunEnd::Finished);
+    QCOMPARE(runs.at(1).kind, FeatureMeasurement);
+    QCOMPARE(runs.at(1).cameraMs(), qint64(180000));
+    QCOMPARE(runs.at(1).ending, CameraRunEnd::Stopped);
+    QVERIFY(runs.at(1).end >= before && runs.at(1).end <= QDateTime::currentDateTimeUtc());
+    // The history is a file of its own, untouched by the record.
+    QCOMPARE(again.blinkRates().size(), 0);
+}
+
+void StatisticsControllerTest::sumsCameraTimeByLocalDayAndWeek()
+{
+    ZoneScope zone("CET-1"); // local time is UTC + 1
+    QTemporaryDir dir;
+    const QString path = dataDir(dir) + "camera-runs.json";
+    const auto utc = [](int day, int hour, int minute) {
+        return QDateTime(QDate(2026, 12, day), QTime(hour, minute), Qt::UTC);
+    };
+    {
+        CameraRunLog log(path);
+        log.load(utc(1, 12, 0));
+        log.add({FeatureMeasurement, 60000, 1, CameraRunEnd::Finished}, utc(1, 12, 0));
+        // Sunday 6 December, 23:10 local.
+        log.add({FeatureMeasurement, 120000, 1, CameraRunEnd::Finished}, utc(6, 22, 10));
+        // Across local midnight into Tuesday 8 December: 10 min on Monday, 5 min on Tuesday.
+        log.add({FeatureFreeCamera, 900000, 1, CameraRunEnd::Stopped}, utc(7, 23, 5));
+        log.add({FeatureInteractiveTraining, 2000, 60, CameraRunEnd::NoFace}, utc(8, 9, 0));
+    }
+    CameraRunLog log(path);
+    log.load(utc(8, 10, 0));
+    QCOMPARE(log.runs().size(), 4);
+    const CameraTimeSummary fromMonday = log.summary(utc(8, 10, 0), Qt::Monday);
+    QCOMPARE(fromMonday.todayMs, qint64(300000 + 2000));
+    QCOMPARE(fromMonday.weekMs, qint64(900000 + 2000));
+    QCOMPARE(fromMonday.lastRuns.size(), 4);
+    QCOMPARE(fromMonday.lastRuns.at(0).ending, CameraRunEnd::NoFace);
+    const CameraTimeSummary fromSunday = log.summary(utc(8, 10, 0), Qt::Sunday);
+    QCOMPARE(fromSunday.weekMs, qint64(120000 + 900000 + 2000));
+
+    // Runs that ended more than 30 days ago go, at load and when a run is added.
+    CameraRunLog later(path);
+    later.load(utc(31, 13, 0));
+    QCOMPARE(later.runs().size(), 3);
+    const QDateTime january(QDate(2027, 1, 7), QTime(8, 0), Qt::UTC);
+    later.add({FeatureMeasurement, 1000, 1, CameraRunEnd::Error}, january);
+    CameraRunLog reread(path);
+    reread.load(january);
+    QCOMPARE(reread.runs().size(), 2);
+    QCOMPARE(reread.runs().at(0).kind, FeatureInteractiveTraining);
+    QCOMPARE(reread.runs().at(1).ending, CameraRunEnd::Error);
+}
+
+void StatisticsControllerTest::setsADamagedCameraRecordAside()
+{
+    QTemporaryDir dir;
+    const QString path = dataDir(dir) + "camera-runs.json";
+    const QByteArray damaged = "{\"data\": [ {\"kind\": \"measure";
+    writeFile(path, damaged);
+    LogCapture log;
+    StatisticsController controller(dataDir(dir));
+    QVERIFY(log.contains("damaged camera record .* set aside as"));
+    QStringList names = QDir(dir.path()).entryList({"camera-runs.json.corrupt-*"}, QDir::Files);
+    QCOMPARE(names.size(), 1);
+    QCOMPARE(readFile(dataDir(dir) + names.at(0)), damaged);
+    controller.recordCameraRun({FeatureFreeCamera, 5000, 150, CameraRunEnd::Stopped});
+    StatisticsController again(dataDir(dir));
+    QCOMPARE(again.cameraRuns().runs().size(), 1);
+    QCOMPARE(again.cameraRuns().runs().at(0).frames, quint64(150));
+}
+
+void StatisticsControllerTest::keepsTheCameraRecordSmall()
+{
+    ZoneScope zone("CET-1");
+    QTemporaryDir dir;
+    const QString path = dataDir(dir) + "camera-runs.json";
+    // Interactive reminders every 30 s from 22:00:15 local on Monday on, far more runs than the
+    // record keeps one by one; the 243rd run is a measurement from 23:58:15 to 00:01:15.
+    const QDateTime first(QDate(2026, 12, 7), QTime(21, 0, 15), Qt::UTC);
+    const int count = CameraRunLog::kKeptRuns + 300;
+    const int measurement = 242;
+    {
+        CameraRunLog log(path);
+        log.load(first);
+        for (int i = 0; i < count; ++i) {
+            log.add(
+                i == measurement
+                    ? CameraRunReport{FeatureMeasurement, 180000, 5400, CameraRunEnd::Finished}
+                    : CameraRunReport{FeatureInteractiveTraining, 2000, 50, CameraRunEnd::Finished},
+                first.addSecs(30 * i));
+        }
+    }
+    QVERIFY2(QFileInfo(path).size() < 64 * 1024,
+             qPrintable(QString::number(QFileInfo(path).size())));
+    CameraRunLog log(path);
+    const QDateTime now(QDate(2026, 12, 8), QTime(9, 0), Qt::UTC);
+    log.load(now);
+    QCOMPARE(log.runs().size(), CameraRunLog::kKeptRuns);
+    int foldedRuns = 0;
+    QVector<qint64> measured;
+    for (const CameraRunLog::DayTotal& total : log.dayTotals()) {
+        foldedRuns += total.runs;
+        if (total.kind == FeatureMeasurement) {
+            measured.append(total.cameraMs);
+        }
+    }
+    QCOMPARE(foldedRuns, count - CameraRunLog::kKeptRuns);
+    QCOMPARE(measured, (QVector<qint64>{105000, 75000})); // split at local midnight
+    const qint64 spent = (count - 1) * 2000 + 180000;
+    const CameraTimeSummary week = log.summary(now, Qt::Monday);
+    QCOMPARE(week.weekMs, spent); // nothing lost by folding
+    // Monday holds 240 reminder runs (22:00:15 to 23:59:45) and 105 s of the measurement.
+    QCOMPARE(week.todayMs, spent - 240 * 2000 - 105000);
 }
 
 QTEST_GUILESS_MAIN(StatisticsControllerTest)

@@ -30,6 +30,10 @@ public slots:
         requests << "setPauseAppWindowTitles " + titles;
     }
     void setProcesses(QString processes) override { requests << "setProcesses " + processes; }
+    void setCallWindowTitles(QString titles) override
+    {
+        requests << "setCallWindowTitles " + titles;
+    }
 
 protected slots:
     void checkProcessesAndWindowsTitles() override {}

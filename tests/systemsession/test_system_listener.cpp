@@ -224,6 +224,33 @@ private slots:
         QCOMPARE(m_windows->reads, 2);
     }
 
+    // Call windows are watched whenever the list has an entry, on the same reading as the
+    // pause rules, and told only when the set of matching windows changed.
+    void callWindowsAreToldOnChange()
+    {
+        QSignalSpy calls(m_listener.get(), &SystemListenerLinux::callWindowsChanged);
+        m_windows->titles = QStringList{"Inbox - Mail", "Zoom Meeting"};
+        m_listener->setCallWindowTitles(" ; zoom meeting;JITSI");
+        QVERIFY(m_listener->isCheckTimerActive());
+        QCOMPARE(calls.count(), 1);
+        QCOMPARE(calls.at(0).at(0).toStringList(), QStringList{"Zoom Meeting"});
+        m_windows->reads = 0;
+        tick();
+        QCOMPARE(calls.count(), 1);
+        m_windows->titles << "Daily - Jitsi Meet";
+        tick();
+        QCOMPARE(calls.count(), 2);
+        QCOMPARE(calls.at(1).at(0).toStringList(),
+                 (QStringList{"Daily - Jitsi Meet", "Zoom Meeting"}));
+        // An emptied list ends the call it saw, and the timer stops with it.
+        m_listener->setCallWindowTitles("");
+        QCOMPARE(calls.count(), 3);
+        QCOMPARE(calls.at(2).at(0).toStringList(), QStringList{});
+        QVERIFY(!m_listener->isCheckTimerActive());
+        QCOMPARE(m_windows->reads, 3);
+        QCOMPARE(codes(), QList<int>{}); // no pause comes of it
+    }
+
     void listMatching_data()
     {
         QTest::addColumn<QString>("list");

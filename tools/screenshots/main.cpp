@@ -6,6 +6,7 @@
 #include "app/LanguageCatalog.h"
 #include "app/LanguageSwitch.h"
 #include "app/StatisticsWiring.h"
+#include "common/CameraRun.h"
 #include "common/SettingsStore.h"
 #include "gui/BlinkRatePlot.h"
 #include "gui/CameraSettingsDialog.h"
@@ -63,6 +64,39 @@ void save(const QString& name, const QRect& area)
     const QString path = QDir(g_folder).filePath(name + ".png");
     picture.save(path);
     std::printf("%s\n", qPrintable(path));
+}
+
+// A morning's camera runs, one of each kind and ending, newest first.
+CameraTimeSummary cameraRecord()
+{
+    const QDateTime morning(QDate(2024, 3, 18), QTime(11, 40), Qt::LocalTime);
+    const struct
+    {
+        Feature kind;
+        int startMinutes;
+        int seconds;
+        quint64 frames;
+        CameraRunEnd ending;
+    } runs[] = {
+        {FeatureMeasurement, 0, 184, 5520, CameraRunEnd::Finished},
+        {FeatureInteractiveTraining, -35, 61, 1830, CameraRunEnd::NoFace},
+        {FeatureFreeCamera, -80, 12, 350, CameraRunEnd::Stopped},
+        {FeatureMeasurement, -150, 3, 0, CameraRunEnd::Error},
+        {FeatureInteractiveTraining, -190, 4000, 120000, CameraRunEnd::Finished},
+    };
+    CameraTimeSummary summary;
+    for (const auto& run : runs) {
+        CameraRun recorded;
+        recorded.kind = run.kind;
+        recorded.start = morning.addSecs(qint64(run.startMinutes) * 60).toUTC();
+        recorded.end = recorded.start.addSecs(run.seconds);
+        recorded.frames = run.frames;
+        recorded.ending = run.ending;
+        summary.todayMs += recorded.cameraMs();
+        summary.lastRuns.append(recorded);
+    }
+    summary.weekMs = summary.todayMs + qint64(3) * 3600 * 1000 + 754000;
+    return summary;
 }
 
 // The main window's pages, its tray menu in each state, and the camera test on a recording.
@@ -136,6 +170,8 @@ void mainWindowPictures(const QString& clip, const QString& faceModel,
     gui.form()->toolButton_titleBarBack->click();
     gui.form()->toolButton_titleBarAbout->click();
     page(QStringLiteral("about-page"));
+    gui.showCameraTime(cameraRecord());
+    page(QStringLiteral("about-page-camera-runs"));
     gui.form()->toolButton_titleBarBack->click();
 
     gui.form()->toolButton_titleBarSettings->click();
@@ -355,6 +391,11 @@ int main(int argc, char* argv[])
     breakWindow->popUp();
     settle();
     save(QStringLiteral("break-reminder"), breakWindow->frameGeometry());
+    breakWindow->hide();
+    breakWindow->setHeldForCall(true);
+    breakWindow->popUp();
+    settle();
+    save(QStringLiteral("break-reminder-held-for-call"), breakWindow->frameGeometry());
     breakWindow->hide();
 
     auto* exercise = new ExerciseReminderWidget(&mainWindow);
