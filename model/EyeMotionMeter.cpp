@@ -112,7 +112,7 @@ EyeMotion EyeMotionMeter::measure(const cv::Mat& previousGrey, const cv::Mat& cu
     forEachValue([&](float v) { squares += (v - mean) * (v - mean); });
     const double variance = squares / count;
     EyeMotion motion{mean, variance > kVarianceFloor ? std::sqrt(variance) : variance, 0.0, true};
-    if (headMotion) {
+    if (headMotion && m_headMotionMargin) {
         motion.mean = discountHeadMotion(mean, *headMotion, eye, normaliser);
     }
     if (measureBeside) {
@@ -128,6 +128,9 @@ EyeMotion EyeMotionMeter::measure(const cv::Mat& previousGrey, const cv::Mat& cu
 // motion counts only beyond a share of the head's motion at the eye. Upward motion is left as it
 // is: the slower reopening only counts after a closing, and a margin there would cut a blink that
 // comes with a nod.
+// The margin costs fast blinks, though: the skin beside the eyes folds with a closing lid, the
+// head's fit follows it, and the margin takes the closing away. Where the eyes themselves are
+// looked at for a closed lid, a moving head without one is refused there, and the margin is off.
 double EyeMotionMeter::discountHeadMotion(double mean, const cv::Matx23d& head,
                                           const EyeValues& eye, float normaliser)
 {

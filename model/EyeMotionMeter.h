@@ -35,10 +35,15 @@ public:
     // eyeDistance is the distance between the previous centres of the two eyes. headMotion, when
     // given, maps previous frame coordinates to current ones: the current square is taken along
     // it, so that only motion relative to the head is measured, and downward motion counts only
-    // beyond a share of the head's own. measureBeside fills EyeMotion::beside.
+    // beyond a share of the head's own, unless that margin is off. measureBeside fills
+    // EyeMotion::beside.
     EyeMotion measure(const cv::Mat& previousGrey, const cv::Mat& currentGrey, const EyeValues& eye,
                       float eyeDistance, const cv::Matx23d* headMotion = nullptr,
                       bool measureBeside = false);
+
+    // The margin on downward motion while the head moves; on by default.
+    void setHeadMotionMargin(bool on) { m_headMotionMargin = on; }
+    bool headMotionMargin() const { return m_headMotionMargin; }
 
 private:
     static double discountHeadMotion(double mean, const cv::Matx23d& head, const EyeValues& eye,
@@ -49,4 +54,5 @@ private:
     cv::Mat m_flow;       // view of the buffer for the eye being measured
     cv::Mat m_warped;     // the current square, held still
     std::vector<float> m_beside;
+    bool m_headMotionMargin = true;
 };

@@ -166,6 +166,9 @@ void Model::loadDetectors()
                                   "): every lid movement of a blink counts, unconfirmed";
         m_closure.setCues(ClosureCues::None);
     }
+    // A head that moves without closing its lids is refused by the look at the lids; only
+    // without that look does the flow itself keep a margin for head motion.
+    m_motionMeter.setHeadMotionMargin(m_closure.cues() == ClosureCues::None);
 }
 
 void Model::drawTexts()

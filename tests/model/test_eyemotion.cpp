@@ -137,6 +137,28 @@ private slots:
         QVERIFY2(qAbs(beside.mean) < qAbs(raw.mean) / 2, qPrintable(show(beside)));
     }
 
+    // A lid closing while the head moves down: with the margin for head motion, the downward
+    // motion loses a share of the head's (here 3 px); without it, all of it is the lid's.
+    void headMotionMarginCanBeSwitchedOff()
+    {
+        const SyntheticFace face(kFaceBox);
+        const cv::Matx23d down = SyntheticFace::shift(0, 3);
+        const cv::Mat previous = blurred(face.render(0.0));
+        const cv::Mat current = face.render(0.5, down);
+        EyeMotionMeter meter;
+        QVERIFY(meter.headMotionMargin());
+        const EyeMotion kept =
+            meter.measure(previous, current, face.eyes().first, face.eyeDistance(), &down);
+        meter.setHeadMotionMargin(false);
+        const EyeMotion whole =
+            meter.measure(previous, current, face.eyes().first, face.eyeDistance(), &down);
+        QVERIFY2(whole.mean > 2 * kT, qPrintable(show(whole)));
+        const double margin = 0.4 * 3 / face.eyeDistance();
+        QVERIFY2(qAbs(whole.mean - std::max(0.0, kept.mean) - std::min(margin, whole.mean)) < 1e-9,
+                 qPrintable(show(kept) + " / " + show(whole)));
+        QCOMPARE(whole.spread, kept.spread);
+    }
+
     void noMotionGivesAboutZero()
     {
         const SyntheticFace face(kFaceBox);
