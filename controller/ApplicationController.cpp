@@ -763,7 +763,8 @@ void ApplicationController::checkPresence()
     const qint64 naturalBreakMs = m_breakSchedule.naturalBreakMs();
     const QDateTime since =
         breakShown ? m_breakShownAt : m_breakSchedule.lastInputTime(idleMs, now);
-    const bool inputIdle = !since.isValid() || since.msecsTo(now) > naturalBreakMs;
+    // Before any input was seen nobody can tell how long the user has been idle.
+    const bool inputIdle = since.isValid() && since.msecsTo(now) > naturalBreakMs;
     std::optional<bool> awayByCamera;
     if (presenceLookAllowed() && (breakShown || inputIdle)) {
         const PresenceLook::Watch watch =
