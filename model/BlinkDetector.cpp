@@ -1,5 +1,6 @@
 #include "BlinkDetector.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace {
@@ -27,6 +28,8 @@ void BlinkDetector::restartFrames()
 {
     m_firstEye = EyeState();
     m_secondEye = EyeState();
+    m_firstLong = LongClosure();
+    m_secondLong = LongClosure();
     m_frame = 0;
     m_frameRate = 30;
     m_blinkLabelUntil = 0;
@@ -61,8 +64,8 @@ void BlinkDetector::recordMotion(const EyeMotion& first, const EyeMotion& second
 
 void BlinkDetector::runDetectors()
 {
-    runDetector(m_firstEye, m_firstMean, m_firstSpread);
-    runDetector(m_secondEye, m_secondMean, m_secondSpread);
+    runDetector(m_firstEye, m_firstLong, m_firstMean, m_firstSpread);
+    runDetector(m_secondEye, m_secondLong, m_secondMean, m_secondSpread);
 }
 
 int BlinkDetector::blinkMarker() const
@@ -89,68 +92,143 @@ bool BlinkDetector::updateFrameRate()
     return true;
 }
 
-void BlinkDetector::runDetector(EyeState& eye, const std::array<double, historyLength>& means,
-                                const std::array<double, historyLength>& spreads)
+BlinkDetector::Step BlinkDetector::advance(EyeState& eye, quint64 i, double restAllowance, double m,
+                                           double sd, EyeEvent& event) const
 {
     const double T = flowThreshold;
     const double A = amplitudeThreshold;
+    const double dt = m_interval[ring(i)];
 
+    if ((eye.state == kClosing || eye.state == kOpening) &&
+        eye.duration - std::min(eye.rest, restAllowance) > longestBlink) {
+        return Step::TooLong;
+    }
+    if (eye.state == kIdle) {
+        if (m > T && sd > T) {
+            eye.state = kClosing;
+            eye.start = i - 1;
+            eye.duration = dt;
+            eye.amplitude = sd;
+            eye.rest = 0.0;
+            eye.downAtOnce = true;
+        }
+        return Step::Next;
+    }
+    if (eye.state == kClosing) {
+        if (m < -T && sd > T && eye.amplitude > A) {
+            eye.state = kOpening;
+            eye.turn = i;
+            eye.amplitude = sd;
+            eye.duration += dt;
+            return Step::Next;
+        }
+        if (m < -T && sd > T) {
+            return Step::Dropped;
+        }
+        if (m > -T && sd > T) {
+            eye.amplitude += sd;
+        } else if (eye.amplitude > A && eye.downAtOnce) {
+            eye.rest += dt;
+        }
+        eye.duration += dt;
+        if (eye.amplitude <= A && eye.duration > shortestBlink) {
+            eye.downAtOnce = false;
+        }
+        return Step::Next;
+    }
+    if (m < T && sd > T) {
+        eye.amplitude += sd;
+        eye.duration += dt;
+        return Step::Next;
+    }
+    if (eye.amplitude > A && eye.duration > shortestBlink) {
+        eye.state = kIdle;
+        event = EyeEvent{eye.start, i - 1, eye.duration, eye.amplitude, eye.turn};
+        return Step::Event;
+    }
+    if (m > T && sd > T) {
+        return Step::Dropped;
+    }
+    eye.duration += dt;
+    return Step::Next;
+}
+
+void BlinkDetector::runDetector(EyeState& eye, LongClosure& longClosure,
+                                const std::array<double, historyLength>& means,
+                                const std::array<double, historyLength>& spreads)
+{
     quint64 i = eye.scan;
     while (i <= m_frame) {
         const std::size_t at = ring(i);
-        const double m = means[at];
-        const double sd = spreads[at];
-        const double dt = m_interval[at];
-        // Dropping a candidate re-scans from the entry after the one that opened it, so an event
-        // that began inside the dropped candidate is still found.
-        bool dropped = false;
-
-        if ((eye.state == kClosing || eye.state == kOpening) && eye.duration > longestBlink) {
-            dropped = true;
-        } else if (eye.state == kIdle) {
-            if (m > T && sd > T) {
-                eye.state = kClosing;
-                eye.start = i - 1;
-                eye.duration = dt;
-                eye.amplitude = sd;
-            }
-        } else if (eye.state == kClosing) {
-            if (m < -T && sd > T && eye.amplitude > A) {
-                eye.state = kOpening;
-                eye.turn = i;
-                eye.amplitude = sd;
-                eye.duration += dt;
-            } else if (m < -T && sd > T) {
-                dropped = true;
-            } else if (m > -T && sd > T) {
-                eye.amplitude += sd;
-                eye.duration += dt;
-            } else {
-                eye.duration += dt;
-            }
-        } else {
-            if (m < T && sd > T) {
-                eye.amplitude += sd;
-                eye.duration += dt;
-            } else if (eye.amplitude > A && eye.duration > shortestBlink) {
-                eye.state = kIdle;
-                mergeEvent(EyeEvent{eye.start, i - 1, eye.duration, eye.amplitude, eye.turn});
-                m_blinkLabelUntil = m_frame + blinkMarkerFrames;
-            } else if (m > T && sd > T) {
-                dropped = true;
-            } else {
-                eye.duration += dt;
+        EyeEvent event;
+        const Step step = advance(eye, i, 0.0, means[at], spreads[at], event);
+        if (step == Step::TooLong && !longClosure.following && !longClosure.held) {
+            // Its rest may still make it a long blink: followed on from this entry.
+            EyeState follow = eye;
+            EyeEvent unused;
+            if (advance(follow, i, longestRest, means[at], spreads[at], unused) != Step::TooLong) {
+                longClosure.candidate = eye;
+                longClosure.candidate.scan = i;
+                longClosure.following = true;
             }
         }
-
-        if (dropped) {
+        if (step == Step::Dropped || step == Step::TooLong) {
+            // Dropping a candidate re-scans from the entry after the one that opened it, so an
+            // event that began inside the dropped candidate is still found.
             eye.state = kIdle;
             i = eye.start + 2;
-        } else {
-            ++i;
+            continue;
         }
+        if (step == Step::Event) {
+            countEyeEvent(longClosure, event);
+        }
+        ++i;
     }
     eye.scan = i;
+
+    followLongClosure(longClosure, means, spreads);
+    // Counted once the main scan can no longer find an event overlapping it.
+    const quint64 earliestStart = eye.state == kIdle ? eye.scan - 1 : eye.start;
+    if (longClosure.held && earliestStart > longClosure.event.end) {
+        longClosure.held = false;
+        mergeEvent(longClosure.event);
+    }
+}
+
+void BlinkDetector::followLongClosure(LongClosure& longClosure,
+                                      const std::array<double, historyLength>& means,
+                                      const std::array<double, historyLength>& spreads)
+{
+    EyeState& eye = longClosure.candidate;
+    while (longClosure.following && eye.scan <= m_frame) {
+        const std::size_t at = ring(eye.scan);
+        EyeEvent event;
+        const Step step = advance(eye, eye.scan, longestRest, means[at], spreads[at], event);
+        ++eye.scan;
+        if (step == Step::Dropped || step == Step::TooLong) {
+            longClosure.following = false;
+        } else if (step == Step::Event) {
+            longClosure.following = false;
+            longClosure.event = event;
+            longClosure.held = true;
+        }
+    }
+}
+
+void BlinkDetector::countEyeEvent(LongClosure& longClosure, const EyeEvent& event)
+{
+    if (longClosure.following && longClosure.candidate.start <= event.end) {
+        longClosure.following = false;
+    }
+    if (longClosure.held) {
+        if (longClosure.event.start <= event.end && event.start <= longClosure.event.end) {
+            longClosure.held = false;
+        } else if (longClosure.event.end < event.start) {
+            longClosure.held = false;
+            mergeEvent(longClosure.event);
+        }
+    }
+    mergeEvent(event);
 }
 
 bool BlinkDetector::isNewBlink(const EyeEvent& last, const EyeEvent& event)
@@ -178,4 +256,5 @@ void BlinkDetector::mergeEvent(const EyeEvent& event)
     if (newBlink && onBlinkCounted) {
         onBlinkCounted();
     }
+    m_blinkLabelUntil = m_frame + blinkMarkerFrames;
 }

@@ -14,6 +14,9 @@ public:
     static constexpr double flowThreshold = 0.0025;
     static constexpr double amplitudeThreshold = 0.0075;
     static constexpr double longestBlink = 0.5;
+    // Time a lid that came down within shortestBlink may rest closed beyond longestBlink: long
+    // blinks rest closed, while a candidate opened by slow lid drift does not come down at once.
+    static constexpr double longestRest = 0.3;
     static constexpr double shortestBlink = 0.1;
     static constexpr double mergeRatio = 0.3;
     static constexpr int historyLength = 10000;
@@ -38,6 +41,8 @@ public:
         double duration = 0.0;
         double amplitude = 0.0;
         quint64 turn = 0;
+        double rest = 0.0;      // seconds without lid motion after the lid came down at once
+        bool downAtOnce = true; // the closing passed the amplitude within shortestBlink
     };
 
     // The merge rule: does event, following last (of either eye), start a new blink?
@@ -81,8 +86,34 @@ public:
     const EyeState& eyeState(int eye) const { return eye == 0 ? m_firstEye : m_secondEye; }
 
 private:
-    void runDetector(EyeState& eye, const std::array<double, historyLength>& means,
+    // A closure too long for longestBlink but within it without its rest, followed on its own.
+    // Its event counts only where the main scan finds no event overlapping it, so that the events
+    // the main scan finds stay exactly as they are.
+    struct LongClosure
+    {
+        EyeState candidate;
+        bool following = false;
+        EyeEvent event;
+        bool held = false;
+    };
+
+    enum class Step
+    {
+        Next,
+        Dropped,
+        TooLong,
+        Event
+    };
+    // One history entry for one eye's state machine; restAllowance seconds of rest do not count
+    // towards longestBlink.
+    Step advance(EyeState& eye, quint64 i, double restAllowance, double m, double sd,
+                 EyeEvent& event) const;
+    void runDetector(EyeState& eye, LongClosure& longClosure,
+                     const std::array<double, historyLength>& means,
                      const std::array<double, historyLength>& spreads);
+    void followLongClosure(LongClosure& longClosure, const std::array<double, historyLength>& means,
+                           const std::array<double, historyLength>& spreads);
+    void countEyeEvent(LongClosure& longClosure, const EyeEvent& event);
     void mergeEvent(const EyeEvent& event);
 
     std::array<double, historyLength> m_firstMean{};
@@ -92,6 +123,8 @@ private:
     std::array<double, historyLength> m_interval{};
     EyeState m_firstEye;
     EyeState m_secondEye;
+    LongClosure m_firstLong;
+    LongClosure m_secondLong;
     EyeEvent m_lastEvent;
     quint64 m_frame = 0;
     int m_frameRate = 30;

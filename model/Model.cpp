@@ -101,8 +101,16 @@ Model::Model(ModelOptions options, QObject* parent)
         if (!m_lastClosure.closed) {
             qDebug() << "Model:: eye movement without a closing lid, no blink";
             emit blinkRefused(event.start, event.end);
+            return false;
         }
-        return m_lastClosure.closed;
+        // Beyond the longest blink only lids seen shut count: a gaze lowered for long moves the
+        // lids down and up the same way.
+        if (event.duration > BlinkDetector::longestBlink && !m_lastClosure.judged) {
+            qDebug() << "Model:: long closure without lids seen shut, no blink";
+            emit blinkRefused(event.start, event.end);
+            return false;
+        }
+        return true;
     };
     m_detector.onBlinkCounted = [this] {
         qDebug() << "Model:: blink detected";

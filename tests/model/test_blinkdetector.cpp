@@ -271,12 +271,69 @@ private slots:
         feed.still(2);
         feed.frame(kDown);
         feed.frame(kDown);
-        feed.still(20); // the lid stays down for 0.66 s
+        feed.still(30); // the lid stays down for 0.96 s, beyond the rest a long blink may have
         feed.frame(kUp);
         feed.frame(kUp);
         feed.still(3);
         QCOMPARE(m_counted, 0);
         QCOMPARE(m_detector.blinkMarker(), 0);
+    }
+
+    void longBlinkResting_data()
+    {
+        QTest::addColumn<int>("drift");    // weak downward frames, each followed by 3 still ones
+        QTest::addColumn<int>("rest");     // still frames with the lid down
+        QTest::addColumn<bool>("counted"); // 0.06 s closing and 0.06 s opening around the rest
+        QTest::newRow("rests 0.45 s") << 0 << 15 << true;
+        QTest::newRow("rests 0.66 s: 0.78 s long") << 0 << 22 << true;
+        QTest::newRow("rests 0.69 s: 0.81 s long, 0.51 s without the rest") << 0 << 23 << false;
+        QTest::newRow("drift before it, rests 0.45 s") << 2 << 15 << true;
+    }
+
+    void longBlinkResting()
+    {
+        QFETCH(int, drift);
+        QFETCH(int, rest);
+        QFETCH(bool, counted);
+        Feeder feed{m_detector};
+        feed.still(2);
+        for (int i = 0; i < drift; ++i) {
+            feed.frame({0.01, 0.003});
+            feed.still(3);
+        }
+        const auto closing = static_cast<quint64>(m_detector.frameCounter() + 1);
+        feed.frame(kDown);
+        feed.frame(kDown);
+        feed.still(rest);
+        feed.frame(kUp);
+        feed.frame(kUp);
+        feed.still(3);
+        QCOMPARE(m_counted, counted ? 1 : 0);
+        if (counted) {
+            // The drift does not open it: the event starts with the lid's one movement down.
+            QCOMPARE(m_detector.lastEyeEvent().start, closing - 1);
+            QCOMPARE(m_detector.lastEyeEvent().end, closing + 3 + static_cast<quint64>(rest));
+            QVERIFY(qAbs(m_detector.lastEyeEvent().duration - (4 + rest) * kDt) < 1e-9);
+        }
+    }
+
+    void longBlinkYieldsToAnEventInsideIt()
+    {
+        // A candidate the lid opened and that rests, then a blink of its own before the limit
+        // with the rest: the main scan's event is the one counted, as without the long blink.
+        Feeder feed{m_detector};
+        feed.still(2);
+        feed.frame(kDown);
+        feed.frame(kDown);
+        feed.still(12);
+        feed.frame(kDown);
+        feed.frame(kDown);
+        feed.frame(kUp);
+        feed.frame(kUp);
+        feed.still(3);
+        QCOMPARE(m_counted, 1);
+        QCOMPARE(m_detector.lastEyeEvent().start, quint64(16));
+        QCOMPARE(m_detector.lastEyeEvent().end, quint64(20));
     }
 
     void frameRate()
