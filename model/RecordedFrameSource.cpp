@@ -3,8 +3,8 @@
 #include <utility>
 
 RecordedFrameSource::RecordedFrameSource(std::string path, SimulatedEngineClock* clock,
-                                         double fallbackFps)
-    : m_path(std::move(path)), m_clock(clock), m_fallbackFps(fallbackFps)
+                                         double fallbackFps, qint64 frameLimit)
+    : m_path(std::move(path)), m_clock(clock), m_fallbackFps(fallbackFps), m_frameLimit(frameLimit)
 {
 }
 
@@ -36,7 +36,7 @@ void RecordedFrameSource::release()
 
 bool RecordedFrameSource::read(cv::Mat& frame)
 {
-    if (!m_capture.read(frame)) {
+    if ((m_frameLimit > 0 && m_frameIndex + 1 >= m_frameLimit) || !m_capture.read(frame)) {
         return false;
     }
     ++m_frameIndex;

@@ -8,12 +8,13 @@
 
 // A video file or an image-sequence pattern ("frames/%04d.png") in place of the webcam. When given
 // a simulated clock it moves that clock to each frame's time, so the engine sees the recording's
-// own pace however fast it is decoded.
+// own pace however fast it is decoded. A frame limit above zero ends the recording after that many
+// frames.
 class RecordedFrameSource : public FrameSource
 {
 public:
     explicit RecordedFrameSource(std::string path, SimulatedEngineClock* clock = nullptr,
-                                 double fallbackFps = 30.0);
+                                 double fallbackFps = 30.0, qint64 frameLimit = 0);
 
     bool open(int cameraId) override;
     bool isOpened() const override;
@@ -31,6 +32,7 @@ private:
     std::string m_path;
     SimulatedEngineClock* m_clock;
     double m_fallbackFps;
+    qint64 m_frameLimit;
     double m_fps = 0.0;
     cv::VideoCapture m_capture;
     qint64 m_frameIndex = -1;

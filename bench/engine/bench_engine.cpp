@@ -1,6 +1,6 @@
 // Per-frame cost of each engine stage over recorded clips at 640 x 480, on one core.
 // Usage: bench_engine [--face-model FILE] [--landmarks FILE] [--motion MODES] [--closure CUES]
-//        VIDEO...
+//        [--frames N] VIDEO...
 // Prints the median and 99th percentile of every stage, of the whole measurement pipeline per
 // frame, the share of one core a real-time 30 fps measurement uses, and the peak memory. MODES
 // is a comma-separated list of head-motion compensations (stabilised, beside, none; default the
@@ -86,6 +86,7 @@ int main(int argc, char* argv[])
         {"landmarks", "Landmark model (default: data.dat beside this program).", "file"});
     parser.addOption({"motion", "Head-motion compensations to compare.", "modes", "stabilised"});
     parser.addOption({"closure", "Closure cues to compare.", "cues", "learned"});
+    parser.addOption({"frames", "Only each clip's first N frames.", "N", "0"});
     parser.process(app);
     if (parser.positionalArguments().isEmpty()) {
         parser.showHelp(2);
@@ -135,6 +136,7 @@ int main(int argc, char* argv[])
             options.profiler = &mode.recorder;
             options.motionCompensation = mode.compensation;
             options.closureCues = mode.cues;
+            options.frameLimit = parser.value("frames").toLongLong();
             BlinkAnalysis analysis(options);
             if (!analysis.run()) {
                 std::fprintf(stderr, "bench_engine: %s\n", qPrintable(analysis.errorText()));

@@ -66,8 +66,8 @@ bool BlinkAnalysis::run()
         return false;
     }
     auto clock = std::make_shared<SimulatedEngineClock>();
-    auto source =
-        std::make_shared<RecordedFrameSource>(m_options.videoPath.toStdString(), clock.get());
+    auto source = std::make_shared<RecordedFrameSource>(m_options.videoPath.toStdString(),
+                                                        clock.get(), 30.0, m_options.frameLimit);
     ModelOptions options;
     options.frameSource = source;
     options.clock = clock;

@@ -44,6 +44,7 @@ public:
         EngineProfiler* profiler = nullptr;
         MotionCompensation motionCompensation = ModelOptions().motionCompensation;
         ClosureCues closureCues = ModelOptions().closureCues;
+        qint64 frameLimit = 0; // above zero: only the recording's first frames
     };
 
     explicit BlinkAnalysis(Options options, QObject* parent = nullptr);
