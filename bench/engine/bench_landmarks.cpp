@@ -79,7 +79,7 @@ void printRow(const char* what, const std::vector<double>& values)
 
 } // namespace
 
-int main(int argc, char* argv[])
+int main(int argc, char* argv[]) // NOLINT(bugprone-exception-escape): a benchmark ends on any throw
 {
     QCoreApplication app(argc, argv);
     QCommandLineParser parser;
