@@ -89,6 +89,13 @@ void LandmarkCascade::read(std::istream& in, unsigned long long byteLimit)
             if (!std::isfinite(largest)) {
                 throw serialization_error("a leaf holds a value that is not a number");
             }
+            if (m_trees.empty()) {
+                // Every level of a trained model holds as many trees of one depth: room for all
+                // of them at once, since growing the leaves would hold twice their memory.
+                m_splits.reserve(levels * trees * tree.splits.size());
+                m_leaves.reserve(levels * trees * tree.leaf_values.size() *
+                                 static_cast<size_t>(values));
+            }
             Tree packed;
             packed.firstSplit = static_cast<std::uint32_t>(m_splits.size());
             packed.splitCount = static_cast<std::uint32_t>(tree.splits.size());
