@@ -24,9 +24,23 @@
 
 WinkwellApplication* WinkwellApplication::s_instance = nullptr;
 
+namespace {
+
+// Winkwell draws nothing with OpenGL; without this the X11 platform loads the GL driver at
+// start-up: tens of megabytes held for good, all of LLVM where only the software renderer is.
+int& withoutOpenGl(int& argc)
+{
+    if (qEnvironmentVariableIsEmpty("QT_XCB_GL_INTEGRATION")) {
+        qputenv("QT_XCB_GL_INTEGRATION", "none");
+    }
+    return argc;
+}
+
+} // namespace
+
 WinkwellApplication::WinkwellApplication(int& argc, char** argv, std::FILE* stderrLog,
                                          ApplicationEnvironment environment)
-    : QApplication(argc, argv), m_stderrLog(stderrLog)
+    : QApplication(withoutOpenGl(argc), argv), m_stderrLog(stderrLog)
 {
     // One copy per user and installation.
     m_singleInstance = environment.singleInstance;

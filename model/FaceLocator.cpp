@@ -1,11 +1,10 @@
 #include "FaceLocator.h"
 
+#include "LandmarkCascade.h"
+
 #include <algorithm>
 #include <cmath>
-#include <dlib/image_processing/shape_predictor.h>
-#include <dlib/image_transforms/assign_image.h>
 #include <dlib/opencv/cv_image.h>
-#include <dlib/serialize.h>
 #include <exception>
 
 namespace {
@@ -90,9 +89,8 @@ std::optional<FaceRecord> chooseFace(const std::vector<DetectedFace>& faces,
 
 struct EyeCornerLocator::Impl
 {
-    dlib::shape_predictor predictor;
-    dlib::array2d<unsigned char> image;
-    bool loaded = false;
+    LandmarkCascade predictor;
+    cv::Mat image; // shares the frame's pixels: a grey frame is not written after its conversion
 };
 
 EyeCornerLocator::EyeCornerLocator() : m_impl(std::make_unique<Impl>())
@@ -102,40 +100,29 @@ EyeCornerLocator::~EyeCornerLocator() = default;
 
 bool EyeCornerLocator::load(const std::string& path, std::string& errorMessage)
 {
-    m_impl->loaded = false;
-    errorMessage.clear();
-    dlib::shape_predictor predictor;
-    try {
-        dlib::deserialize(path) >> predictor;
-    } catch (const std::exception& e) {
-        errorMessage = e.what();
-        return false;
-    } catch (...) {
-        errorMessage = "Unknown exception";
+    LandmarkCascade& predictor = m_impl->predictor;
+    if (!predictor.load(path, errorMessage)) {
         return false;
     }
     const unsigned long needed = *std::max_element(m_cornerParts.begin(), m_cornerParts.end()) + 1;
-    if (predictor.num_parts() < needed) {
-        errorMessage = "The shape predictor has " + std::to_string(predictor.num_parts()) +
+    if (predictor.numParts() < needed) {
+        errorMessage = "The shape predictor has " + std::to_string(predictor.numParts()) +
                        " landmarks; at least " + std::to_string(needed) + " are needed.";
+        predictor.clear();
         return false;
     }
-    m_impl->predictor = std::move(predictor);
-    m_impl->loaded = true;
-    m_placesLids =
-        m_impl->predictor.num_parts() > *std::max_element(m_lidParts.begin(), m_lidParts.end());
+    m_placesLids = predictor.numParts() > *std::max_element(m_lidParts.begin(), m_lidParts.end());
     return true;
 }
 
 bool EyeCornerLocator::isLoaded() const
 {
-    return m_impl->loaded;
+    return !m_impl->predictor.empty();
 }
 
 void EyeCornerLocator::unload()
 {
-    m_impl->predictor = dlib::shape_predictor();
-    m_impl->loaded = false;
+    m_impl->predictor.clear();
     m_placesLids = false;
 }
 
@@ -151,17 +138,12 @@ void EyeCornerLocator::setLidParts(const std::array<unsigned long, 8>& parts)
 
 bool EyeCornerLocator::placesLids() const
 {
-    return m_impl->loaded && m_placesLids;
+    return isLoaded() && m_placesLids;
 }
 
 void EyeCornerLocator::setImage(const cv::Mat& grey)
 {
-    if (grey.empty() || grey.type() != CV_8UC1) {
-        m_impl->image.clear();
-        return;
-    }
-    // assign_image keeps the landmark image's storage while the frame size stays the same.
-    dlib::assign_image(m_impl->image, dlib::cv_image<unsigned char>(grey));
+    m_impl->image = grey.type() == CV_8UC1 ? grey : cv::Mat();
 }
 
 namespace {
@@ -200,12 +182,12 @@ float lidOpening(const dlib::full_object_detection& shape, const unsigned long* 
 
 } // namespace
 
-template <typename Image>
-void EyeCornerLocator::place(const Image& image, const FaceRecord& face, float roiFactor,
+void EyeCornerLocator::place(const cv::Mat& image, const FaceRecord& face, float roiFactor,
                              EyePair& eyes, LidOpening* lids) const
 {
     const dlib::rectangle box(face.x, face.y, face.x + face.width, face.y + face.height);
-    const dlib::full_object_detection shape = m_impl->predictor(image, box);
+    const dlib::full_object_detection shape =
+        m_impl->predictor(dlib::cv_image<unsigned char>(image), box);
     if (shape.num_parts() <= *std::max_element(m_cornerParts.begin(), m_cornerParts.end())) {
         return;
     }
@@ -224,7 +206,7 @@ void EyeCornerLocator::place(const Image& image, const FaceRecord& face, float r
 void EyeCornerLocator::locate(const FaceRecord& face, float roiFactor, EyePair& eyes,
                               LidOpening* lids) const
 {
-    if (!m_impl->loaded || m_impl->image.size() == 0) {
+    if (!isLoaded() || m_impl->image.empty()) {
         return;
     }
     place(m_impl->image, face, roiFactor, eyes, lids);
@@ -233,8 +215,8 @@ void EyeCornerLocator::locate(const FaceRecord& face, float roiFactor, EyePair& 
 void EyeCornerLocator::locateIn(const cv::Mat& grey, const FaceRecord& face, float roiFactor,
                                 EyePair& eyes, LidOpening* lids) const
 {
-    if (!m_impl->loaded || grey.empty() || grey.type() != CV_8UC1) {
+    if (!isLoaded() || grey.empty() || grey.type() != CV_8UC1) {
         return;
     }
-    place(dlib::cv_image<unsigned char>(grey), face, roiFactor, eyes, lids);
+    place(grey, face, roiFactor, eyes, lids);
 }

@@ -71,7 +71,7 @@ public:
     void setLidParts(const std::array<unsigned long, 8>& parts);
     // The model places the lid points too (the 68-point model does, a corners-only one not).
     bool placesLids() const;
-    // Copies the (unblurred) grey frame into the landmark image.
+    // The (unblurred) grey frame the landmarks are placed on; its pixels are shared, not copied.
     void setImage(const cv::Mat& grey);
     // Eye centres, corner distances and ROI sizes (roiFactor x distance) for this face; lids,
     // when given, gets their opening (left negative without lid points).
@@ -82,8 +82,7 @@ public:
                   LidOpening* lids) const;
 
 private:
-    template <typename Image>
-    void place(const Image& image, const FaceRecord& face, float roiFactor, EyePair& eyes,
+    void place(const cv::Mat& image, const FaceRecord& face, float roiFactor, EyePair& eyes,
                LidOpening* lids) const;
 
     struct Impl;

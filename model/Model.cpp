@@ -1,6 +1,7 @@
 #include "Model.h"
 
 #include "WebcamFrameSource.h"
+#include "platform/FreeMemory.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -306,9 +307,7 @@ void Model::releaseCamera()
 // pending stop wins over the error.
 void Model::endRunWithError(Error error)
 {
-    releaseCamera();
-    reportRunEnd(error == ErrorNoFace ? CameraRunEnd::NoFace : CameraRunEnd::Error);
-    m_cameraUse = NoRun;
+    endRun(error == ErrorNoFace ? CameraRunEnd::NoFace : CameraRunEnd::Error);
     if (m_run.isLivePreview) {
         if (error == ErrorCameraOccupied) {
             sendStatusImage(m_statusImages.cameraOccupied);
@@ -327,9 +326,21 @@ void Model::endRunWithError(Error error)
 
 void Model::finishRun()
 {
+    endRun(CameraRunEnd::Finished);
+}
+
+// Every end of a run: the camera goes, the run is told of, and the frames it held go too (the
+// look back keeps a second and a half of them, some 15 MB, which an idle program need not hold).
+void Model::endRun(CameraRunEnd ending)
+{
     releaseCamera();
-    reportRunEnd(CameraRunEnd::Finished);
+    reportRunEnd(ending);
     m_cameraUse = NoRun;
+    m_closure.reset();
+    m_headMotion = HeadMotionTracker();
+    m_previous.grey.release();
+    m_blurredPrevious.release();
+    returnFreedMemory();
 }
 
 void Model::reportRunEnd(CameraRunEnd ending)
@@ -388,9 +399,7 @@ bool Model::endCheck()
     if (!m_isEnd && !m_isStopRequired) {
         return false;
     }
-    releaseCamera();
-    reportRunEnd(CameraRunEnd::Stopped);
-    m_cameraUse = NoRun;
+    endRun(CameraRunEnd::Stopped);
     if (m_isEnd) {
         qDebug() << "Model::startBlinkDetection() emitting finish while running blink detection";
         emit finished();
@@ -566,6 +575,24 @@ Model::Localisation Model::localise(const cv::Mat& frame, const cv::Mat& grey,
     return here;
 }
 
+// The flow reads the blurred previous frame only in the eye squares. The squares keep a pixel from
+// the frame's edges, so each is blurred from its true neighbours, as in the whole frame.
+void Model::blurEyeSquares(const PreviousFrame& previous)
+{
+    if (!previous.face) {
+        return;
+    }
+    if (m_blurredPrevious.size() != previous.grey.size()) {
+        m_blurredPrevious.create(previous.grey.size(), CV_8UC1);
+    }
+    for (const EyeValues& eye : {previous.eyes.first, previous.eyes.second}) {
+        const cv::Rect square = EyeMotionMeter::square(eye, previous.grey.size());
+        if (!square.empty()) {
+            cv::blur(previous.grey(square), m_blurredPrevious(square), cv::Size(3, 3));
+        }
+    }
+}
+
 // Returns true when the run ended because the face was gone too long.
 bool Model::applyNoFaceRule(bool hasFace, bool previousHadFace)
 {
@@ -726,7 +753,7 @@ void Model::processFrame()
     {
         ProfiledStage stage(m_profiler, EngineProfiler::GreyAndBlur);
         cv::cvtColor(frame, grey, cv::COLOR_BGR2GRAY);
-        cv::blur(m_previous.grey, m_blurredPrevious, cv::Size(3, 3));
+        blurEyeSquares(m_previous);
     }
 
     const Localisation here = localise(frame, grey, m_previous);

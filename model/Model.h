@@ -185,6 +185,7 @@ private:
     void processFrame();
     bool runLevelChecks();
     Localisation localise(const cv::Mat& frame, const cv::Mat& grey, const PreviousFrame& previous);
+    void blurEyeSquares(const PreviousFrame& previous);
     bool applyNoFaceRule(bool hasFace, bool previousHadFace);
     void measureMotion(const PreviousFrame& previous, const cv::Mat& blurredPrevious,
                        const cv::Mat& grey, bool detectionFrame);
@@ -192,6 +193,7 @@ private:
     void lookForFace();
     void endRunWithError(Error error);
     void finishRun();
+    void endRun(CameraRunEnd ending);
     void reportRunEnd(CameraRunEnd ending);
     void releaseCamera();
     void sendStatusImage(const QImage& image);
@@ -222,7 +224,7 @@ private:
     EyeStateModel m_eyeState;
     EyeMotionMeter m_motionMeter;
     HeadMotionTracker m_headMotion;
-    cv::Mat m_blurredPrevious; // reused buffer: the previous grey image as the flow sees it
+    cv::Mat m_blurredPrevious; // reused buffer: the previous eye squares as the flow sees them
     BlinkDetector m_detector;
     ClosureCheck m_closure;
     Closure m_lastClosure;

@@ -1,10 +1,13 @@
 #include "model/FaceLocator.h"
+#include "model/LandmarkCascade.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
 #include <dlib/image_processing/shape_predictor.h>
 #include <dlib/serialize.h>
 #include <fstream>
+#include <opencv2/imgproc.hpp>
+#include <random>
 
 namespace {
 
@@ -211,6 +214,19 @@ private slots:
         QVERIFY(!message.empty());
         QVERIFY(!locator.isLoaded());
 
+        // A split that compares a pixel beyond the feature pool would read past the pixels.
+        dlib::impl::regression_tree tree;
+        tree.splits = {{0, 7, 0.f}};
+        tree.leaf_values.assign(2, dlib::zeros_matrix<float>(8, 1));
+        dlib::matrix<float, 0, 1> fourPoints(8);
+        fourPoints = 0.2f, 0.4f, 0.4f, 0.4f, 0.6f, 0.4f, 0.8f, 0.4f;
+        const dlib::shape_predictor beyondPool(fourPoints, {{tree}}, {{{0.5f, 0.5f}}});
+        const QString hostile = dir.filePath("beyond-pool.dat");
+        dlib::serialize(hostile.toStdString()) << beyondPool;
+        message.clear();
+        QVERIFY(!locator.load(hostile.toStdString(), message));
+        QVERIFY2(message.find("feature pool") != std::string::npos, message.c_str());
+
         // Locating with no model leaves the eyes alone.
         EyePair eyes = untouchedEyes();
         locator.setImage(cv::Mat(48, 64, CV_8UC1, cv::Scalar(0)));
@@ -244,6 +260,71 @@ private slots:
 
         locator.unload();
         QVERIFY(!locator.isLoaded());
+    }
+
+    // The compact cascade walks the same trees as dlib: a wrong child or leaf would move points by
+    // a leaf's size (several pixels here); the rounding of its leaves moves them by a pixel at
+    // most.
+    void compactCascadePlacesAsDlibDoes()
+    {
+        std::mt19937 random(7);
+        std::uniform_real_distribution<float> unit(0.f, 1.f);
+        const long parts = 6;
+        dlib::matrix<float, 0, 1> meanShape(2 * parts);
+        for (long i = 0; i < meanShape.size(); ++i) {
+            meanShape(i) = 0.2f + 0.6f * unit(random);
+        }
+        const unsigned long poolSize = 24;
+        std::vector<std::vector<dlib::impl::regression_tree>> forests(3);
+        std::vector<std::vector<dlib::vector<float, 2>>> pool(forests.size());
+        for (size_t level = 0; level < forests.size(); ++level) {
+            for (unsigned long p = 0; p < poolSize; ++p) {
+                pool[level].push_back({unit(random), unit(random)});
+            }
+            for (int t = 0; t < 8; ++t) {
+                dlib::impl::regression_tree tree;
+                for (int s = 0; s < 7; ++s) {
+                    tree.splits.push_back({static_cast<unsigned long>(random() % poolSize),
+                                           static_cast<unsigned long>(random() % poolSize),
+                                           60.f * unit(random) - 30.f});
+                }
+                for (int l = 0; l < 8; ++l) {
+                    dlib::matrix<float, 0, 1> leaf(2 * parts);
+                    for (long i = 0; i < leaf.size(); ++i) {
+                        leaf(i) = 0.1f * unit(random) - 0.05f;
+                    }
+                    tree.leaf_values.push_back(leaf);
+                }
+                forests[level].push_back(tree);
+            }
+        }
+        const dlib::shape_predictor reference(meanShape, forests, pool);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("random.dat");
+        dlib::serialize(path.toStdString()) << reference;
+        LandmarkCascade cascade;
+        std::string message;
+        QVERIFY2(cascade.load(path.toStdString(), message), message.c_str());
+        QCOMPARE(cascade.numParts(), static_cast<unsigned long>(parts));
+
+        cv::Mat noise(240, 320, CV_8UC1);
+        cv::randu(noise, 0, 256);
+        cv::GaussianBlur(noise, noise, cv::Size(9, 9), 3.0);
+        const dlib::cv_image<unsigned char> image(noise);
+        int exact = 0;
+        for (int face = 0; face < 20; ++face) {
+            const dlib::rectangle box(20 + 5 * face, 10 + 3 * face, 200 + 4 * face, 190 + 2 * face);
+            const dlib::full_object_detection expected = reference(image, box);
+            const dlib::full_object_detection placed = cascade(image, box);
+            QCOMPARE(placed.num_parts(), expected.num_parts());
+            for (unsigned long p = 0; p < placed.num_parts(); ++p) {
+                const dlib::point offset = placed.part(p) - expected.part(p);
+                QVERIFY2(std::abs(offset.x()) <= 1 && std::abs(offset.y()) <= 1,
+                         qPrintable(QStringLiteral("face %1 point %2").arg(face).arg(p)));
+                exact += offset == dlib::point(0, 0);
+            }
+        }
+        QVERIFY(exact >= 100); // of 120 points
     }
 };
 

@@ -1,5 +1,7 @@
 #include "ShapeModel.h"
 
+#include "model/ShapePredictorStream.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -15,65 +17,9 @@ namespace winkwell::datadat {
 namespace {
 
 using dlib::serialization_error;
-
-unsigned long readCount(std::istream& in, unsigned long long byteLimit, const char* what)
-{
-    unsigned long count = 0;
-    dlib::deserialize(count, in);
-    // Every serialised element takes at least one byte.
-    if (count > byteLimit) {
-        throw serialization_error(std::string("implausible ") + what + " count " +
-                                  std::to_string(count));
-    }
-    return count;
-}
-
-template <typename T, typename ReadOne>
-void readVector(std::vector<T>& items, std::istream& in, unsigned long long byteLimit,
-                const char* what, ReadOne readOne)
-{
-    const unsigned long count = readCount(in, byteLimit, what);
-    items.clear();
-    // Grow with the data actually read rather than trusting the stored count.
-    items.reserve(std::min<unsigned long>(count, 1UL << 16));
-    for (unsigned long i = 0; i < count; ++i) {
-        T item;
-        readOne(item);
-        items.push_back(std::move(item));
-    }
-}
-
-void readColumn(dlib::matrix<float, 0, 1>& column, std::istream& in, unsigned long long byteLimit)
-{
-    long rows = 0;
-    long cols = 0;
-    dlib::deserialize(rows, in);
-    dlib::deserialize(cols, in);
-    // dlib writes the dimensions negated.
-    rows = rows < 0 ? -rows : rows;
-    cols = cols < 0 ? -cols : cols;
-    if (rows < 0 || cols < 0 || (cols != 1 && !(rows == 0 && cols == 0))) {
-        throw serialization_error("matrix is not a column vector");
-    }
-    if (static_cast<unsigned long long>(rows) > byteLimit) {
-        throw serialization_error("implausible matrix size " + std::to_string(rows));
-    }
-    column.set_size(rows);
-    for (long r = 0; r < rows; ++r) {
-        dlib::deserialize(column(r), in);
-    }
-}
-
-void readTree(dlib::impl::regression_tree& tree, std::istream& in, unsigned long long byteLimit)
-{
-    readVector(tree.splits, in, byteLimit, "split", [&](dlib::impl::split_feature& split) {
-        // A hidden friend: only argument-dependent lookup finds it.
-        using dlib::deserialize;
-        deserialize(split, in);
-    });
-    readVector(tree.leaf_values, in, byteLimit, "leaf",
-               [&](dlib::matrix<float, 0, 1>& leaf) { readColumn(leaf, in, byteLimit); });
-}
+using shape_predictor_stream::readColumn;
+using shape_predictor_stream::readTree;
+using shape_predictor_stream::readVector;
 
 void moveLandmarks(dlib::matrix<float, 0, 1>& shape, const std::vector<unsigned long>& newOrder)
 {
