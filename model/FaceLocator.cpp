@@ -46,11 +46,13 @@ EyeValues provisionalEye(const cv::Point2f& landmark, int faceWidth)
 
 } // namespace
 
-std::optional<FaceRecord> chooseFace(const std::vector<DetectedFace>& faces,
-                                     const std::optional<FaceRecord>& previous, int frameWidth,
-                                     int frameHeight, EyePair& eyes)
+namespace {
+
+std::optional<FaceRecord> chooseFaceAbove(int minimumConfidence,
+                                          const std::vector<DetectedFace>& faces,
+                                          const std::optional<FaceRecord>& previous, int frameWidth,
+                                          int frameHeight, EyePair& eyes)
 {
-    const int minimumConfidence = previous ? kTrackingConfidence : kNewFaceConfidence;
     const DetectedFace* chosen = nullptr;
     ScaledFace best{};
     long long bestDistance = 0;
@@ -85,6 +87,66 @@ std::optional<FaceRecord> chooseFace(const std::vector<DetectedFace>& faces,
     record.width = std::min(frameWidth - best.x - kBorderMargin, best.width);
     record.height = std::min(frameHeight - best.y - kBorderMargin, best.height);
     return record;
+}
+
+bool inSamePlace(const FaceRecord& face, const FaceRecord& before)
+{
+    const long long dx = (face.x + face.width / 2) - (before.x + before.width / 2);
+    const long long dy = (face.y + face.height / 2) - (before.y + before.height / 2);
+    const long long reach = before.width / 2;
+    return dx * dx + dy * dy <= reach * reach;
+}
+
+} // namespace
+
+std::optional<FaceRecord> chooseFace(const std::vector<DetectedFace>& faces,
+                                     const std::optional<FaceRecord>& previous, int frameWidth,
+                                     int frameHeight, EyePair& eyes)
+{
+    return chooseFaceAbove(previous ? kTrackingConfidence : kNewFaceConfidence, faces, previous,
+                           frameWidth, frameHeight, eyes);
+}
+
+std::optional<FaceRecord> FaceAcquisition::choose(const std::vector<DetectedFace>& faces,
+                                                  int frameWidth, int frameHeight, EyePair& eyes)
+{
+    std::optional<FaceRecord> face = chooseFace(faces, std::nullopt, frameWidth, frameHeight, eyes);
+    if (face) {
+        reset();
+        return face;
+    }
+    // The face nearest to the one seen on the last frame continues its count; otherwise the
+    // widest at tracking confidence starts a new one.
+    EyePair candidateEyes = m_pendingEyes;
+    std::optional<FaceRecord> candidate;
+    if (m_pending) {
+        candidate = chooseFaceAbove(kTrackingConfidence, faces, m_pending, frameWidth, frameHeight,
+                                    candidateEyes);
+        if (candidate && !inSamePlace(*candidate, *m_pending)) {
+            candidate.reset();
+        }
+    }
+    if (candidate) {
+        ++m_seen;
+    } else {
+        candidate = chooseFaceAbove(kTrackingConfidence, faces, std::nullopt, frameWidth,
+                                    frameHeight, candidateEyes);
+        m_seen = candidate ? 1 : 0;
+    }
+    m_pending = candidate;
+    m_pendingEyes = candidateEyes;
+    if (m_seen < framesToConfirm) {
+        return std::nullopt;
+    }
+    eyes = m_pendingEyes;
+    reset();
+    return candidate;
+}
+
+void FaceAcquisition::reset()
+{
+    m_pending.reset();
+    m_seen = 0;
 }
 
 struct EyeCornerLocator::Impl

@@ -48,6 +48,27 @@ std::optional<FaceRecord> chooseFace(const std::vector<DetectedFace>& faces,
                                      const std::optional<FaceRecord>& previous, int frameWidth,
                                      int frameHeight, EyePair& eyes);
 
+// Finds a face while none is followed. The strict rule of chooseFace takes a face at once; a face
+// below its confidence but at tracking confidence counts once the detector has found it in the
+// same place on framesToConfirm consecutive frames: this detector scores many clear faces in
+// the 80s, and one frame's false face seldom stays put. Writes the eye values as chooseFace does,
+// only when it returns a face.
+class FaceAcquisition
+{
+public:
+    static constexpr int framesToConfirm = 3;
+
+    std::optional<FaceRecord> choose(const std::vector<DetectedFace>& faces, int frameWidth,
+                                     int frameHeight, EyePair& eyes);
+    // The next face starts its count afresh (a face was found, or the run starts).
+    void reset();
+
+private:
+    std::optional<FaceRecord> m_pending;
+    EyePair m_pendingEyes;
+    int m_seen = 0;
+};
+
 // The landmark step: four eye corners from the data.dat shape predictor (landmarks 0 and 1 the
 // first eye, 2 and 3 the second).
 class EyeCornerLocator

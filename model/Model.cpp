@@ -560,8 +560,10 @@ Model::Localisation Model::localise(const cv::Mat& frame, const cv::Mat& grey,
         ProfiledStage stage(m_profiler, EngineProfiler::FaceDetection);
         cv::Mat small;
         cv::resize(frame, small, cv::Size(), 0.25, 0.25, cv::INTER_AREA);
-        here.face = chooseFace(m_faceDetector->detect(small), previous.face, frame.cols, frame.rows,
-                               here.eyes);
+        const std::vector<DetectedFace>& faces = m_faceDetector->detect(small);
+        here.face = previous.face
+                        ? chooseFace(faces, previous.face, frame.cols, frame.rows, here.eyes)
+                        : m_run.faceAcquisition.choose(faces, frame.cols, frame.rows, here.eyes);
     }
     if (detectionFrame) {
         ProfiledStage stage(m_profiler, EngineProfiler::Landmarks);

@@ -153,6 +153,7 @@ private:
         float previewScale = 1.f;     // processed frame width / 400
         bool cameraOpened = false;    // until its end is reported
         quint64 lookFrames = 0;       // frames a presence look read
+        FaceAcquisition faceAcquisition;
     };
 
     // What one frame leaves to the next. The grey image stays sharp: the landmark step and the

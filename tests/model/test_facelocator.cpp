@@ -135,6 +135,49 @@ private slots:
         QCOMPARE(nearer->x, 396);
     }
 
+    void newFaceBelowTheStrictConfidence_data()
+    {
+        // Per frame the detector's one face (confidence 0: none) and its place; the frame at
+        // which the face is taken (-1: never).
+        QTest::addColumn<QList<int>>("confidences");
+        QTest::addColumn<QList<int>>("places");
+        QTest::addColumn<int>("takenAt");
+        QTest::newRow("confident: at once") << QList<int>{95} << QList<int>{20} << 0;
+        QTest::newRow("three frames in place")
+            << QList<int>{85, 85, 85} << QList<int>{20, 22, 24} << 2;
+        QTest::newRow("moved: counted afresh")
+            << QList<int>{85, 85, 85, 85, 85} << QList<int>{20, 22, 60, 61, 62} << 4;
+        QTest::newRow("a frame without it: counted afresh")
+            << QList<int>{85, 85, 0, 85, 85, 85} << QList<int>{20, 20, 20, 20, 20, 20} << 5;
+        QTest::newRow("below tracking confidence: never")
+            << QList<int>{39, 39, 39, 39} << QList<int>{20, 20, 20, 20} << -1;
+    }
+
+    void newFaceBelowTheStrictConfidence()
+    {
+        QFETCH(QList<int>, confidences);
+        QFETCH(QList<int>, places);
+        QFETCH(int, takenAt);
+        FaceAcquisition acquisition;
+        int taken = -1;
+        for (int i = 0; i < confidences.size() && taken < 0; ++i) {
+            std::vector<DetectedFace> faces;
+            if (confidences[i] > 0) {
+                faces.push_back(smallFace(places[i], 20, 40, confidences[i]));
+            }
+            EyePair eyes = untouchedEyes();
+            const std::optional<FaceRecord> face = acquisition.choose(faces, 640, 480, eyes);
+            if (face) {
+                taken = i;
+                QCOMPARE(face->x, places[i] * 4);
+                QCOMPARE(eyes.first.x, (places[i] + 40 * 0.3f) * 4.f);
+            } else {
+                QCOMPARE(eyes.first.roiSize, 3); // left as they were
+            }
+        }
+        QCOMPARE(taken, takenAt);
+    }
+
     void provisionalEyeValues()
     {
         EyePair eyes = untouchedEyes();
