@@ -4,8 +4,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <dlib/opencv/cv_image.h>
 #include <exception>
+#include <filesystem>
 
 namespace {
 
@@ -152,6 +154,10 @@ void FaceAcquisition::reset()
 struct EyeCornerLocator::Impl
 {
     LandmarkCascade predictor;
+    bool usable = false;
+    std::string modelPath;
+    std::string compactPath; // empty: the model stays in memory
+    std::uint64_t stamp = 0; // of the model file, as the compact file was written from it
     cv::Mat image; // shares the frame's pixels: a grey frame is not written after its conversion
 };
 
@@ -160,9 +166,24 @@ EyeCornerLocator::EyeCornerLocator() : m_impl(std::make_unique<Impl>())
 }
 EyeCornerLocator::~EyeCornerLocator() = default;
 
+namespace {
+
+// The model file's size and time: a compact file written from another one does not fit.
+std::uint64_t stampOf(const std::string& path)
+{
+    std::error_code ec;
+    const std::uint64_t size = std::filesystem::file_size(path, ec);
+    const auto time = std::filesystem::last_write_time(path, ec).time_since_epoch().count();
+    return size * 0x9E3779B97F4A7C15ULL ^ static_cast<std::uint64_t>(time);
+}
+
+} // namespace
+
 bool EyeCornerLocator::load(const std::string& path, std::string& errorMessage)
 {
     LandmarkCascade& predictor = m_impl->predictor;
+    m_impl->usable = false;
+    m_impl->compactPath.clear();
     if (!predictor.load(path, errorMessage)) {
         return false;
     }
@@ -174,18 +195,80 @@ bool EyeCornerLocator::load(const std::string& path, std::string& errorMessage)
         return false;
     }
     m_placesLids = predictor.numParts() > *std::max_element(m_lidParts.begin(), m_lidParts.end());
+    m_impl->usable = true;
+    m_impl->modelPath = path;
+    m_impl->stamp = stampOf(path);
     return true;
 }
 
 bool EyeCornerLocator::isLoaded() const
 {
-    return !m_impl->predictor.empty();
+    return m_impl->usable;
 }
 
 void EyeCornerLocator::unload()
 {
     m_impl->predictor.clear();
+    m_impl->usable = false;
+    m_impl->compactPath.clear();
     m_placesLids = false;
+}
+
+bool EyeCornerLocator::keepOnDisk(const std::string& folder, std::string& errorMessage)
+{
+    namespace fs = std::filesystem;
+    if (!isLoaded() || m_impl->predictor.empty()) {
+        errorMessage = "no model loaded";
+        return false;
+    }
+    // Named by the model file it holds: builds and installations share the cache folder, and
+    // each needs its own.
+    char name[40];
+    std::snprintf(name, sizeof name, "landmarks-%016llx.compact",
+                  static_cast<unsigned long long>(m_impl->stamp));
+    const fs::path path = fs::path(folder) / name;
+    if (!m_impl->predictor.save(path.string(), m_impl->stamp, errorMessage)) {
+        return false;
+    }
+    // Those of earlier model files are of no more use.
+    std::error_code ec;
+    for (const fs::directory_entry& entry : fs::directory_iterator(folder, ec)) {
+        const std::string other = entry.path().filename().string();
+        if (other != name && other.rfind("landmarks-", 0) == 0 &&
+            entry.path().extension() == ".compact") {
+            fs::remove(entry.path(), ec);
+        }
+    }
+    m_impl->compactPath = path.string();
+    letGo();
+    return true;
+}
+
+bool EyeCornerLocator::hold(std::string& errorMessage)
+{
+    Impl& impl = *m_impl;
+    if (!impl.usable || !impl.predictor.empty() || impl.compactPath.empty()) {
+        return impl.usable;
+    }
+    if (impl.predictor.loadCompact(impl.compactPath, impl.stamp, errorMessage)) {
+        return true;
+    }
+    // Gone, damaged, or the model file was replaced: read the model file and write it again.
+    const std::string compactPath = impl.compactPath;
+    std::string reason;
+    if (!load(impl.modelPath, reason)) {
+        errorMessage += "; " + reason;
+        return false;
+    }
+    impl.compactPath = impl.predictor.save(compactPath, impl.stamp, reason) ? compactPath : "";
+    return true;
+}
+
+void EyeCornerLocator::letGo()
+{
+    if (!m_impl->compactPath.empty()) {
+        m_impl->predictor.clear();
+    }
 }
 
 void EyeCornerLocator::setCornerParts(const std::array<unsigned long, 4>& parts)
@@ -268,7 +351,7 @@ void EyeCornerLocator::place(const cv::Mat& image, const FaceRecord& face, float
 void EyeCornerLocator::locate(const FaceRecord& face, float roiFactor, EyePair& eyes,
                               LidOpening* lids) const
 {
-    if (!isLoaded() || m_impl->image.empty()) {
+    if (m_impl->predictor.empty() || m_impl->image.empty()) {
         return;
     }
     place(m_impl->image, face, roiFactor, eyes, lids);
@@ -277,7 +360,7 @@ void EyeCornerLocator::locate(const FaceRecord& face, float roiFactor, EyePair& 
 void EyeCornerLocator::locateIn(const cv::Mat& grey, const FaceRecord& face, float roiFactor,
                                 EyePair& eyes, LidOpening* lids) const
 {
-    if (!isLoaded() || grey.empty() || grey.type() != CV_8UC1) {
+    if (m_impl->predictor.empty() || grey.empty() || grey.type() != CV_8UC1) {
         return;
     }
     place(grey, face, roiFactor, eyes, lids);

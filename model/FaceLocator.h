@@ -83,6 +83,15 @@ public:
     bool load(const std::string& path, std::string& errorMessage);
     bool isLoaded() const;
     void unload();
+    // Keeps the loaded model in a compact file in `folder` (written now) between camera runs, so
+    // that an idle engine does not hold it in memory: hold() reads it back for a run (a few
+    // milliseconds), letGo() drops it again. False, with the model left in memory, when the file
+    // cannot be written.
+    bool keepOnDisk(const std::string& folder, std::string& errorMessage);
+    // The model in memory for a run: from the compact file, or from the model file again where
+    // that is gone or stale. False when neither can be read; placing does nothing then.
+    bool hold(std::string& errorMessage);
+    void letGo();
     // Which landmarks are the four corners; data.dat has them at 0 to 3, other models (the
     // 68-point one in tests) elsewhere. Set before load(), which checks the model has them.
     void setCornerParts(const std::array<unsigned long, 4>& parts);

@@ -2,7 +2,9 @@
 
 #include "ShapePredictorStream.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <limits>
@@ -14,8 +16,9 @@ using dlib::serialization_error;
 using namespace shape_predictor_stream;
 
 constexpr float kLeafUnits = 32767.f;
+constexpr const char* kBeyondPool = "a split names a pixel beyond the feature pool";
 
-bool isPowerOfTwo(size_t n)
+bool isPowerOfTwo(std::uint64_t n)
 {
     return n != 0 && (n & (n - 1)) == 0;
 }
@@ -104,7 +107,7 @@ void LandmarkCascade::read(std::istream& in, unsigned long long byteLimit)
             for (const dlib::impl::split_feature& split : tree.splits) {
                 if (split.idx1 > std::numeric_limits<std::uint16_t>::max() ||
                     split.idx2 > std::numeric_limits<std::uint16_t>::max()) {
-                    throw serialization_error("a split names a pixel beyond the feature pool");
+                    throw serialization_error(kBeyondPool);
                 }
                 m_splits.push_back({static_cast<std::uint16_t>(split.idx1),
                                     static_cast<std::uint16_t>(split.idx2), split.thresh});
@@ -130,27 +133,210 @@ void LandmarkCascade::read(std::istream& in, unsigned long long byteLimit)
             readVector(level.*member, in, byteLimit, what, readOne);
         }
     };
-    readPerLevel(&Level::anchors, "anchor", [&](unsigned long& anchor) {
-        dlib::deserialize(anchor, in);
-        if (anchor >= numParts()) {
-            throw serialization_error("a feature pixel is placed from a landmark that is absent");
-        }
-    });
+    readPerLevel(&Level::anchors, "anchor",
+                 [&](unsigned long& anchor) { dlib::deserialize(anchor, in); });
     readPerLevel(&Level::deltas, "delta",
                  [&](dlib::vector<float, 2>& delta) { dlib::deserialize(delta, in); });
+    check();
+}
+
+void LandmarkCascade::check() const
+{
+    const long values = m_initialShape.size();
+    std::uint32_t nextTree = 0;
     for (const Level& level : m_levels) {
         if (level.deltas.size() != level.anchors.size()) {
             throw serialization_error("a feature pool's anchors and offsets differ in number");
         }
-        for (std::uint32_t t = level.firstTree; t < level.firstTree + level.treeCount; ++t) {
-            for (std::uint32_t s = 0; s < m_trees[t].splitCount; ++s) {
-                const Split& split = m_splits[m_trees[t].firstSplit + s];
+        for (unsigned long anchor : level.anchors) {
+            if (anchor >= numParts()) {
+                throw serialization_error(
+                    "a feature pixel is placed from a landmark that is absent");
+            }
+        }
+        if (level.firstTree != nextTree || level.treeCount > m_trees.size() - nextTree) {
+            throw serialization_error("the levels do not hold the trees in order");
+        }
+        nextTree += level.treeCount;
+        for (std::uint32_t t = level.firstTree; t < nextTree; ++t) {
+            const Tree& tree = m_trees[t];
+            const std::uint64_t leafValues = (std::uint64_t{tree.splitCount} + 1) * values;
+            if (!isPowerOfTwo(std::uint64_t{tree.splitCount} + 1) ||
+                tree.splitCount > m_splits.size() ||
+                tree.firstSplit > m_splits.size() - tree.splitCount ||
+                tree.firstLeaf > m_leaves.size() || leafValues > m_leaves.size() - tree.firstLeaf ||
+                !std::isfinite(tree.step)) {
+                throw serialization_error("a tree's splits or leaves lie outside the model");
+            }
+            for (std::uint32_t s = 0; s < tree.splitCount; ++s) {
+                const Split& split = m_splits[tree.firstSplit + s];
                 if (split.first >= level.anchors.size() || split.second >= level.anchors.size()) {
-                    throw serialization_error("a split names a pixel beyond the feature pool");
+                    throw serialization_error(kBeyondPool);
                 }
             }
         }
     }
+    if (nextTree != m_trees.size()) {
+        throw serialization_error("trees beyond the last level");
+    }
+}
+
+namespace {
+
+constexpr char kCompactMagic[8] = {'W', 'W', 'L', 'M', 'K', 'C', '0', '1'};
+constexpr std::uint32_t kByteOrder = 0x01020304;
+
+template <typename T> void put(std::ostream& out, const T& value)
+{
+    out.write(reinterpret_cast<const char*>(&value), sizeof value);
+}
+
+template <typename T> void putAll(std::ostream& out, const T* values, size_t count)
+{
+    out.write(reinterpret_cast<const char*>(values),
+              static_cast<std::streamsize>(count * sizeof(T)));
+}
+
+template <typename T> T take(std::istream& in)
+{
+    T value{};
+    if (!in.read(reinterpret_cast<char*>(&value), sizeof value)) {
+        throw serialization_error("the file ends early");
+    }
+    return value;
+}
+
+// Reads count items, checked against the bytes the file holds before anything is allocated.
+template <typename T>
+void takeAll(std::istream& in, std::vector<T>& items, std::uint64_t count,
+             unsigned long long byteLimit)
+{
+    if (count > byteLimit / sizeof(T)) {
+        throw serialization_error("implausible count " + std::to_string(count));
+    }
+    items.resize(count);
+    if (!in.read(reinterpret_cast<char*>(items.data()),
+                 static_cast<std::streamsize>(count * sizeof(T)))) {
+        throw serialization_error("the file ends early");
+    }
+}
+
+} // namespace
+
+bool LandmarkCascade::save(const std::string& path, std::uint64_t stamp,
+                           std::string& errorMessage) const
+{
+    const std::string temporary = path + ".part";
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        out.write(kCompactMagic, sizeof kCompactMagic);
+        put(out, kByteOrder);
+        put(out, stamp);
+        put(out, static_cast<std::uint64_t>(m_initialShape.size()));
+        put(out, static_cast<std::uint64_t>(m_levels.size()));
+        put(out, static_cast<std::uint64_t>(m_trees.size()));
+        put(out, static_cast<std::uint64_t>(m_splits.size()));
+        put(out, static_cast<std::uint64_t>(m_leaves.size()));
+        putAll(out, &m_initialShape(0), static_cast<size_t>(m_initialShape.size()));
+        for (const Level& level : m_levels) {
+            put(out, static_cast<std::uint64_t>(level.anchors.size()));
+            put(out, level.firstTree);
+            put(out, level.treeCount);
+            for (unsigned long anchor : level.anchors) {
+                put(out, static_cast<std::uint32_t>(anchor));
+            }
+            for (const dlib::vector<float, 2>& delta : level.deltas) {
+                put(out, delta.x());
+                put(out, delta.y());
+            }
+        }
+        putAll(out, m_trees.data(), m_trees.size());
+        putAll(out, m_splits.data(), m_splits.size());
+        putAll(out, m_leaves.data(), m_leaves.size());
+        out.flush();
+        if (!out) {
+            errorMessage = "cannot write " + temporary;
+            std::remove(temporary.c_str());
+            return false;
+        }
+    }
+    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+        errorMessage = "cannot replace " + path;
+        std::remove(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool LandmarkCascade::loadCompact(const std::string& path, std::uint64_t stamp,
+                                  std::string& errorMessage)
+{
+    clear();
+    errorMessage.clear();
+    std::error_code ec;
+    const std::uintmax_t size = std::filesystem::file_size(path, ec);
+    std::ifstream in(path, std::ios::binary);
+    if (ec || !in.is_open()) {
+        errorMessage = "cannot open " + path;
+        return false;
+    }
+    try {
+        readCompact(in, size, stamp);
+        return true;
+    } catch (const serialization_error& e) {
+        errorMessage = firstLine(e.info);
+    } catch (const std::bad_alloc&) {
+        errorMessage = "out of memory while reading it";
+    }
+    clear();
+    return false;
+}
+
+void LandmarkCascade::readCompact(std::istream& in, unsigned long long byteLimit,
+                                  std::uint64_t stamp)
+{
+    char magic[sizeof kCompactMagic] = {};
+    if (!in.read(magic, sizeof magic) || !std::equal(magic, magic + sizeof magic, kCompactMagic) ||
+        take<std::uint32_t>(in) != kByteOrder) {
+        throw serialization_error("not a compact landmark model of this program");
+    }
+    if (take<std::uint64_t>(in) != stamp) {
+        throw serialization_error("written for another landmark model file");
+    }
+    const auto values = take<std::uint64_t>(in);
+    const auto levels = take<std::uint64_t>(in);
+    const auto trees = take<std::uint64_t>(in);
+    const auto splits = take<std::uint64_t>(in);
+    const auto leaves = take<std::uint64_t>(in);
+    if (values == 0 || values % 2 != 0 || values > byteLimit || levels > byteLimit) {
+        throw serialization_error("the mean shape has no landmarks");
+    }
+    std::vector<float> shape;
+    takeAll(in, shape, values, byteLimit);
+    m_initialShape.set_size(static_cast<long>(values));
+    std::copy(shape.begin(), shape.end(), &m_initialShape(0));
+    m_levels.resize(levels);
+    std::vector<std::uint32_t> anchors;
+    std::vector<float> deltas;
+    for (Level& level : m_levels) {
+        const auto pool = take<std::uint64_t>(in);
+        level.firstTree = take<std::uint32_t>(in);
+        level.treeCount = take<std::uint32_t>(in);
+        takeAll(in, anchors, pool, byteLimit);
+        takeAll(in, deltas, 2 * pool, byteLimit);
+        level.anchors.assign(anchors.begin(), anchors.end());
+        level.deltas.resize(pool);
+        for (std::uint64_t p = 0; p < pool; ++p) {
+            level.deltas[p] = dlib::vector<float, 2>(deltas[2 * p], deltas[2 * p + 1]);
+        }
+    }
+    takeAll(in, m_trees, trees, byteLimit);
+    takeAll(in, m_splits, splits, byteLimit);
+    takeAll(in, m_leaves, leaves, byteLimit);
+    if (in.peek() != std::char_traits<char>::eof()) {
+        throw serialization_error("more bytes than the model holds");
+    }
+    check();
 }
 
 void LandmarkCascade::clear()

@@ -19,6 +19,12 @@ public:
     // Reads a file written by dlib::serialize(shape_predictor); false with the reason when the
     // file is missing, truncated or not a consistent shape predictor. Never throws.
     bool load(const std::string& path, std::string& errorMessage);
+    // The cascade in its own layout, read back in a few milliseconds where parsing dlib's takes
+    // over half a second, so that the engine can leave it on disk between camera runs. `stamp`
+    // names the model file it was read from; loadCompact() takes only a file with the same stamp,
+    // whole and consistent. save() writes through a temporary file.
+    bool save(const std::string& path, std::uint64_t stamp, std::string& errorMessage) const;
+    bool loadCompact(const std::string& path, std::uint64_t stamp, std::string& errorMessage);
     void clear();
     bool empty() const { return m_initialShape.size() == 0; }
     unsigned long numParts() const { return static_cast<unsigned long>(m_initialShape.size() / 2); }
@@ -49,6 +55,9 @@ private:
     };
 
     void read(std::istream& in, unsigned long long byteLimit);
+    void readCompact(std::istream& in, unsigned long long byteLimit, std::uint64_t stamp);
+    // Throws dlib::serialization_error where the parts do not fit together.
+    void check() const;
 
     dlib::matrix<float, 0, 1> m_initialShape; // x0, y0, x1, y1, ... in the unit square
     std::vector<Level> m_levels;

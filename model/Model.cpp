@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDebug>
 #include <QDir>
+#include <QFile>
 #include <QStandardPaths>
 #include <QThread>
 #include <QTimer>
@@ -60,6 +61,7 @@ ModelOptions ModelOptions::defaults()
     options.clock = nullptr;       // the steady clock
     const QString exeDir = QCoreApplication::applicationDirPath();
     options.landmarkModelPath = exeDir + QStringLiteral("/data.dat");
+    options.landmarkCacheFolder = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
     options.eyeStateModelPath = exeDir + QStringLiteral("/eyestate.yml");
     const QString modelName = QStringLiteral("face_detection_yunet_2022mar.onnx");
     options.faceModelCandidates << exeDir + QLatin1Char('/') + modelName;
@@ -162,6 +164,7 @@ void Model::loadDetectors()
         m_faceDetector.reset();
         return;
     }
+    keepLandmarksOnDisk();
     m_roiFactor = 2.0f;
     // Without the eye-state model the engine counts blinks as it did before it had one.
     m_closure.setEyeStateModel(nullptr);
@@ -178,6 +181,22 @@ void Model::loadDetectors()
     // A head that moves without closing its lids is refused by the look at the lids; only
     // without that look does the flow itself keep a margin for head motion.
     m_motionMeter.setHeadMotionMargin(m_closure.cues() == ClosureCues::None);
+}
+
+// The landmark model is most of what the engine holds (34 MB); between runs it waits in a
+// compact file, which reads back in milliseconds where data.dat takes over half a second.
+void Model::keepLandmarksOnDisk()
+{
+    const QString folder = m_options.landmarkCacheFolder;
+    if (folder.isEmpty()) {
+        return;
+    }
+    std::string message;
+    if (!QDir().mkpath(folder) ||
+        !m_eyeCorners.keepOnDisk(QFile::encodeName(folder).toStdString(), message)) {
+        qDebug().noquote() << "Model::init the landmark model stays in memory: cannot write it to"
+                           << folder << QString::fromStdString(message);
+    }
 }
 
 void Model::drawTexts()
@@ -269,6 +288,14 @@ void Model::beginRun(CameraUse use, int noFaceLimitMs)
     m_incompleteBlinks = 0;
     m_isStopRequired = false;
     m_cameraUse = use;
+    std::string message;
+    if (use != PresenceRun && !m_eyeCorners.hold(message)) {
+        qDebug().noquote() << "Model: the landmark model cannot be read again; the eyes are where"
+                           << "the face detector puts them:" << QString::fromStdString(message);
+    } else if (!message.empty()) {
+        qDebug().noquote() << "Model: the compact landmark model was written again:"
+                           << QString::fromStdString(message);
+    }
     startBlinkDetection();
 }
 
@@ -329,8 +356,9 @@ void Model::finishRun()
     endRun(CameraRunEnd::Finished);
 }
 
-// Every end of a run: the camera goes, the run is told of, and the frames it held go too (the
-// look back keeps a second and a half of them, some 15 MB, which an idle program need not hold).
+// Every end of a run: the camera goes, the run is told of, and what only a run needs goes too: the
+// frames it held (the look back keeps a second and a half of them, some 15 MB) and the landmark
+// model, where it has a compact file to wait in.
 void Model::endRun(CameraRunEnd ending)
 {
     releaseCamera();
@@ -340,6 +368,7 @@ void Model::endRun(CameraRunEnd ending)
     m_headMotion = HeadMotionTracker();
     m_previous.grey.release();
     m_blurredPrevious.release();
+    m_eyeCorners.letGo();
     returnFreedMemory();
 }
 

@@ -30,7 +30,10 @@ struct ModelOptions
 {
     std::shared_ptr<FrameSource> frameSource;
     std::shared_ptr<EngineClock> clock;
-    QString landmarkModelPath;       // data.dat
+    QString landmarkModelPath; // data.dat
+    // Where the landmark model waits between camera runs, in a compact file; empty: it stays in
+    // memory (the program uses the per-user cache folder).
+    QString landmarkCacheFolder;
     QString eyeStateModelPath;       // eyestate.yml; without it every flow candidate counts
     QStringList faceModelCandidates; // CNN face-detection model, first that loads wins
     std::function<std::unique_ptr<FaceDetector>()> faceDetectorFactory; // overrides the above
@@ -176,6 +179,7 @@ private:
 
     bool isUsable() const { return m_faceDetector != nullptr; }
     void loadDetectors();
+    void keepLandmarksOnDisk();
     bool mayStart(CameraUse use, const char* slot);
     void beginRun(CameraUse use, int noFaceLimitMs);
     bool endCheck();

@@ -85,6 +85,7 @@ int main(int argc, char* argv[])
     options.clock = clock;
     options.frameSource = std::make_shared<RecordedFrameSource>(clip.toStdString(), clock.get());
     options.landmarkModelPath = landmarks;
+    options.landmarkCacheFolder = dir.filePath(QStringLiteral("cache")); // the program's own
     options.faceModelCandidates = faceModel;
     environment.modelOptions = options;
     environment.instanceFolder = dir.filePath("runtime");

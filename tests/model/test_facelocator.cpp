@@ -5,7 +5,9 @@
 #include <QtTest>
 #include <dlib/image_processing/shape_predictor.h>
 #include <dlib/serialize.h>
+#include <filesystem>
 #include <fstream>
+#include <functional>
 #include <opencv2/imgproc.hpp>
 #include <random>
 
@@ -37,6 +39,53 @@ void writeFile(const QString& path, const std::string& bytes)
 {
     std::ofstream out(path.toStdString(), std::ios::binary);
     out << bytes;
+}
+
+// A cascade of three levels of eight trees of depth three over six landmarks, with random
+// splits and leaves large enough that a wrong leaf moves points by pixels.
+dlib::shape_predictor randomPredictor()
+{
+    std::mt19937 random(7);
+    std::uniform_real_distribution<float> unit(0.f, 1.f);
+    const long parts = 6;
+    dlib::matrix<float, 0, 1> meanShape(2 * parts);
+    for (long i = 0; i < meanShape.size(); ++i) {
+        meanShape(i) = 0.2f + 0.6f * unit(random);
+    }
+    const unsigned long poolSize = 24;
+    std::vector<std::vector<dlib::impl::regression_tree>> forests(3);
+    std::vector<std::vector<dlib::vector<float, 2>>> pool(forests.size());
+    for (size_t level = 0; level < forests.size(); ++level) {
+        for (unsigned long p = 0; p < poolSize; ++p) {
+            pool[level].push_back({unit(random), unit(random)});
+        }
+        for (int t = 0; t < 8; ++t) {
+            dlib::impl::regression_tree tree;
+            for (int s = 0; s < 7; ++s) {
+                tree.splits.push_back({static_cast<unsigned long>(random() % poolSize),
+                                       static_cast<unsigned long>(random() % poolSize),
+                                       60.f * unit(random) - 30.f});
+            }
+            for (int l = 0; l < 8; ++l) {
+                dlib::matrix<float, 0, 1> leaf(2 * parts);
+                for (long i = 0; i < leaf.size(); ++i) {
+                    leaf(i) = 0.1f * unit(random) - 0.05f;
+                }
+                tree.leaf_values.push_back(leaf);
+            }
+            forests[level].push_back(tree);
+        }
+    }
+    return dlib::shape_predictor(meanShape, forests, pool);
+}
+
+// Blurred noise: the trees' pixel comparisons go either way.
+cv::Mat noiseImage()
+{
+    cv::Mat noise(240, 320, CV_8UC1);
+    cv::randu(noise, 0, 256);
+    cv::GaussianBlur(noise, noise, cv::Size(9, 9), 3.0);
+    return noise;
 }
 
 } // namespace
@@ -310,38 +359,8 @@ private slots:
     // most.
     void compactCascadePlacesAsDlibDoes()
     {
-        std::mt19937 random(7);
-        std::uniform_real_distribution<float> unit(0.f, 1.f);
+        const dlib::shape_predictor reference = randomPredictor();
         const long parts = 6;
-        dlib::matrix<float, 0, 1> meanShape(2 * parts);
-        for (long i = 0; i < meanShape.size(); ++i) {
-            meanShape(i) = 0.2f + 0.6f * unit(random);
-        }
-        const unsigned long poolSize = 24;
-        std::vector<std::vector<dlib::impl::regression_tree>> forests(3);
-        std::vector<std::vector<dlib::vector<float, 2>>> pool(forests.size());
-        for (size_t level = 0; level < forests.size(); ++level) {
-            for (unsigned long p = 0; p < poolSize; ++p) {
-                pool[level].push_back({unit(random), unit(random)});
-            }
-            for (int t = 0; t < 8; ++t) {
-                dlib::impl::regression_tree tree;
-                for (int s = 0; s < 7; ++s) {
-                    tree.splits.push_back({static_cast<unsigned long>(random() % poolSize),
-                                           static_cast<unsigned long>(random() % poolSize),
-                                           60.f * unit(random) - 30.f});
-                }
-                for (int l = 0; l < 8; ++l) {
-                    dlib::matrix<float, 0, 1> leaf(2 * parts);
-                    for (long i = 0; i < leaf.size(); ++i) {
-                        leaf(i) = 0.1f * unit(random) - 0.05f;
-                    }
-                    tree.leaf_values.push_back(leaf);
-                }
-                forests[level].push_back(tree);
-            }
-        }
-        const dlib::shape_predictor reference(meanShape, forests, pool);
         QTemporaryDir dir;
         const QString path = dir.filePath("random.dat");
         dlib::serialize(path.toStdString()) << reference;
@@ -350,9 +369,7 @@ private slots:
         QVERIFY2(cascade.load(path.toStdString(), message), message.c_str());
         QCOMPARE(cascade.numParts(), static_cast<unsigned long>(parts));
 
-        cv::Mat noise(240, 320, CV_8UC1);
-        cv::randu(noise, 0, 256);
-        cv::GaussianBlur(noise, noise, cv::Size(9, 9), 3.0);
+        const cv::Mat noise = noiseImage();
         const dlib::cv_image<unsigned char> image(noise);
         int exact = 0;
         for (int face = 0; face < 20; ++face) {
@@ -368,6 +385,70 @@ private slots:
             }
         }
         QVERIFY(exact >= 100); // of 120 points
+    }
+
+    // Between runs the model waits in a compact file: read back, it places exactly as before; a
+    // damaged file, or one written from another model file, is made again from the model file.
+    void modelWaitsOnDiskBetweenRuns()
+    {
+        QTemporaryDir dir;
+        const std::string model = dir.filePath("random.dat").toStdString();
+        const std::string folder = dir.filePath("cache").toStdString();
+        std::filesystem::create_directory(folder);
+        std::ofstream(folder + "/landmarks-00000000000000aa.compact") << "an older model's";
+        dlib::serialize(model) << randomPredictor();
+        EyeCornerLocator locator;
+        std::string message;
+        QVERIFY2(locator.load(model, message), message.c_str());
+        locator.setImage(noiseImage());
+        const FaceRecord face{40, 20, 180, 180};
+        EyePair placed = untouchedEyes();
+        locator.locate(face, 2.0f, placed);
+        const auto samePlaces = [&] {
+            EyePair eyes = untouchedEyes();
+            locator.locate(face, 2.0f, eyes);
+            return eyes.first.x == placed.first.x && eyes.first.y == placed.first.y &&
+                   eyes.second.x == placed.second.x && eyes.second.roiSize == placed.second.roiSize;
+        };
+
+        QVERIFY2(locator.keepOnDisk(folder, message), message.c_str());
+        QVERIFY(locator.isLoaded());
+        std::vector<std::filesystem::path> files;
+        for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+            files.push_back(entry.path());
+        }
+        QCOMPARE(files.size(), size_t{1}); // the older model's file is gone
+        const std::string compact = files.front().string();
+        EyePair idle = untouchedEyes();
+        locator.locate(face, 2.0f, idle);
+        QCOMPARE(idle.first.roiSize, 3); // let go: nothing placed until the next run holds it
+        QVERIFY(locator.hold(message));
+        QVERIFY(message.empty());
+        QVERIFY(samePlaces());
+
+        const auto size = std::filesystem::file_size(compact);
+        for (const auto& spoil : std::vector<std::function<void()>>{
+                 [&] { std::filesystem::resize_file(compact, size / 2); },
+                 [&] { std::ofstream(compact, std::ios::app) << "more"; },
+                 [&] {
+                     LandmarkCascade other;
+                     std::string ignored;
+                     other.load(model, ignored);
+                     other.save(compact, 12345, ignored);
+                 }}) {
+            locator.letGo();
+            spoil();
+            message.clear();
+            QVERIFY(locator.hold(message));
+            QVERIFY(!message.empty());
+            QVERIFY(samePlaces());
+            QCOMPARE(std::filesystem::file_size(compact), size);
+        }
+        locator.letGo();
+        std::filesystem::remove(model);
+        std::filesystem::remove(compact);
+        QVERIFY(!locator.hold(message));
+        QVERIFY(!locator.isLoaded());
     }
 };
 

@@ -41,6 +41,8 @@ private:
         options.frameSource = source ? source : m_camera;
         options.clock = m_clock;
         options.landmarkModelPath = m_landmarks;
+        // As in the program: between runs the landmark model waits on disk.
+        options.landmarkCacheFolder = m_dir.filePath(QStringLiteral("cache"));
         options.eyeStateModelPath = m_eyeStateModel;
         options.motionCompensation = compensation;
         options.closureCues = cues;
