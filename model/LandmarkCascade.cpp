@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <limits>
 #include <new>
 
@@ -31,6 +32,13 @@ std::string firstLine(const std::string& text)
 } // namespace
 
 bool LandmarkCascade::load(const std::string& path, std::string& errorMessage)
+{
+    return readFile(path, errorMessage,
+                    [this](std::istream& in, unsigned long long size) { read(in, size); });
+}
+
+bool LandmarkCascade::readFile(const std::string& path, std::string& errorMessage,
+                               const std::function<void(std::istream&, unsigned long long)>& read)
 {
     clear();
     errorMessage.clear();
@@ -271,25 +279,9 @@ bool LandmarkCascade::save(const std::string& path, std::uint64_t stamp,
 bool LandmarkCascade::loadCompact(const std::string& path, std::uint64_t stamp,
                                   std::string& errorMessage)
 {
-    clear();
-    errorMessage.clear();
-    std::error_code ec;
-    const std::uintmax_t size = std::filesystem::file_size(path, ec);
-    std::ifstream in(path, std::ios::binary);
-    if (ec || !in.is_open()) {
-        errorMessage = "cannot open " + path;
-        return false;
-    }
-    try {
+    return readFile(path, errorMessage, [this, stamp](std::istream& in, unsigned long long size) {
         readCompact(in, size, stamp);
-        return true;
-    } catch (const serialization_error& e) {
-        errorMessage = firstLine(e.info);
-    } catch (const std::bad_alloc&) {
-        errorMessage = "out of memory while reading it";
-    }
-    clear();
-    return false;
+    });
 }
 
 void LandmarkCascade::readCompact(std::istream& in, unsigned long long byteLimit,

@@ -4,6 +4,8 @@
 #include <dlib/image_processing/full_object_detection.h>
 #include <dlib/matrix.h>
 #include <dlib/opencv/cv_image.h>
+#include <functional>
+#include <istream>
 #include <string>
 #include <vector>
 
@@ -54,6 +56,9 @@ private:
         std::uint32_t treeCount = 0;
     };
 
+    // Opens the file and runs read on it; false with the reason, and nothing held, on any failure.
+    bool readFile(const std::string& path, std::string& errorMessage,
+                  const std::function<void(std::istream&, unsigned long long)>& read);
     void read(std::istream& in, unsigned long long byteLimit);
     void readCompact(std::istream& in, unsigned long long byteLimit, std::uint64_t stamp);
     // Throws dlib::serialization_error where the parts do not fit together.

@@ -9,6 +9,7 @@
 // (learned, both, lids, photometric, none; default the program's); every motion mode runs with
 // each.
 
+#include "OneCore.h"
 #include "model/EngineProfiler.h"
 #include "tools/analyze/BlinkAnalysis.h"
 
@@ -18,7 +19,6 @@
 #include <array>
 #include <cstdio>
 #include <opencv2/core.hpp>
-#include <sched.h>
 #include <sys/resource.h>
 #include <vector>
 
@@ -92,12 +92,7 @@ int main(int argc, char* argv[])
         parser.showHelp(2);
     }
 
-    // One core: the figures must not hide behind OpenCV's worker threads.
-    cv::setNumThreads(1);
-    cpu_set_t cpus;
-    CPU_ZERO(&cpus);
-    CPU_SET(0, &cpus);
-    sched_setaffinity(0, sizeof cpus, &cpus);
+    runOnOneCore();
 
     struct Mode
     {

@@ -5,6 +5,7 @@
 // Faces are found as the engine finds them (on every fourth frame, on the quarter-size frame);
 // both models place the landmarks in the face the engine would follow.
 
+#include "OneCore.h"
 #include "model/FaceDetector.h"
 #include "model/FaceLocator.h"
 #include "model/LandmarkCascade.h"
@@ -22,7 +23,6 @@
 #include <opencv2/imgproc.hpp>
 #include <opencv2/videoio.hpp>
 #include <optional>
-#include <sched.h>
 #include <string>
 #include <vector>
 
@@ -91,11 +91,7 @@ int main(int argc, char* argv[]) // NOLINT(bugprone-exception-escape): a benchma
     if (parser.positionalArguments().isEmpty()) {
         parser.showHelp(2);
     }
-    cv::setNumThreads(1);
-    cpu_set_t cpus;
-    CPU_ZERO(&cpus);
-    CPU_SET(0, &cpus);
-    sched_setaffinity(0, sizeof cpus, &cpus);
+    runOnOneCore();
 
     const std::string modelPath = parser.value("landmarks").toStdString();
     const double before = residentMb();
