@@ -61,7 +61,10 @@ ModelOptions ModelOptions::defaults()
     options.clock = nullptr;       // the steady clock
     const QString exeDir = QCoreApplication::applicationDirPath();
     options.landmarkModelPath = exeDir + QStringLiteral("/data.dat");
-    options.landmarkCacheFolder = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+    const QString cacheDir = QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation);
+    if (!cacheDir.isEmpty()) {
+        options.landmarkCacheFolder = cacheDir + QStringLiteral("/winkwell");
+    }
     options.eyeStateModelPath = exeDir + QStringLiteral("/eyestate.yml");
     const QString modelName = QStringLiteral("face_detection_yunet_2022mar.onnx");
     options.faceModelCandidates << exeDir + QLatin1Char('/') + modelName;
