@@ -78,9 +78,10 @@ void LandmarkCascade::read(std::istream& in, unsigned long long byteLimit)
     }
 
     const unsigned long levels = readCount(in, byteLimit, "cascade");
-    m_levels.resize(levels);
     dlib::impl::regression_tree tree;
-    for (Level& level : m_levels) {
+    // The levels grow with what is read: a corrupt count must not allocate on its own.
+    for (unsigned long l = 0; l < levels; ++l) {
+        Level& level = m_levels.emplace_back();
         const unsigned long trees = readCount(in, byteLimit, "tree");
         level.firstTree = static_cast<std::uint32_t>(m_trees.size());
         level.treeCount = static_cast<std::uint32_t>(trees);
@@ -103,9 +104,13 @@ void LandmarkCascade::read(std::istream& in, unsigned long long byteLimit)
             if (m_trees.empty()) {
                 // Every level of a trained model holds as many trees of one depth: room for all
                 // of them at once, since growing the leaves would hold twice their memory.
-                m_splits.reserve(levels * trees * tree.splits.size());
-                m_leaves.reserve(levels * trees * tree.leaf_values.size() *
-                                 static_cast<size_t>(values));
+                // No more than the file's bytes, though, whatever its counts say.
+                const auto room = [&](unsigned long long wanted) {
+                    return static_cast<size_t>(std::min(wanted, byteLimit));
+                };
+                m_splits.reserve(room(1ULL * levels * trees * tree.splits.size()));
+                m_leaves.reserve(room(1ULL * levels * trees * tree.leaf_values.size() *
+                                      static_cast<unsigned long long>(values)));
             }
             Tree packed;
             packed.firstSplit = static_cast<std::uint32_t>(m_splits.size());
@@ -300,17 +305,17 @@ void LandmarkCascade::readCompact(std::istream& in, unsigned long long byteLimit
     const auto trees = take<std::uint64_t>(in);
     const auto splits = take<std::uint64_t>(in);
     const auto leaves = take<std::uint64_t>(in);
-    if (values == 0 || values % 2 != 0 || values > byteLimit || levels > byteLimit) {
+    if (values == 0 || values % 2 != 0) {
         throw serialization_error("the mean shape has no landmarks");
     }
     std::vector<float> shape;
     takeAll(in, shape, values, byteLimit);
     m_initialShape.set_size(static_cast<long>(values));
     std::copy(shape.begin(), shape.end(), &m_initialShape(0));
-    m_levels.resize(levels);
     std::vector<std::uint32_t> anchors;
     std::vector<float> deltas;
-    for (Level& level : m_levels) {
+    for (std::uint64_t l = 0; l < levels; ++l) {
+        Level& level = m_levels.emplace_back();
         const auto pool = take<std::uint64_t>(in);
         level.firstTree = take<std::uint32_t>(in);
         level.treeCount = take<std::uint32_t>(in);
