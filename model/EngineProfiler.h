@@ -48,7 +48,7 @@ public:
     ProfiledStage(const ProfiledStage&) = delete;
     ProfiledStage& operator=(const ProfiledStage&) = delete;
 
-private:
+    // The calling thread's CPU time.
     static qint64 threadCpuNs()
     {
         timespec now{};
@@ -56,6 +56,7 @@ private:
         return static_cast<qint64>(now.tv_sec) * 1000000000 + now.tv_nsec;
     }
 
+private:
     EngineProfiler* m_profiler;
     EngineProfiler::Stage m_stage;
     qint64 m_start = 0;

@@ -9,7 +9,7 @@
 // (learned, both, lids, photometric, none; default the program's); every motion mode runs with
 // each.
 
-#include "OneCore.h"
+#include "bench/BenchSupport.h"
 #include "model/EngineProfiler.h"
 #include "tools/analyze/BlinkAnalysis.h"
 
@@ -52,16 +52,6 @@ private:
     std::array<std::vector<double>, StageCount> m_stages;
     std::vector<double> m_pipeline;
 };
-
-double percentile(std::vector<double> values, double p)
-{
-    if (values.empty()) {
-        return 0.0;
-    }
-    std::sort(values.begin(), values.end());
-    const size_t index = std::min(values.size() - 1, static_cast<size_t>(p * values.size()));
-    return values[index];
-}
 
 double mean(const std::vector<double>& values, size_t frames)
 {

@@ -5,7 +5,8 @@
 // Faces are found as the engine finds them (on every fourth frame, on the quarter-size frame);
 // both models place the landmarks in the face the engine would follow.
 
-#include "OneCore.h"
+#include "bench/BenchSupport.h"
+#include "model/EngineProfiler.h"
 #include "model/FaceDetector.h"
 #include "model/FaceLocator.h"
 #include "model/LandmarkCascade.h"
@@ -15,10 +16,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <ctime>
 #include <dlib/image_processing/shape_predictor.h>
 #include <dlib/opencv/cv_image.h>
-#include <fstream>
 #include <memory>
 #include <opencv2/imgproc.hpp>
 #include <opencv2/videoio.hpp>
@@ -30,31 +29,7 @@ namespace {
 
 double threadCpuMs()
 {
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return now.tv_sec * 1e3 + now.tv_nsec / 1e6;
-}
-
-// Resident memory now, from /proc: what a loaded model adds.
-double residentMb()
-{
-    std::ifstream status("/proc/self/status");
-    std::string line;
-    while (std::getline(status, line)) {
-        if (line.rfind("VmRSS:", 0) == 0) {
-            return std::stod(line.substr(6)) / 1024.0;
-        }
-    }
-    return 0.0;
-}
-
-double percentile(std::vector<double> values, double p)
-{
-    if (values.empty()) {
-        return 0.0;
-    }
-    std::sort(values.begin(), values.end());
-    return values[std::min(values.size() - 1, static_cast<size_t>(p * values.size()))];
+    return ProfiledStage::threadCpuNs() / 1e6;
 }
 
 double mean(const std::vector<double>& values)
@@ -94,10 +69,10 @@ int main(int argc, char* argv[]) // NOLINT(bugprone-exception-escape): a benchma
     runOnOneCore();
 
     const std::string modelPath = parser.value("landmarks").toStdString();
-    const double before = residentMb();
+    const double before = procStatusMb("VmRSS:");
     dlib::shape_predictor reference;
     dlib::deserialize(modelPath) >> reference;
-    const double withReference = residentMb();
+    const double withReference = procStatusMb("VmRSS:");
     LandmarkCascade cascade;
     std::string error;
     const double loadStart = threadCpuMs();
@@ -107,7 +82,7 @@ int main(int argc, char* argv[]) // NOLINT(bugprone-exception-escape): a benchma
         std::fprintf(stderr, "bench_landmarks: %s: %s\n", modelPath.c_str(), error.c_str());
         return 1;
     }
-    const double withCascade = residentMb();
+    const double withCascade = procStatusMb("VmRSS:");
     // What a camera run pays to read the model back from its compact file (from the page cache).
     const std::string compactPath = modelPath + ".bench-compact";
     double compactMs = -1.0;

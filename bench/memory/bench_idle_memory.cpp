@@ -5,41 +5,17 @@
 // first wait, the run ends with the reminder's blink or the clip, and the program idles.
 
 #include "app/WinkwellApplication.h"
+#include "bench/BenchSupport.h"
 #include "common/SharedTypes.h"
 #include "model/EngineClock.h"
 #include "model/RecordedFrameSource.h"
 
 #include <QCommandLineParser>
-#include <QFile>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
-#include <cstdlib>
-
-namespace {
-
-// A field of /proc/self/status (or another of its files) in megabytes.
-double statusMb(const char* field, const char* file = "/proc/self/status")
-{
-    QFile status(QString::fromLatin1(file));
-    if (!status.open(QIODevice::ReadOnly)) {
-        return 0.0;
-    }
-    for (const QByteArray& line : status.readAll().split('\n')) {
-        if (line.startsWith(field)) {
-            return line.mid(static_cast<int>(std::strlen(field)))
-                       .trimmed()
-                       .split(' ')[0]
-                       .toDouble() /
-                   1024.0;
-        }
-    }
-    return 0.0;
-}
-
-} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -102,16 +78,16 @@ int main(int argc, char* argv[])
         // The figures are read a few seconds after each moment, when the program has settled.
         QObject::connect(app.model(), &Model::modelInitialized, &app, [&] {
             QTimer::singleShot(3000, &app, [&] {
-                started = statusMb("VmRSS:");
-                startedAnon = statusMb("RssAnon:");
+                started = procStatusMb("VmRSS:");
+                startedAnon = procStatusMb("RssAnon:");
             });
         });
         QObject::connect(app.model(), &Model::cameraRunEnded, &app, [&] {
             QTimer::singleShot(3000, &app, [&] {
-                idleAfterRun = statusMb("VmRSS:");
-                idleAnon = statusMb("RssAnon:");
+                idleAfterRun = procStatusMb("VmRSS:");
+                idleAnon = procStatusMb("RssAnon:");
                 // Library pages shared with other programs count by their share.
-                idleProportional = statusMb("Pss:", "/proc/self/smaps_rollup");
+                idleProportional = procStatusMb("Pss:", "/proc/self/smaps_rollup");
                 app.quit();
             });
         });
@@ -128,6 +104,6 @@ int main(int argc, char* argv[])
     std::printf("resident idle after a camera run: %.1f MB (%.1f MB allocated; proportional set "
                 "%.1f MB)\n",
                 idleAfterRun, idleAnon, idleProportional);
-    std::printf("peak resident: %.1f MB\n", statusMb("VmHWM:"));
+    std::printf("peak resident: %.1f MB\n", procStatusMb("VmHWM:"));
     return 0;
 }
