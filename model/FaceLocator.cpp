@@ -227,7 +227,9 @@ bool EyeCornerLocator::keepOnDisk(const std::string& folder, std::string& errorM
     std::snprintf(name, sizeof name, "landmarks-%016llx.compact",
                   static_cast<unsigned long long>(m_impl->stamp));
     const fs::path path = fs::path(folder) / name;
-    if (!m_impl->predictor.save(path.string(), m_impl->stamp, errorMessage)) {
+    // Written at the first start with this model only: it is 34 MB.
+    if (!m_impl->predictor.savedIn(path.string(), m_impl->stamp) &&
+        !m_impl->predictor.save(path.string(), m_impl->stamp, errorMessage)) {
         return false;
     }
     // Those of earlier model files are of no more use.

@@ -289,8 +289,9 @@ bool LandmarkCascade::loadCompact(const std::string& path, std::uint64_t stamp,
     });
 }
 
-void LandmarkCascade::readCompact(std::istream& in, unsigned long long byteLimit,
-                                  std::uint64_t stamp)
+namespace {
+
+void readCompactHeader(std::istream& in, std::uint64_t stamp)
 {
     char magic[sizeof kCompactMagic] = {};
     if (!in.read(magic, sizeof magic) || !std::equal(magic, magic + sizeof magic, kCompactMagic) ||
@@ -300,6 +301,36 @@ void LandmarkCascade::readCompact(std::istream& in, unsigned long long byteLimit
     if (take<std::uint64_t>(in) != stamp) {
         throw serialization_error("written for another landmark model file");
     }
+}
+
+} // namespace
+
+bool LandmarkCascade::savedIn(const std::string& path, std::uint64_t stamp) const
+{
+    std::uint64_t bytes = sizeof kCompactMagic + sizeof kByteOrder + 6 * sizeof(std::uint64_t) +
+                          m_initialShape.size() * sizeof(float) + m_trees.size() * sizeof(Tree) +
+                          m_splits.size() * sizeof(Split) + m_leaves.size() * sizeof(std::int16_t);
+    for (const Level& level : m_levels) {
+        bytes += sizeof(std::uint64_t) + 2 * sizeof(std::uint32_t) +
+                 level.anchors.size() * 3 * sizeof(std::uint32_t);
+    }
+    std::error_code ec;
+    if (std::filesystem::file_size(path, ec) != bytes || ec) {
+        return false;
+    }
+    std::ifstream in(path, std::ios::binary);
+    try {
+        readCompactHeader(in, stamp);
+        return true;
+    } catch (const serialization_error&) {
+        return false;
+    }
+}
+
+void LandmarkCascade::readCompact(std::istream& in, unsigned long long byteLimit,
+                                  std::uint64_t stamp)
+{
+    readCompactHeader(in, stamp);
     const auto values = take<std::uint64_t>(in);
     const auto levels = take<std::uint64_t>(in);
     const auto trees = take<std::uint64_t>(in);

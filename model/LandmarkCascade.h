@@ -27,6 +27,9 @@ public:
     // whole and consistent. save() writes through a temporary file.
     bool save(const std::string& path, std::uint64_t stamp, std::string& errorMessage) const;
     bool loadCompact(const std::string& path, std::uint64_t stamp, std::string& errorMessage);
+    // The file at path is this cascade's compact form by its header and size (the rest is
+    // checked when it is read back).
+    bool savedIn(const std::string& path, std::uint64_t stamp) const;
     void clear();
     bool empty() const { return m_initialShape.size() == 0; }
     unsigned long numParts() const { return static_cast<unsigned long>(m_initialShape.size() / 2); }

@@ -419,6 +419,11 @@ private slots:
         }
         QCOMPARE(files.size(), size_t{1}); // the older model's file is gone
         const std::string compact = files.front().string();
+        // A later start with the same model finds the file and leaves it as it is.
+        const auto written = std::filesystem::last_write_time(compact);
+        std::filesystem::last_write_time(compact, written - std::chrono::hours(1));
+        QVERIFY(locator.load(model, message) && locator.keepOnDisk(folder, message));
+        QCOMPARE(std::filesystem::last_write_time(compact), written - std::chrono::hours(1));
         EyePair idle = untouchedEyes();
         locator.locate(face, 2.0f, idle);
         QCOMPARE(idle.first.roiSize, 3); // let go: nothing placed until the next run holds it
