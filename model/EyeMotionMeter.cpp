@@ -14,6 +14,12 @@ constexpr float kFarOff = 1e6f;
 // The share of the head's own vertical motion at the eye that downward motion must exceed.
 constexpr double kHeadMotionLeak = 0.4;
 
+// The flow's square is resampled to at most this side: Farneback's cost grows with the area, and
+// a face close to the camera gives squares of 200 px and more. Down to this side the recorded
+// faces keep every blink; smaller squares (96 px and less) smooth away the fine motion that tells
+// a lid from a grimace. Farneback's parameters stay in pixels of the resampled square, the
+// magnitude limit in those of the frame.
+constexpr int kFlowSide = 112;
 // Farneback parameters: pyramid scale, levels, window, iterations, neighbourhood, sigma.
 constexpr double kPyramidScale = 0.5;
 constexpr int kLevels = 3;
@@ -53,7 +59,8 @@ EyeMotion EyeMotionMeter::measure(const cv::Mat& previousGrey, const cv::Mat& cu
     if (region.empty()) {
         return {};
     }
-    const int side = region.width;
+    const int side = std::min(region.width, kFlowSide);
+    const double scale = static_cast<double>(side) / region.width;
     const int half = static_cast<int>(side * 0.5);
 
     // One buffer serves both eyes: the flow is written into a view of the needed size, so
@@ -63,6 +70,7 @@ EyeMotion EyeMotionMeter::measure(const cv::Mat& previousGrey, const cv::Mat& cu
                             CV_32FC2);
     }
     m_flow = m_flowBuffer(cv::Rect(0, 0, side, side));
+    cv::Mat previous = previousGrey(region);
     cv::Mat next = currentGrey(region);
     if (headMotion) {
         // Square pixel p sits at region.tl() + p in the previous frame and at headMotion of that
@@ -75,8 +83,14 @@ EyeMotion EyeMotionMeter::measure(const cv::Mat& previousGrey, const cv::Mat& cu
                        cv::INTER_LINEAR | cv::WARP_INVERSE_MAP, cv::BORDER_REPLICATE);
         next = m_warped;
     }
-    cv::calcOpticalFlowFarneback(previousGrey(region), next, m_flow, kPyramidScale, kLevels,
-                                 kWindow, kIterations, kPolyN, kPolySigma, 0);
+    if (side < region.width) {
+        cv::resize(previous, m_previousSmall, cv::Size(side, side), 0, 0, cv::INTER_AREA);
+        cv::resize(next, m_nextSmall, cv::Size(side, side), 0, 0, cv::INTER_AREA);
+        previous = m_previousSmall;
+        next = m_nextSmall;
+    }
+    cv::calcOpticalFlowFarneback(previous, next, m_flow, kPyramidScale, kLevels, kWindow,
+                                 kIterations, kPolyN, kPolySigma, 0);
 
     const double radius = half / 2.0;
     // The disc lies within `reach` of the centre. radius is a multiple of 0.5, so its square is
@@ -84,6 +98,9 @@ EyeMotion EyeMotionMeter::measure(const cv::Mat& previousGrey, const cv::Mat& cu
     const int reach = static_cast<int>(std::ceil(radius)) - 1;
     const double radiusSquared = radius * radius;
     const float normaliser = std::max(1.0f, eyeDistance);
+    // Flow vectors are in pixels of the flow's square: the limit and the normaliser follow it.
+    const float flowNormaliser = static_cast<float>(normaliser * scale);
+    const float magnitudeLimit = static_cast<float>(kMagnitudeLimit * scale * scale);
     auto forEachValue = [&](auto&& use) {
         for (int dy = -reach; dy <= reach; ++dy) {
             for (int dx = -reach; dx <= reach; ++dx) {
@@ -91,8 +108,8 @@ EyeMotion EyeMotionMeter::measure(const cv::Mat& previousGrey, const cv::Mat& cu
                     continue;
                 }
                 const cv::Vec2f f = m_flow.at<cv::Vec2f>(half + dy, half + dx);
-                if (f[0] * f[0] + f[1] * f[1] < kMagnitudeLimit) {
-                    use(f[1] / normaliser);
+                if (f[0] * f[0] + f[1] * f[1] < magnitudeLimit) {
+                    use(f[1] / flowNormaliser);
                 }
             }
         }
@@ -116,7 +133,7 @@ EyeMotion EyeMotionMeter::measure(const cv::Mat& previousGrey, const cv::Mat& cu
         motion.mean = discountHeadMotion(mean, *headMotion, eye, normaliser);
     }
     if (measureBeside) {
-        motion.beside = besideMedian(half, normaliser);
+        motion.beside = besideMedian(half, flowNormaliser, magnitudeLimit);
     }
     return motion;
 }
@@ -145,7 +162,7 @@ double EyeMotionMeter::discountHeadMotion(double mean, const cv::Matx23d& head,
 // The eye corners lie on the disc's rim, left and right of the centre; the skin beyond them, at
 // the eye's height, moves with the skull. The band above the lid is left out: it moves with the
 // lid.
-double EyeMotionMeter::besideMedian(int half, float normaliser)
+double EyeMotionMeter::besideMedian(int half, float normaliser, float magnitudeLimit)
 {
     const double radius = half / 2.0;
     m_beside.clear();
@@ -158,7 +175,7 @@ double EyeMotionMeter::besideMedian(int half, float normaliser)
                 continue;
             }
             const cv::Vec2f f = m_flow.at<cv::Vec2f>(half + dy, half + dx);
-            if (f[0] * f[0] + f[1] * f[1] < kMagnitudeLimit) {
+            if (f[0] * f[0] + f[1] * f[1] < magnitudeLimit) {
                 m_beside.push_back(f[1] / normaliser);
             }
         }

@@ -48,11 +48,13 @@ public:
 private:
     static double discountHeadMotion(double mean, const cv::Matx23d& head, const EyeValues& eye,
                                      float normaliser);
-    double besideMedian(int half, float normaliser);
+    double besideMedian(int half, float normaliser, float magnitudeLimit);
 
     cv::Mat m_flowBuffer; // grows to the largest eye square seen
     cv::Mat m_flow;       // view of the buffer for the eye being measured
     cv::Mat m_warped;     // the current square, held still
+    cv::Mat m_previousSmall;
+    cv::Mat m_nextSmall;
     std::vector<float> m_beside;
     bool m_headMotionMargin = true;
 };

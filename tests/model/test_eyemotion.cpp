@@ -105,6 +105,22 @@ private slots:
         QVERIFY(qAbs(normalised.mean - inPixels.mean / 100.0) < 1e-6);
     }
 
+    // A large eye's square is measured resampled to a smaller one; its motion still reads in
+    // pixels of the frame: a head moving 2 px down moves both eyes by about 2 px.
+    void motionReadsInFramePixelsAtEveryEyeSize()
+    {
+        for (const int width : {120, 640}) {
+            const SyntheticFace face(cv::Rect(640 - width / 2, 80, width, width * 7 / 6),
+                                     cv::Size(1280, 960));
+            EyeMotionMeter meter;
+            const EyeMotion motion = meter.measure(blurred(face.render(0.0)),
+                                                   face.render(0.0, SyntheticFace::shift(0.0, 2.0)),
+                                                   face.eyes().first, 1.f);
+            QVERIFY2(motion.measured && qAbs(motion.mean - 2.0) < 0.5,
+                     qPrintable(QStringLiteral("face %1 px: %2").arg(width).arg(show(motion))));
+        }
+    }
+
     // A moving head moves the whole square: as it comes that reads as lid motion, with the head
     // held still the mean stays near zero.
     void headMotionGivesAMeanNearZero_data()
