@@ -190,6 +190,7 @@ private:
     void processFrame();
     bool runLevelChecks();
     Localisation localise(const cv::Mat& frame, const cv::Mat& grey, const PreviousFrame& previous);
+    const std::vector<DetectedFace>& detectFaces(const cv::Mat& frame);
     void blurEyeSquares(const PreviousFrame& previous);
     bool applyNoFaceRule(bool hasFace, bool previousHadFace);
     void measureMotion(const PreviousFrame& previous, const cv::Mat& blurredPrevious,
@@ -230,6 +231,7 @@ private:
     EyeMotionMeter m_motionMeter;
     HeadMotionTracker m_headMotion;
     cv::Mat m_blurredPrevious; // reused buffer: the previous eye squares as the flow sees them
+    cv::Mat m_quarterFrame;    // reused buffer: the frame the face detector sees
     BlinkDetector m_detector;
     ClosureCheck m_closure;
     Closure m_lastClosure;
