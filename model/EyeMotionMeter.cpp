@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <opencv2/imgproc.hpp>
-#include <opencv2/video/tracking.hpp>
 
 namespace {
 
@@ -21,14 +20,13 @@ constexpr double kHeadMotionLeak = 0.4;
 // magnitude limit in those of the frame.
 constexpr int kFlowSide = 112;
 // Farneback parameters: pyramid scale, levels, window, iterations, neighbourhood, sigma.
-constexpr double kPyramidScale = 0.5;
-constexpr int kLevels = 3;
-constexpr int kWindow = 15;
-constexpr int kIterations = 3;
-constexpr int kPolyN = 5;
-constexpr double kPolySigma = 1.2;
+constexpr FarnebackFlow::Parameters kFarneback{0.5, 3, 15, 3, 5, 1.2};
 
 } // namespace
+
+EyeMotionMeter::EyeMotionMeter() : m_farneback(kFarneback)
+{
+}
 
 cv::Rect EyeMotionMeter::square(const EyeValues& eye, cv::Size frame)
 {
@@ -89,8 +87,7 @@ EyeMotion EyeMotionMeter::measure(const cv::Mat& previousGrey, const cv::Mat& cu
         previous = m_previousSmall;
         next = m_nextSmall;
     }
-    cv::calcOpticalFlowFarneback(previous, next, m_flow, kPyramidScale, kLevels, kWindow,
-                                 kIterations, kPolyN, kPolySigma, 0);
+    m_farneback.calc(previous, next, m_flow);
 
     const double radius = half / 2.0;
     // The disc lies within `reach` of the centre. radius is a multiple of 0.5, so its square is

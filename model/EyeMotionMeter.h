@@ -1,6 +1,7 @@
 #pragma once
 
 #include "FaceLocator.h"
+#include "FarnebackFlow.h"
 
 #include <opencv2/core.hpp>
 #include <vector>
@@ -28,6 +29,8 @@ enum class MotionCompensation
 class EyeMotionMeter
 {
 public:
+    EyeMotionMeter();
+
     // The square cut around an eye for the flow; empty when its side is 5 or less.
     static cv::Rect square(const EyeValues& eye, cv::Size frame);
 
@@ -50,6 +53,7 @@ private:
                                      float normaliser);
     double besideMedian(int half, float normaliser, float magnitudeLimit);
 
+    FarnebackFlow m_farneback;
     cv::Mat m_flowBuffer; // grows to the largest eye square seen
     cv::Mat m_flow;       // view of the buffer for the eye being measured
     cv::Mat m_warped;     // the current square, held still

@@ -1,9 +1,11 @@
 #include "model/EyeMotionMeter.h"
+#include "model/FarnebackFlow.h"
 #include "model/HeadMotionTracker.h"
 #include "support/SyntheticFace.h"
 
 #include <QtTest>
 #include <opencv2/imgproc.hpp>
+#include <opencv2/video/tracking.hpp>
 
 namespace {
 
@@ -103,6 +105,56 @@ private slots:
         const EyeMotion normalised =
             meter.measure(blurred(face.render(0.0)), face.render(0.5), face.eyes().first, 100.f);
         QVERIFY(qAbs(normalised.mean - inPixels.mean / 100.0) < 1e-6);
+    }
+
+    // The engine's Farneback flow is OpenCV's to the bit: square and oblong images, sides that
+    // build no coarser level or leave pixels beyond whole vectors of eight, motions that carry
+    // pixels off the image, and a rotation.
+    void farnebackFlowIsOpenCvs_data()
+    {
+        QTest::addColumn<int>("width");
+        QTest::addColumn<int>("height");
+        QTest::addColumn<double>("dx");
+        QTest::addColumn<double>("dy");
+        QTest::addColumn<double>("degrees");
+        QTest::newRow("100 px, lid-like") << 100 << 100 << 0.0 << 1.5 << 0.0;
+        QTest::newRow("20 px, no pyramid") << 20 << 20 << 0.5 << 0.5 << 0.0;
+        QTest::newRow("37 x 53, tails") << 37 << 53 << -1.0 << 2.0 << 0.0;
+        QTest::newRow("150 x 90, fast") << 150 << 90 << 6.0 << -9.0 << 0.0;
+        QTest::newRow("112 px, turning") << 112 << 112 << 0.0 << 0.0 << 4.0;
+    }
+
+    void farnebackFlowIsOpenCvs()
+    {
+        QFETCH(int, width);
+        QFETCH(int, height);
+        QFETCH(double, dx);
+        QFETCH(double, dy);
+        QFETCH(double, degrees);
+        cv::Mat previous(height, width, CV_8UC1);
+        cv::RNG rng(width * 31 + height);
+        rng.fill(previous, cv::RNG::UNIFORM, 30, 230);
+        cv::GaussianBlur(previous, previous, cv::Size(5, 5), 1.5);
+        cv::Matx23d motion =
+            cv::getRotationMatrix2D(cv::Point2f(width / 2.f, height / 2.f), degrees, 1.0);
+        motion(0, 2) += dx;
+        motion(1, 2) += dy;
+        cv::Mat next;
+        cv::warpAffine(previous, next, motion, previous.size(), cv::INTER_LINEAR,
+                       cv::BORDER_REFLECT);
+
+        cv::Mat expected;
+        cv::calcOpticalFlowFarneback(previous, next, expected, 0.5, 3, 15, 3, 5, 1.2, 0);
+        FarnebackFlow flow({0.5, 3, 15, 3, 5, 1.2});
+        // Into a view of a larger buffer, as the engine does; twice, as buffers are reused.
+        cv::Mat buffer(height + 7, width + 9, CV_32FC2, cv::Scalar::all(-5));
+        cv::Mat actual = buffer(cv::Rect(0, 0, width, height));
+        for (int run = 0; run < 2; ++run) {
+            flow.calc(previous, next, actual);
+            QCOMPARE(actual.data, buffer.data);
+            QCOMPARE(cv::norm(actual, expected, cv::NORM_INF), 0.0);
+        }
+        QVERIFY(cv::norm(expected, cv::NORM_INF) > 0.1);
     }
 
     // A large eye's square is measured resampled to a smaller one; its motion still reads in
