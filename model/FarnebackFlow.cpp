@@ -4,11 +4,15 @@
 #include <cfloat>
 #include <cmath>
 #include <opencv2/imgproc.hpp>
+#include <opencv2/video/tracking.hpp>
 
 namespace {
 
 // Levels whose image would be narrower than this are not built, as in OpenCV.
 constexpr int kSmallestLevel = 32;
+// Below this side OpenCV's test for the border weights wraps around and weights some inner
+// pixels too; images that small go to OpenCV itself.
+constexpr int kSmallestOwnImage = 10;
 // The expansion's border weights: pixels within five of an edge see the replicated edge.
 constexpr int kBorder = 5;
 constexpr float kBorderWeights[kBorder] = {0.14f, 0.14f, 0.4472f, 0.4472f, 0.4472f};
@@ -148,6 +152,13 @@ void FarnebackFlow::calc(const cv::Mat& previous, const cv::Mat& next, cv::Mat& 
 {
     CV_Assert(previous.size() == next.size() && previous.type() == CV_8UC1 &&
               next.type() == CV_8UC1 && m_parameters.pyramidScale < 1);
+    if (previous.cols < kSmallestOwnImage || previous.rows < kSmallestOwnImage) {
+        cv::calcOpticalFlowFarneback(previous, next, flow, m_parameters.pyramidScale,
+                                     m_parameters.levels, m_parameters.window,
+                                     m_parameters.iterations, m_parameters.polyN,
+                                     m_parameters.polySigma, 0);
+        return;
+    }
     flow.create(previous.size(), CV_32FC2);
 
     int levels = 0;

@@ -119,6 +119,7 @@ private slots:
         QTest::addColumn<double>("degrees");
         QTest::newRow("100 px, lid-like") << 100 << 100 << 0.0 << 1.5 << 0.0;
         QTest::newRow("20 px, no pyramid") << 20 << 20 << 0.5 << 0.5 << 0.0;
+        QTest::newRow("7 x 9, left to OpenCV") << 7 << 9 << 0.5 << -0.5 << 0.0;
         QTest::newRow("37 x 53, tails") << 37 << 53 << -1.0 << 2.0 << 0.0;
         QTest::newRow("150 x 90, fast") << 150 << 90 << 6.0 << -9.0 << 0.0;
         QTest::newRow("112 px, turning") << 112 << 112 << 0.0 << 0.0 << 4.0;
